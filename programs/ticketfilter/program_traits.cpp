@@ -1,0 +1,17 @@
+// What makes ticketfilter: UTF-8 printers, the extended comment, its own ticket keys.
+#include "program_traits.h"
+
+namespace tf {
+
+const ProgramTraits& TicketfilterTraits() {
+  static const ProgramTraits traits{
+      "ticketfilter",
+      "com.brantlowe.ticket.",
+      /*hasUtf8Mode=*/true,
+      /*hasExtendedComment=*/true,
+      /*accountTables=*/nullptr,
+  };
+  return traits;
+}
+
+}  // namespace tf

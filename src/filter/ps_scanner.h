@@ -1,0 +1,220 @@
+// The line scanner of the PostScript stream.
+//
+// The stream is copied through in large chunks, unchanged; only the lines a handler asks for are
+// handed to it, so that it can insert PostScript before or after them.  A line ends at a line feed
+// or a carriage return (a CR LF pair is a line ended by CR followed by an empty line ended by LF).
+//
+// A long line is passed on in pieces of kPieceSize bytes: only its last piece, the bytes after its
+// last multiple of kPieceSize, is looked at.  So a line is matched by the bytes of that piece, and
+// everything before it has been written when the handler sees it.
+//
+// Memory stays constant whatever the job size: one read chunk and one piece buffer.
+#pragma once
+
+#include <unistd.h>
+
+#include <cerrno>
+#include <cstddef>
+#include <cstdint>
+#include <cstring>
+#include <memory>
+
+#if defined(__SSE2__)
+#include <emmintrin.h>
+#endif
+
+#include "filter/output_channel.h"
+
+namespace tf {
+
+inline constexpr std::size_t kPieceSize = 8065;
+
+// A line handed to a handler: its last piece (without the terminator) and its terminator.
+struct PsLine {
+  const char* piece;
+  std::size_t length;
+  char terminator;  // '\n' or '\r'
+};
+
+enum class ScanResult {
+  Completed,  // the input was read to its end
+  Stopped,    // the handler stopped the stream (a cancelled job)
+  ReadError,  // reading failed; errno is in ScanOutcome::error
+};
+
+struct ScanOutcome {
+  ScanResult result = ScanResult::Completed;
+  int error = 0;               // errno of a read error
+  bool empty = true;           // the input held no byte
+  unsigned char lastByte = 0;  // the input's final byte
+};
+
+// First line feed or carriage return in [p, end), or nullptr.
+inline const char* FindLineEnd(const char* p, const char* end) {
+#if defined(__SSE2__)
+  const __m128i lf = _mm_set1_epi8('\n');
+  const __m128i cr = _mm_set1_epi8('\r');
+  while (end - p >= 16) {
+    const __m128i block = _mm_loadu_si128(reinterpret_cast<const __m128i*>(p));
+    const int mask = _mm_movemask_epi8(
+        _mm_or_si128(_mm_cmpeq_epi8(block, lf), _mm_cmpeq_epi8(block, cr)));
+    if (mask != 0) return p + __builtin_ctz(static_cast<unsigned>(mask));
+    p += 16;
+  }
+#endif
+  for (; p < end; ++p) {
+    if (*p == '\n' || *p == '\r') return p;
+  }
+  return nullptr;
+}
+
+// Reads `fd` to its end and copies it to `out`.  The handler supplies:
+//   static constexpr std::size_t kMaxPiece;  longest piece it may want (at most kPieceSize - 1)
+//   static constexpr bool kLastLineUnmatched; true: a line whose terminator is the input's final
+//                                            byte is written without being looked at
+//   bool Wants(const char* piece, std::size_t length);  cheap test, called for pieces of 1 to
+//                                                       kMaxPiece bytes
+//   bool Handle(const PsLine& line, PrinterStream& out);  writes the piece and its terminator
+//                                                         itself, with any insertion; returns
+//                                                         false to stop the stream
+// Everything before a wanted line has been written to `out` when Handle is called.  At the end
+// an unfinished last line is written as it stands.
+// `chunkSize` is the size of one read (tests use small ones to put chunk ends everywhere).
+template <class Handler>
+ScanOutcome ScanPostScript(int fd, PrinterStream& out, Handler& handler,
+                           std::size_t chunkSize = 256 * 1024) {
+  static_assert(Handler::kMaxPiece < kPieceSize);
+  std::unique_ptr<char[]> chunk(new char[chunkSize]);
+  // The unwritten bytes of the current line's last piece, carried from earlier chunks.
+  std::unique_ptr<char[]> spill(new char[kPieceSize + 1]);
+  std::size_t spillLength = 0;
+  std::uint64_t lineLength = 0;  // bytes of the current line in earlier chunks
+  bool deferred = false;         // a complete line waits in spill (kLastLineUnmatched)
+  char deferredTerminator = 0;
+  ScanOutcome outcome;
+
+  for (;;) {
+    ssize_t n = ::read(fd, chunk.get(), chunkSize);
+    if (n < 0) {
+      if (errno == EINTR) continue;
+      outcome.result = ScanResult::ReadError;
+      outcome.error = errno;
+      return outcome;
+    }
+    if (n == 0) break;
+    outcome.empty = false;
+    outcome.lastByte = static_cast<unsigned char>(chunk[static_cast<std::size_t>(n) - 1]);
+
+    const char* const begin = chunk.get();
+    const char* const end = begin + n;
+    if (deferred) {
+      // More input follows the held line: it is an ordinary line after all.
+      deferred = false;
+      const PsLine line{spill.get(), spillLength, deferredTerminator};
+      spillLength = 0;
+      if (line.length >= 1 && handler.Wants(line.piece, line.length)) {
+        if (!handler.Handle(line, out)) {
+          outcome.result = ScanResult::Stopped;
+          return outcome;
+        }
+      } else {
+        out.Write(line.piece, line.length);
+        out.Write(&line.terminator, 1);
+      }
+    }
+
+    const char* pending = begin;    // first byte of this chunk not yet written
+    const char* lineStart = begin;  // first byte of the current line in this chunk
+    for (;;) {
+      const char* lineEnd = FindLineEnd(lineStart, end);
+      if (lineEnd == nullptr) break;
+      const std::size_t inChunk = static_cast<std::size_t>(lineEnd - lineStart);
+      const std::size_t piece =
+          static_cast<std::size_t>((lineLength + inChunk) % kPieceSize);
+      const bool spanning = piece > inChunk;  // the piece began in an earlier chunk (in spill)
+
+      if constexpr (Handler::kLastLineUnmatched) {
+        if (lineEnd + 1 == end) {
+          // The terminator is the last byte read so far: hold the line until it is known
+          // whether the input ends here.
+          if (spanning) {
+            std::memcpy(spill.get() + spillLength, lineStart, inChunk);
+            spillLength += inChunk;
+          } else {
+            if (spillLength > 0) out.Write(spill.get(), spillLength);
+            out.Write(pending, static_cast<std::size_t>(lineEnd - piece - pending));
+            std::memcpy(spill.get(), lineEnd - piece, piece);
+            spillLength = piece;
+          }
+          deferred = true;
+          deferredTerminator = *lineEnd;
+          pending = end;
+          lineStart = end;
+          lineLength = 0;
+          break;
+        }
+      }
+
+      const char* pieceText = nullptr;
+      if (piece >= 1 && piece <= Handler::kMaxPiece) {
+        if (spanning) {
+          std::memcpy(spill.get() + spillLength, lineStart, inChunk);
+          pieceText = spill.get();
+        } else {
+          pieceText = lineEnd - piece;
+        }
+      }
+      if (pieceText != nullptr && handler.Wants(pieceText, piece)) {
+        if (!spanning) {
+          if (spillLength > 0) out.Write(spill.get(), spillLength);
+          out.Write(pending, static_cast<std::size_t>(pieceText - pending));
+        }
+        spillLength = 0;
+        if (!handler.Handle(PsLine{pieceText, piece, *lineEnd}, out)) {
+          outcome.result = ScanResult::Stopped;
+          return outcome;
+        }
+        pending = lineEnd + 1;
+      } else if (spillLength > 0) {
+        out.Write(spill.get(), spillLength);  // precedes this chunk's pending bytes
+        spillLength = 0;
+      }
+      lineLength = 0;
+      lineStart = lineEnd + 1;
+    }
+
+    // The chunk ends inside a line (or exactly at a line's end).
+    const std::size_t inChunk = static_cast<std::size_t>(end - lineStart);
+    if (inChunk == 0) {
+      out.Write(pending, static_cast<std::size_t>(end - pending));
+      continue;
+    }
+    const std::uint64_t total = lineLength + inChunk;
+    const std::size_t piece = static_cast<std::size_t>(total % kPieceSize);
+    if (piece >= 1 && piece <= Handler::kMaxPiece) {
+      if (piece > inChunk) {
+        // The piece began in an earlier chunk: spill holds its start, and nothing of this chunk
+        // precedes the line.
+        std::memcpy(spill.get() + spillLength, lineStart, inChunk);
+        spillLength += inChunk;
+      } else {
+        if (spillLength > 0) out.Write(spill.get(), spillLength);
+        out.Write(pending, static_cast<std::size_t>(end - piece - pending));
+        std::memcpy(spill.get(), end - piece, piece);
+        spillLength = piece;
+      }
+    } else {
+      if (spillLength > 0) out.Write(spill.get(), spillLength);
+      out.Write(pending, static_cast<std::size_t>(end - pending));
+      spillLength = 0;
+    }
+    lineLength = total;
+  }
+
+  // End of input: an unfinished line, or a held line, goes out as it stands.
+  if (spillLength > 0) out.Write(spill.get(), spillLength);
+  if (deferred) out.Write(&deferredTerminator, 1);
+  return outcome;
+}
+
+}  // namespace tf

@@ -1,0 +1,156 @@
+// PostScript pass-through with its insertion points.
+#include "filter/ps_stream.h"
+
+#include <fcntl.h>
+#include <unistd.h>
+
+#include <cstdio>
+#include <cstring>
+
+#include "engine/dispatch.h"
+#include "filter/job.h"
+#include "platform/system_version.h"
+
+namespace tf {
+namespace {
+
+constexpr std::string_view kLineEp = "ep";
+constexpr std::string_view kLineEndp = "endp";
+constexpr std::string_view kLineShowpage = "showpage";
+constexpr std::string_view kLineBp = "bp";
+constexpr std::string_view kLineEndSetup = "%%EndSetup";
+constexpr std::string_view kLineSetPageDevice = "userdict/setpagedevice{pop}bind put";
+constexpr std::string_view kLineEndPageSetup = "%%EndPageSetup";
+constexpr std::string_view kLineBeginProlog = "%%BeginProlog";
+constexpr std::string_view kLineEndProlog = "%%EndProlog";
+static_assert(kLineSetPageDevice.size() == PsInsertionMatcher::kMaxLine);
+
+void WriteLine(const PsLine& line, PrinterStream& out) {
+  out.Write(line.piece, line.length);
+  out.Write(&line.terminator, 1);
+}
+
+// The pass-through: every insertion line is handed to the matcher.
+class PassThroughHandler {
+ public:
+  static constexpr std::size_t kMaxPiece = PsInsertionMatcher::kMaxLine;
+  static constexpr bool kLastLineUnmatched = false;
+
+  explicit PassThroughHandler(Job& job) : matcher_(job) {}
+  bool Wants(const char* piece, std::size_t length) {
+    return PsInsertionMatcher::IsInsertionLine(piece, length);
+  }
+  bool Handle(const PsLine& line, PrinterStream& out) { return matcher_.Handle(line, out); }
+
+ private:
+  PsInsertionMatcher matcher_;
+};
+
+}  // namespace
+
+bool PsInsertionMatcher::IsInsertionLine(const char* piece, std::size_t length) {
+  const std::string_view line(piece, length);
+  switch (length) {
+    case 2:
+      return line == kLineEp || line == kLineBp;
+    case 4:
+      return line == kLineEndp;
+    case 8:
+      return line == kLineShowpage;
+    case 10:
+      return line == kLineEndSetup;
+    case 11:
+      return line == kLineEndProlog;
+    case 13:
+      return line == kLineBeginProlog;
+    case 14:
+      return line == kLineEndPageSetup;
+    case 35:
+      return line == kLineSetPageDevice;
+    default:
+      return false;
+  }
+}
+
+bool PsInsertionMatcher::Handle(const PsLine& line, PrinterStream& out) {
+  const std::string_view text(line.piece, line.length);
+  if (text == kLineEp) {
+    ++page_;
+    OutputPSCommandFromFilter(job_, kPointEndPage, page_, out);
+    if (job_.CancelJob()) return false;
+    WriteLine(line, out);
+    OutputPageLogCommand(job_, page_);
+    job_.sawPageEnd = true;
+  } else if (text == kLineEndp) {
+    ++page_;
+    OutputPSCommandFromFilter(job_, kPointEndPageP, page_, out);
+    if (job_.CancelJob()) return false;
+    WriteLine(line, out);
+    job_.sawPageEnd = true;
+  } else if (text == kLineShowpage) {
+    if (job_.CancelJob()) return false;
+    WriteLine(line, out);
+  } else if (text == kLineBp) {
+    WriteLine(line, out);
+    OutputPSCommandFromFilter(job_, kPointBeginPage, page_, out);
+  } else if (text == kLineEndSetup) {
+    OutputPSCommandFromFilter(job_, kPointEndSetup, page_, out);
+    WriteLine(line, out);
+  } else if (text == kLineSetPageDevice) {
+    OutputPSCommandFromFilter(job_, kPointSetPageDevice, page_, out);
+    WriteLine(line, out);
+  } else if (text == kLineEndPageSetup) {
+    WriteLine(line, out);
+    OutputPSCommandFromFilter(job_, kPointEndPageSetup, page_, out);
+  } else if (text == kLineBeginProlog) {
+    WriteLine(line, out);
+    OutputPSCommandFromFilter(job_, kPointBeginProlog, page_, out);
+  } else if (text == kLineEndProlog) {
+    if (!prologEndSeen_) OutputPSCommandFromFilter(job_, kPointEndProlog, page_, out);
+    WriteLine(line, out);
+    prologEndSeen_ = true;
+  } else {
+    WriteLine(line, out);
+  }
+  return true;
+}
+
+int OpenPostScriptInput(Job& job, bool* owned) {
+  *owned = false;
+  if (job.argc == 6) return 0;
+  int fd = ::open(job.argv[6], O_RDONLY | O_CLOEXEC);
+  if (fd < 0) {
+    std::fprintf(stderr, "ERROR: Unable to open print file: %s\n", std::strerror(errno));
+    return -1;
+  }
+  *owned = true;
+  return fd;
+}
+
+StreamStatus OutputPSStream(Job& job) {
+  bool owned = false;
+  const int fd = OpenPostScriptInput(job, &owned);
+  if (fd < 0) return StreamStatus::InputError;
+  PassThroughHandler handler(job);
+  const ScanOutcome outcome = ScanPostScript(fd, job.out, handler);
+  if (owned) ::close(fd);
+  switch (outcome.result) {
+    case ScanResult::Stopped:
+      return StreamStatus::Cancelled;
+    case ScanResult::ReadError:
+      std::fprintf(stderr, "ERROR: Unable to read print data: %s\n",
+                   std::strerror(outcome.error));
+      return StreamStatus::InputError;
+    case ScanResult::Completed:
+      break;
+  }
+  QMfputs("\x04", job.out);
+  return StreamStatus::Completed;
+}
+
+void OutputPageLogCommand(Job& job, int page) {
+  if (!SystemTakesPageLog()) return;
+  std::fprintf(stderr, "PAGE:%d %s\n", page, job.pageLogCopies.c_str());
+}
+
+}  // namespace tf

@@ -1,0 +1,52 @@
+// Watermark: a text drawn on the pages by PostScript inserted at page boundaries.
+#pragma once
+
+#include <cstdint>
+
+namespace tf {
+
+class Job;
+class PrinterStream;
+
+// Record `psOptionWatermark`: the watermark settings of the job, in ticket-table order.
+struct WatermarkOptions {
+  char name[256];           // WMARKNameTicket: must be non-empty for any output
+  std::int32_t options;     // WMARKOptionsTicket (not used for drawing)
+  std::int32_t onlyFirst;   // WMARKOnlyFirstTicket: 0 every page, else the first time only
+  char text[256];           // WMARKTextTicket: the text shown
+  std::int32_t orientation; // WMARKOrientationTicket: 1 to 4
+  std::int32_t paperHeight; // WMARKPaperHeightTicket, points
+  std::int32_t paperWidth;  // WMARKPaperWidthTicket, points
+  char filePath[256];       // WMARKFilePathTicket (not used)
+  std::int32_t type;        // WMARKTypeTicket: 0 text watermark
+  char font[256];           // WMARKFontTicket: PostScript font name
+  std::int32_t fontSize;    // WMARKFontSizeTicket, points
+  std::int32_t fontType;    // WMARKFontTypeTicket (not used)
+  float colorR;             // WMARKColorRTicket, 0 to 1
+  float colorG;             // WMARKColorGTicket
+  float colorB;             // WMARKColorBTicket
+  float colorA;             // WMARKColorATicket (not used)
+  std::int32_t angle;       // WMARKAngleTicket, degrees counter-clockwise
+  std::int32_t density;     // WMARKDensityTicket, percent
+  float scale;              // WMARKScaleTicket (not used)
+  float posHorizontal;      // WMARKPosHorizontalTicket (not used)
+  float posVertical;        // WMARKPosVerticalTicket (not used)
+  float width;              // WMARKWidthTicket: text box width, points
+  float height;             // WMARKHeightTicket: text box height, points
+  float hOffset;            // WMARKhOffsetTicket
+  float vOffset;            // WMARKvOffsetTicket
+};
+
+// The once-flags of the drawing routine, one per insertion point; armed (1) at job start.
+struct WatermarkOnceFlags {
+  std::int32_t bToPrint;    // point 13
+  std::int32_t bToPrint3;   // point 24
+  std::int32_t bToPrint13;  // point 27
+  std::int32_t bToPrint15;  // point 28
+  std::int32_t bToPrint17;  // point 29
+};
+
+int WatermarkGetTicketFromPDE(Job& job);
+void WatermarkOutputPSCommandFromFilter(Job& job, int point, int page, PrinterStream& stream);
+
+}  // namespace tf

@@ -1,0 +1,71 @@
+// The printer's PPD file, parsed once per job (libcups PPD interface).
+#include "platform/ppd.h"
+
+#include <cups/ppd.h>
+
+#include <cstring>
+
+// libcups marks its PPD interface deprecated; it is still the way to read a printer's PPD, and this
+// file is the one place that calls it.
+#pragma GCC diagnostic ignored "-Wdeprecated-declarations"
+
+namespace tf {
+
+PpdFile::~PpdFile() {
+  if (ppd_ != nullptr) ppdClose(ppd_);
+}
+
+bool PpdFile::Open(const char* path) {
+  if (ppd_ != nullptr) {
+    ppdClose(ppd_);
+    ppd_ = nullptr;
+  }
+  if (path == nullptr || *path == '\0') return false;
+  ppd_ = ppdOpenFile(path);
+  return ppd_ != nullptr;
+}
+
+std::optional<std::string_view> PpdFile::FindAttr(std::string_view name) const {
+  if (ppd_ == nullptr) return std::nullopt;
+  for (int i = 0; i < ppd_->num_attrs; ++i) {
+    const ppd_attr_t* attr = ppd_->attrs[i];
+    if (attr == nullptr) continue;
+    if (std::strncmp(attr->name, name.data(), name.size()) == 0 &&
+        std::strlen(attr->name) >= name.size()) {
+      return std::string_view(attr->value != nullptr ? attr->value : "");
+    }
+  }
+  return std::nullopt;
+}
+
+bool PpdFile::HasOption(const char* keyword) const {
+  return ppd_ != nullptr && ppdFindOption(ppd_, keyword) != nullptr;
+}
+
+std::optional<PpdPageSize> PpdFile::PageSize(const char* name) const {
+  if (ppd_ == nullptr || name == nullptr || *name == '\0') return std::nullopt;
+  const ppd_size_t* size = ppdPageSize(ppd_, name);
+  if (size == nullptr) return std::nullopt;
+  return PpdPageSize{size->width, size->length};
+}
+
+void PpdFile::ForEachOptionDefault(
+    const std::function<void(const char* keyword, const char* choice)>& visit) const {
+  if (ppd_ == nullptr) return;
+  for (int g = 0; g < ppd_->num_groups; ++g) {
+    const ppd_group_t& group = ppd_->groups[g];
+    for (int o = 0; o < group.num_options; ++o) {
+      const ppd_option_t& option = group.options[o];
+      if (option.defchoice[0] != '\0') visit(option.keyword, option.defchoice);
+    }
+    for (int s = 0; s < group.num_subgroups; ++s) {
+      const ppd_group_t& sub = group.subgroups[s];
+      for (int o = 0; o < sub.num_options; ++o) {
+        const ppd_option_t& option = sub.options[o];
+        if (option.defchoice[0] != '\0') visit(option.keyword, option.defchoice);
+      }
+    }
+  }
+}
+
+}  // namespace tf

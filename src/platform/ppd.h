@@ -1,0 +1,55 @@
+// The printer's PPD file, parsed once per job.
+//
+// This is the only place that touches libcups's (deprecated) PPD interface.  Every look-up of the
+// filter is answered from the one parsed file; a PPD that is missing or cannot be parsed answers
+// "absent" to every question, as a file that failed to open would.
+#pragma once
+
+#include <functional>
+#include <optional>
+#include <string_view>
+
+typedef struct ppd_file_s ppd_file_t;
+
+namespace tf {
+
+struct PpdPageSize {
+  float width = 0;   // points
+  float length = 0;  // points
+};
+
+class PpdFile {
+ public:
+  PpdFile() = default;
+  PpdFile(const PpdFile&) = delete;
+  PpdFile& operator=(const PpdFile&) = delete;
+  ~PpdFile();
+
+  // Parses the file at `path` (nullptr or empty: no PPD).  Returns false when there is none.
+  bool Open(const char* path);
+  bool IsOpen() const { return ppd_ != nullptr; }
+
+  // Value of the first attribute, in file order, whose name begins with `name` (a prefix match,
+  // so "QMPSDecompMode" also finds "QMPSDecompModeX").  std::nullopt when absent.
+  std::optional<std::string_view> FindAttr(std::string_view name) const;
+
+  // True when the PPD defines the main option keyword `keyword` (e.g. "QMColorMode").
+  bool HasOption(const char* keyword) const;
+
+  // The page size named `name`, in points; std::nullopt when the PPD does not define it.
+  std::optional<PpdPageSize> PageSize(const char* name) const;
+
+  // Calls `visit(keyword, defaultChoice)` for every main option that has a default choice.
+  void ForEachOptionDefault(
+      const std::function<void(const char* keyword, const char* choice)>& visit) const;
+
+ private:
+  ppd_file_t* ppd_ = nullptr;
+};
+
+// The attribute look-up by name prefix, as the rest of the filter calls it.
+inline std::optional<std::string_view> ppdFindAttr_ALT(const PpdFile& ppd, std::string_view name) {
+  return ppd.FindAttr(name);
+}
+
+}  // namespace tf

@@ -1,0 +1,80 @@
+// The operating-system version (uname / sysctl).
+#include "platform/system_version.h"
+
+#include <sys/utsname.h>
+#if defined(__APPLE__)
+#include <sys/sysctl.h>
+#endif
+
+#include <cstdio>
+#include <cstdlib>
+#include <cstring>
+
+namespace tf {
+
+std::int32_t SystemVersionFromKernelRelease(const char* release) {
+  std::int32_t version = 0x1000;
+  if (release == nullptr) return version;
+  char* end = nullptr;
+  long major = std::strtol(release, &end, 10);
+  if (end == release) return version;
+  if (major > 0) version += static_cast<std::int32_t>(((major * 16) - 64) % 256 + 256) % 256;
+  if (*end != '\0') {
+    const char* minorText = end + 1;
+    long minor = std::strtol(minorText, &end, 10);
+    if (end != minorText && minor > 0) version += static_cast<std::int32_t>(minor % 16);
+  }
+  return version;
+}
+
+std::optional<std::string> DarwinKernelRelease() {
+#if defined(__APPLE__)
+  char release[16] = {};
+  std::size_t size = sizeof(release) - 1;
+  int mib[2] = {CTL_KERN, KERN_OSRELEASE};
+  if (sysctl(mib, 2, release, &size, nullptr, 0) != 0) return std::nullopt;
+  return std::string(release);
+#else
+  struct utsname name;
+  if (uname(&name) != 0 || std::strcmp(name.sysname, "Darwin") != 0) return std::nullopt;
+  return std::string(name.release);
+#endif
+}
+
+namespace {
+std::int32_t CachedSystemVersion() {
+  static const std::int32_t version = [] {
+    std::optional<std::string> release = DarwinKernelRelease();
+    return release ? SystemVersionFromKernelRelease(release->c_str()) : kCurrentSystemVersion;
+  }();
+  return version;
+}
+}  // namespace
+
+int Gestalt_ALT(std::uint32_t selector, std::int32_t* out) {
+  const std::int32_t version = CachedSystemVersion();
+  if (selector == FourCharCode("sys1")) {
+    *out = 10 * ((version >> 12) & 0xF) + ((version >> 8) & 0xF);
+  } else if (selector == FourCharCode("sys2")) {
+    *out = (version >> 4) & 0xF;
+  } else if (selector == FourCharCode("sys3")) {
+    *out = version & 0xF;
+  } else if (selector == FourCharCode("sysv")) {
+    *out = version;
+  } else {
+    std::fprintf(stderr, "DEBUG: Gestalt_ALT : selector '%x' not supported.\n", selector);
+    return -1;
+  }
+  return 0;
+}
+
+bool SystemTakesPageLog() {
+  static const bool takes = [] {
+    std::optional<std::string> release = DarwinKernelRelease();
+    if (!release) return true;
+    return std::atoi(release->c_str()) >= 11;
+  }();
+  return takes;
+}
+
+}  // namespace tf

@@ -1,0 +1,158 @@
+// Format expansion: control symbols, empty values, the 229-byte line, PJL-unsafe bytes.
+#include "engine/format.h"
+
+#include <gtest/gtest.h>
+
+#include <cstring>
+#include <string>
+
+#include "filter/job.h"
+
+namespace tf {
+namespace {
+
+// A job state whose user-name buffer serves as the string value of the tests.
+class FormatTest : public ::testing::Test {
+ protected:
+  std::string Expand(const char* format, const ParaTable<Operand>* params,
+                     TextEncoding encoding = TextEncoding::ShiftJIS) {
+    char out[kCommandBufferSize];
+    int n = BuildPrintComand(format, params, state_, encoding, out, sizeof(out));
+    EXPECT_EQ(static_cast<std::size_t>(n), std::strlen(out));
+    return std::string(out, static_cast<std::size_t>(n));
+  }
+  void SetName(const std::string& name) {
+    std::memset(state_.StdUserName, 0, sizeof(state_.StdUserName));
+    std::memcpy(state_.StdUserName, name.data(), name.size());
+  }
+  JobState state_{};
+};
+
+constexpr std::int32_t kZero = 0;
+constexpr std::int32_t kMinusOne = -1;
+constexpr char kZeroByte = 0;
+
+constexpr Operand kLoginParams[] = {TF_CONST(CTRLSym_DOUBLE), TF_FIELD(StdUserName),
+                                    TF_CONST(CTRLSym_DOUBLE), TF_CONST(CTRLSym_LF)};
+constexpr ParaTable<Operand> kLogin = MakeParaTable(kLoginParams);
+constexpr char kLoginFormat[] = "@PJL SET JOBATTR=%c@LUNA=%s%c%c";
+
+TEST_F(FormatTest, WorkedAccountRowExpandsEverySymbolInOrder) {
+  SetName("alice");
+  EXPECT_EQ(Expand(kLoginFormat, &kLogin), "@PJL SET JOBATTR=\"@LUNA=alice\"\n");
+}
+
+TEST_F(FormatTest, UniversalExitLanguageFromConstantBytes) {
+  static constexpr Operand params[] = {TF_CONST(CTRLSym_ESC), TF_CONST(CTRLSym_PERCENTAGE)};
+  static constexpr ParaTable<Operand> table = MakeParaTable(params);
+  EXPECT_EQ(Expand("%c%c-12345X", &table), "\x1b%-12345X");
+}
+
+TEST_F(FormatTest, FormatWithoutSymbolsIsCopiedWhateverItsParameters) {
+  EXPECT_EQ(Expand("@PJL SET HOLD=STORE\n", nullptr), "@PJL SET HOLD=STORE\n");
+  EXPECT_EQ(Expand("plain", &kLogin), "plain");
+}
+
+TEST_F(FormatTest, PercentNotFollowedBySymbolIsLiteral) {
+  static constexpr Operand params[] = {TF_CONST(kZero)};
+  static constexpr ParaTable<Operand> table = MakeParaTable(params);
+  EXPECT_EQ(Expand("100%% %x %d%", &table), "100%% %x 0%");
+  EXPECT_EQ(Expand("ends with %", nullptr), "ends with %");
+}
+
+TEST_F(FormatTest, DecimalValues) {
+  static constexpr Operand zero[] = {TF_CONST(kZero)};
+  static constexpr Operand minus[] = {TF_CONST(kMinusOne)};
+  static constexpr ParaTable<Operand> zeroTable = MakeParaTable(zero);
+  static constexpr ParaTable<Operand> minusTable = MakeParaTable(minus);
+  EXPECT_EQ(Expand("n=%d;", &zeroTable), "n=0;");
+  EXPECT_EQ(Expand("n=%d;", &minusTable), "n=-1;");
+}
+
+TEST_F(FormatTest, EmptyValueWritesNothingAtAll) {
+  SetName("");
+  EXPECT_EQ(Expand(kLoginFormat, &kLogin), "");  // never a partial command without line end
+  static constexpr Operand zeroByte[] = {TF_CONST(kZeroByte)};
+  static constexpr ParaTable<Operand> table = MakeParaTable(zeroByte);
+  EXPECT_EQ(Expand("%c", &table), "");
+  EXPECT_EQ(Expand("prefix %c suffix", &table), "");
+}
+
+TEST_F(FormatTest, LongStringIsShortenedSoTheLineKeepsItsEnd) {
+  SetName(std::string(300, 'x'));
+  const std::string line = Expand(kLoginFormat, &kLogin);
+  ASSERT_EQ(line.size(), 229u);
+  EXPECT_EQ(line.substr(line.size() - 2), "\"\n");
+  EXPECT_EQ(line.substr(0, 24), "@PJL SET JOBATTR=\"@LUNA=");
+}
+
+TEST_F(FormatTest, ShorteningNeverSplitsAShiftJisCharacter) {
+  // 0x82 0xA0 is one two-byte character; 110 of them are 220 bytes.  The fixed text of the row
+  // is 26 bytes, leaving 203 for the name: 101 whole characters, never the half of the 102nd.
+  std::string name;
+  for (int i = 0; i < 110; ++i) name += "\x82\xa0";
+  SetName(name);
+  const std::string line = Expand(kLoginFormat, &kLogin, TextEncoding::ShiftJIS);
+  EXPECT_EQ(line.size(), 26u + 202u);
+  EXPECT_EQ(line.substr(line.size() - 4), "\x82\xa0\"\n");
+  // With a one-byte character in front the 203 bytes are filled exactly.
+  SetName("a" + name);
+  const std::string odd = Expand(kLoginFormat, &kLogin, TextEncoding::ShiftJIS);
+  EXPECT_EQ(odd.size(), 26u + 203u);
+  EXPECT_EQ(odd.substr(odd.size() - 2), "\"\n");
+}
+
+TEST_F(FormatTest, ShorteningNeverSplitsAUtf8Character) {
+  std::string name = "a";
+  for (int i = 0; i < 80; ++i) name += "\xe3\x81\x82";  // three bytes each
+  SetName(name);
+  const std::string line = Expand(kLoginFormat, &kLogin, TextEncoding::UTF8);
+  // 203 bytes of room: "a" and 67 characters (202 bytes); the 68th would need 205.
+  EXPECT_EQ(line.size(), 26u + 1u + 67u * 3u);
+  EXPECT_EQ(line.substr(line.size() - 2), "\"\n");
+}
+
+TEST_F(FormatTest, JobTextCannotEndTheQuotedValueOrTheLine) {
+  SetName("x\"\n@PJL SET HOLD=STORE\r\x1b\x7f");
+  EXPECT_EQ(Expand(kLoginFormat, &kLogin), "@PJL SET JOBATTR=\"@LUNA=x@PJL SET HOLD=STORE\"\n");
+  SetName("\"\n");
+  EXPECT_EQ(Expand(kLoginFormat, &kLogin), "");  // nothing left: treated as empty
+}
+
+TEST_F(FormatTest, OverlongFormatIsReadFromItsFirst229Bytes) {
+  const std::string format(300, 'f');
+  EXPECT_EQ(Expand(format.c_str(), nullptr), std::string(229, 'f'));
+}
+
+TEST_F(FormatTest, ControlSymbolLookup) {
+  EXPECT_EQ(IsCtrlSym("%d"), 1);
+  EXPECT_EQ(IsCtrlSym("%c"), 1);
+  EXPECT_EQ(IsCtrlSym("%s"), 1);
+  EXPECT_EQ(IsCtrlSym("%%"), 0);
+  EXPECT_EQ(IsCtrlSym("%"), 0);
+  const char text[] = "a%%b%xc%sd";
+  EXPECT_EQ(GetNextCtrlSym(text), text + 7);
+  EXPECT_EQ(GetNextCtrlSym("none"), nullptr);
+
+  char value[kCommandBufferSize];
+  const std::int32_t number = -42;
+  EXPECT_EQ(getCtrlSym("%d", &number, value, sizeof(value)), 3);
+  EXPECT_STREQ(value, "-42");
+  EXPECT_EQ(getCtrlSym("%s", "", value, sizeof(value)), 0);
+  EXPECT_EQ(getCtrlSym("%c", &kZeroByte, value, sizeof(value)), 0);
+  EXPECT_EQ(getCtrlSym("%q", "x", value, sizeof(value)), 0);
+}
+
+TEST(ItoaTest, RightAlignedDigits) {
+  char buffer[3];
+  EXPECT_STREQ(itoa(7, buffer, 3), "7");
+  EXPECT_EQ(itoa(7, buffer, 3), buffer + 1);
+  EXPECT_STREQ(itoa(12, buffer, 3), "12");
+  EXPECT_EQ(itoa(12, buffer, 3), buffer);
+  EXPECT_STREQ(itoa(0, buffer, 3), "");
+  char wide[12];
+  EXPECT_STREQ(itoa(2147483647, wide, 12), "2147483647");
+}
+
+}  // namespace
+}  // namespace tf

@@ -1,0 +1,138 @@
+// The line scanner against a byte-by-byte model of the stream: the same output and the same
+// insertions for every chunk size, line end, long line and unfinished last line.
+#include "filter/ps_scanner.h"
+
+#include <gtest/gtest.h>
+#include <sys/mman.h>
+#include <unistd.h>
+
+#include <random>
+#include <string>
+#include <vector>
+
+#include "filter/ps_stream.h"
+
+namespace tf {
+namespace {
+
+constexpr const char* kKeywords[] = {"ep", "endp", "showpage", "bp", "%%EndSetup",
+                                     "userdict/setpagedevice{pop}bind put", "%%EndPageSetup",
+                                     "%%BeginProlog", "%%EndProlog"};
+
+// Marks each handled line with "<" line ">" before it and "</>" after it, so that the output
+// shows which lines were handed over and where the insertions go.
+struct MarkingHandler {
+  static constexpr std::size_t kMaxPiece = PsInsertionMatcher::kMaxLine;
+  static constexpr bool kLastLineUnmatched = false;
+  bool Wants(const char* piece, std::size_t length) {
+    return PsInsertionMatcher::IsInsertionLine(piece, length);
+  }
+  bool Handle(const PsLine& line, PrinterStream& out) {
+    out.Write("<", 1);
+    out.Write(line.piece, line.length);
+    out.Write(">", 1);
+    out.Write(line.piece, line.length);
+    out.Write(&line.terminator, 1);
+    out.Write("</>", 3);
+    return true;
+  }
+};
+
+// The stream read one byte at a time into an 8192-byte line buffer that is written out whenever
+// it reaches 8065 bytes; only the buffer's content at a line end is matched.
+std::string Model(const std::string& input) {
+  std::string out, buffer;
+  for (char c : input) {
+    if (c == '\n' || c == '\r') {
+      bool match = false;
+      for (const char* k : kKeywords) match = match || buffer == k;
+      if (match) out += "<" + buffer + ">";
+      out += buffer;
+      out += c;
+      if (match) out += "</>";
+      buffer.clear();
+      continue;
+    }
+    buffer += c;
+    if (buffer.size() > 8064) {
+      out += buffer;
+      buffer.clear();
+    }
+  }
+  return out + buffer;
+}
+
+std::string Scan(const std::string& input, std::size_t chunkSize) {
+  int in = memfd_create("in", 0);
+  EXPECT_EQ(write(in, input.data(), input.size()), static_cast<ssize_t>(input.size()));
+  lseek(in, 0, SEEK_SET);
+  int outFd = memfd_create("out", 0);
+  std::string result;
+  {
+    OutFile file(dup(outFd));
+    OutFile none;
+    PrinterStream out(&file, &none);
+    MarkingHandler handler;
+    ScanOutcome outcome = ScanPostScript(in, out, handler, chunkSize);
+    EXPECT_EQ(outcome.result, ScanResult::Completed);
+    EXPECT_EQ(outcome.empty, input.empty());
+    file.Flush();
+  }
+  char buffer[65536];
+  off_t offset = 0;
+  for (ssize_t n; (n = pread(outFd, buffer, sizeof(buffer), offset)) > 0; offset += n) {
+    result.append(buffer, static_cast<std::size_t>(n));
+  }
+  close(in);
+  close(outFd);
+  return result;
+}
+
+void ExpectSameAsModel(const std::string& input) {
+  const std::string expected = Model(input);
+  for (std::size_t chunk : {1u, 2u, 3u, 5u, 16u, 17u, 64u, 8065u, 8066u, 262144u}) {
+    ASSERT_EQ(Scan(input, chunk), expected) << "chunk size " << chunk;
+  }
+}
+
+TEST(PsScannerTest, KeywordsWithEveryLineEnd) {
+  ExpectSameAsModel("%!PS\n%%BeginProlog\r\n%%EndProlog\rbp\nep\r\r\nendp\nshowpage\n");
+  ExpectSameAsModel("ep");  // an unfinished last line is not matched
+  ExpectSameAsModel("");
+  ExpectSameAsModel("\n\n\r\r");
+}
+
+TEST(PsScannerTest, NearMissesAreNotMatched) {
+  ExpectSameAsModel(" ep\nep \nEP\nepp\nbp bp\n%%EndSetupX\n%%EndSetu\n");
+}
+
+TEST(PsScannerTest, EmbeddedNulBytesPassThrough) {
+  ExpectSameAsModel(std::string("a\0b\nep\n\0\nep\0\n", 13));
+}
+
+TEST(PsScannerTest, LongLinesArePiecesOf8065) {
+  ExpectSameAsModel(std::string(20000, 'x') + "\nep\n");
+  // A line whose last piece is a keyword is matched by that piece.
+  ExpectSameAsModel(std::string(8065, 'x') + "ep\n" + std::string(16130, 'y') + "bp\n");
+  // A line of exactly one piece leaves an empty piece.
+  ExpectSameAsModel(std::string(8065, 'x') + "\n" + std::string(8064, 'z') + "\r");
+  ExpectSameAsModel(std::string(8065 * 2 + 35, 'q') + "\n");
+}
+
+TEST(PsScannerTest, RandomStreamsMatchTheModel) {
+  std::mt19937 random(20261208);
+  const std::vector<std::string> parts = {"ep", "endp", "bp", "showpage", "%%EndSetup",
+                                          "%%EndProlog", "%%BeginProlog", "%%EndPageSetup",
+                                          "userdict/setpagedevice{pop}bind put", "x", "e", "p",
+                                          "/F 1 def", std::string(1, '\0'), "\n", "\r", "\r\n",
+                                          "\n", "\n", std::string(3000, 'L')};
+  for (int round = 0; round < 40; ++round) {
+    std::string input;
+    const int count = static_cast<int>(random() % 400);
+    for (int i = 0; i < count; ++i) input += parts[random() % parts.size()];
+    ExpectSameAsModel(input);
+  }
+}
+
+}  // namespace
+}  // namespace tf
