@@ -492,6 +492,8 @@ void FeaturesOutputAutoFit(Job& job, PrinterStream& stream) {
 }
 
 void FeaturesOutputPSCommandFromFilter(Job& job, int point, PrinterStream& stream) {
+  // Called at every insertion point, page ends included: leave the others at once.
+  if (point != kPointEndProlog && point != kPointSetPageDevice && point != kPointEndSetup) return;
   const std::int64_t product = FeaturesNUpProduct(job.state);
   const bool singleUp = product == 0 || product == 1;
   const bool multipleUp = product >= 2;

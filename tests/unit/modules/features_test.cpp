@@ -14,7 +14,6 @@
 namespace tf {
 namespace {
 
-using test::BasicTraits;
 using test::FullTraits;
 using test::JobHarness;
 
@@ -86,21 +85,6 @@ TEST(FeaturesHeaderTest, EachSwitchWritesItsOffFormItsValueFormOrNothing) {
   }
 }
 
-TEST(FeaturesHeaderTest, RowsComeInTableOrderWhateverTheOptionOrder) {
-  const std::string options =
-      kFull + "EjectOptionsListTicket=2 " + kFull + "OffsetStackingListTicket=5 " + kFull +
-      "OffsetStackingUnitsLArrowTicket=3 " + kFull + "NumInSequenceSwitchTicket=0 " + kFull +
-      "TrimmerSwitchTicket=0 " + kFull + "TabMarginSwitchTicket=1 " + kFull +
-      "TabMarginMMShiftTicket=7";
-  EXPECT_EQ(HeaderRows(options),
-            "@PJL SET JOBATTR=\"@TABS=7\"\n"
-            "@PJL SET JOBATTR=\"@TRMR=0\"\n"
-            "@PJL SET JOBATTR=\"@MDOC=0\"\n"
-            "@PJL SET JOBOFFSET=COPIES\n"
-            "@PJL SET JOBATTR=\"@OCSN=3\"\n"
-            "@PJL SET JOBATTR=\"@FACE=DOWN\"\n");
-}
-
 TEST(FeaturesHeaderTest, ValueRowWithAnEmptyValueWritesNothingRatherThanAHalfLine) {
   // The value rows never leave an unterminated '@PJL SET JOBATTR="' behind.
   EXPECT_EQ(HeaderRows(kFull + "TabMarginSwitchTicket=1"), "");
@@ -118,13 +102,6 @@ TEST(FeaturesHeaderTest, ValuesAreCutToTheirFieldsAndLosePjlUnsafeBytes) {
   EXPECT_EQ(HeaderRows(kFull + "TrimmerSwitchTicket=1 " + kFull +
                        "TrimmerMMCuttingSizeTicket=/53/34/10/54"),
             "@PJL SET JOBATTR=\"@TRMR=56\"\n");
-}
-
-TEST(FeaturesHeaderTest, EachProgramReadsItsOwnTicketKeys) {
-  const std::string basicKey = "com.brantlowe.basicticket.TrimmerSwitchTicket=0";
-  EXPECT_EQ(HeaderRows(basicKey, BasicTraits()), "@PJL SET JOBATTR=\"@TRMR=0\"\n");
-  EXPECT_EQ(HeaderRows(basicKey, FullTraits()), "");
-  EXPECT_EQ(HeaderRows(kFull + "TrimmerSwitchTicket=0", BasicTraits()), "");
 }
 
 TEST(FeaturesHeaderTest, PunchHolesIsReadWithoutPrefix) {
