@@ -80,7 +80,7 @@ TEST(EnvelopeTest, CommentBlockFramesItsLinesBeforeTheSwitch) {
   EXPECT_EQ(parts.header.substr(end), "@PJL COMMENT QMJOBINFO END\n" + kEnterPostScript);
 }
 
-TEST(EnvelopeTest, DISABLED_RenderModeByColourTicketAndPpdOption) {
+TEST(EnvelopeTest, RenderModeByColourTicketAndPpdOption) {
   // utf8.ppd defines QMColorMode; plain.ppd does not.
   EXPECT_NE(RunWith("utf8.ppd", "ticketfilter", "QMColorMode=Color")
                 .out.find("@PJL SET RENDERMODE=COLOR\n"),
@@ -95,7 +95,7 @@ TEST(EnvelopeTest, DISABLED_RenderModeByColourTicketAndPpdOption) {
             std::string::npos);
 }
 
-TEST(EnvelopeTest, DISABLED_LineWeight) {
+TEST(EnvelopeTest, LineWeight) {
   struct Case {
     const char* value;
     const char* line;

@@ -1,6 +1,64 @@
-// PLACEHOLDER: the booklet lines are built by their own issue.
+// Booklet: the document orientation (DIND), the booklet binding edge (DIBB) and the subset
+// division (DIBK) of the job header, from the job-information comment record.  Only printers whose
+// PPD declares the UTF-8 printer language take these attributes.
 #include "modules/booklet/booklet.h"
 
+#include <cstdint>
+#include <cstdlib>
+#include <cstring>
+#include <string_view>
+
+#include "filter/job.h"
+#include "filter/output_channel.h"
+
 namespace tf {
-void OutputKPJLCommandforBooklet(Job&) {}
+
+constexpr char KPPDLanguageEncodingKey[] = "QMPrinterLanguageEncoding";
+
+constexpr char kBookletPortrait[] = "@PJL SET JOBATTR=\"@DIND=PORTRAIT\"\n";
+constexpr char kBookletLandscape[] = "@PJL SET JOBATTR=\"@DIND=LANDSCAPE\"\n";
+constexpr char kBookletBindingOff[] = "@PJL SET JOBATTR=\"@DIBB=OFF\"\n";
+constexpr char kBookletBindingLeft[] = "@PJL SET JOBATTR=\"@DIBB=LEFT\"\n";
+constexpr char kBookletBindingRight[] = "@PJL SET JOBATTR=\"@DIBB=RIGHT\"\n";
+constexpr char kBookletDivideOff[] = "@PJL SET JOBATTR=\"@DIBK=OFF\"\n";
+constexpr char kBookletNoneDivide[] = "@PJL SET JOBATTR=\"@DIBK=NONEDIVIDE\"\n";
+constexpr char kBookletManualDivide[] = "@PJL SET JOBATTR=\"@DIBK=MANUALDIVIDE\"\n";
+
+namespace {
+
+// The document is landscape when the page images are turned against the sheet: 2-up and 6-up turn
+// them once, so an upright request comes out landscape; any other N-up keeps the requested turn.
+bool IsLandscape(const CommentOptions& comment) {
+  if (comment.numberUp[0] == '\0') return false;
+  const long long n = std::strtoll(comment.numberUp, nullptr, 10);
+  const std::int32_t o = comment.orientation;
+  if (n == 2 || n == 6) return o == 1 || o == 6;
+  return o == 4 || o == 5;
+}
+
+}  // namespace
+
+void OutputKPJLCommandforBooklet(Job& job) {
+  auto encoding = ppdFindAttr_ALT(job.ppd(), KPPDLanguageEncodingKey);
+  if (!encoding || *encoding != "UTF-8") return;
+
+  const CommentOptions& comment = job.state.psoptioncomment;
+  QMfputs(IsLandscape(comment) ? kBookletLandscape : kBookletPortrait, job.out);
+
+  const std::string_view signature = comment.signature;
+  if (signature.empty()) return;
+  if (signature == "None") {
+    QMfputs(kBookletBindingOff, job.out);
+    QMfputs(kBookletDivideOff, job.out);
+    return;
+  }
+  if (signature.find("Left") != std::string_view::npos) {
+    QMfputs(kBookletBindingLeft, job.out);
+  } else if (signature.find("Right") != std::string_view::npos) {
+    QMfputs(kBookletBindingRight, job.out);
+  }
+  const std::string_view subset = comment.sigVol;
+  QMfputs(subset.empty() || subset == "None" ? kBookletNoneDivide : kBookletManualDivide, job.out);
+}
+
 }  // namespace tf

@@ -1,9 +1,466 @@
-// PLACEHOLDER: the comment lines are built by their own issue.
+// Job-information comment: the record of the values that describe the job (read at ticket time)
+// and the PJL comment lines written from it.  The envelope writes the version and end lines
+// around these lines and reads the record's line weight and colour mode for its render lines; the
+// booklet lines read its N-up, orientation, signature and signature volume.
 #include "modules/comment/comment.h"
 
+#include <charconv>
+#include <cstdint>
+#include <cstdio>
+#include <cstdlib>
+#include <cstring>
+#include <iterator>
+#include <string_view>
+
+#include "engine/format.h"
+#include "engine/job_options.h"
+#include "engine/ticket.h"
+#include "filter/job.h"
+#include "filter/output_channel.h"
+#include "platform/text_conversion.h"
+
 namespace tf {
-int CommentGetTicketFromPDE(Job&) { return 1; }
-void OutputKPJLCommandforCommentBegin(Job&) {}
-void OutputKPJLCommandforCommentBasic(Job&) {}
-void OutputKPJLCommandforCommentAdvanced(Job&) {}
+
+// Option names read by the comment (standard options and PPD keywords: no ticket-key prefix).
+constexpr char kCommentSidesKey[] = "sides";
+constexpr char kCommentColorModeKey[] = "QMColorMode";
+constexpr char kCommentNumberUpKey[] = "number-up";
+constexpr char kCommentStapleKey[] = "QMStaple";
+constexpr char kCommentPunchKey[] = "QMPunch";
+constexpr char kCommentNumPunchHolesKey[] = "QMNumPunchHoles";
+constexpr char kCommentSignatureKey[] = "QMSignature";
+constexpr char kCommentSigVolKey[] = "QMSigVol";
+constexpr char kCommentLineWeightKey[] = "QMLineWeightAdjustment";
+constexpr char kCommentBindingEdgeKey[] = "DuplexBindingEdge..n.";
+constexpr char kCommentCopiesKey[] = "com.apple.print.PrintSettings.PMCopies..n.";
+constexpr char kCommentOrientationKey[] = "orientation-requested";
+constexpr char kCommentLayoutDirectionKey[] = "com.apple.print.PrintSettings.PMLayoutDirection..n.";
+constexpr char kLayoutRowsKey[] = "com.apple.print.PrintSettings.PMLayoutRows..n.";
+constexpr char kLayoutColumnsKey[] = "com.apple.print.PrintSettings.PMLayoutColumns..n.";
+constexpr char kCollateKey[] = "collate";
+constexpr char kDocumentHandlingKey[] = "multiple-document-handling";
+constexpr char KPPDColorModeKey[] = "QMColorMode";
+
+#define TF_COMMENT(field) TF_FIELD(psoptioncomment.field)
+
+constexpr TicketDataEntry CommentticketData[] = {
+    {kCommentSidesKey, KeyKind::Plain, TF_COMMENT(sides), 256, GetTicketStringConvertedToPrtLang},
+    {kCommentColorModeKey, KeyKind::Plain, TF_COMMENT(colorMode), 256,
+     GetTicketStringConvertedToPrtLang},
+    {kCommentNumberUpKey, KeyKind::Plain, TF_COMMENT(numberUp), 256,
+     GetNumberUpTicketStringForComment},
+    {kCommentStapleKey, KeyKind::Plain, TF_COMMENT(staple), 256,
+     GetTicketStringConvertedToPrtLang},
+    {kCommentPunchKey, KeyKind::Plain, TF_COMMENT(punch), 256, GetTicketStringConvertedToPrtLang},
+    {kCommentNumPunchHolesKey, KeyKind::Plain, TF_COMMENT(numPunchHoles), 256,
+     GetTicketStringConvertedToPrtLang},
+    {kCommentSignatureKey, KeyKind::Plain, TF_COMMENT(signature), 256,
+     GetTicketStringConvertedToPrtLang},
+    {kCommentSigVolKey, KeyKind::Plain, TF_COMMENT(sigVol), 256,
+     GetTicketStringConvertedToPrtLang},
+    {kCommentLineWeightKey, KeyKind::Plain, TF_COMMENT(lineWeightAdjustment), 256,
+     GetTicketStringConvertedToPrtLang},
+    {kCommentBindingEdgeKey, KeyKind::Plain, TF_COMMENT(duplexBindingEdge), 4, GetTicketInteger},
+    {kCommentCopiesKey, KeyKind::Plain, TF_COMMENT(copies), 4, GetTicketInteger},
+    {kCommentOrientationKey, KeyKind::Plain, TF_COMMENT(orientation), 4, GetTicketInteger},
+    {kCommentLayoutDirectionKey, KeyKind::Plain, TF_COMMENT(layoutDirection), 4,
+     GetTicketInteger},
+};
+static_assert(std::size(CommentticketData) == 13);
+#undef TF_COMMENT
+
+// The advanced lines' orientation words, by booklet class and N-up group (columns: orientation
+// 1, 4, 5, 6; any other orientation writes no line).
+enum class SignatureClass { NoBooklet, Left, Right, Other };
+enum class NUpGroup { SingleUp, Square, Wide, Other };  // 1; 4, 9, 16; 2, 6; anything else
+
+constexpr char kPortrait[] = "PORTRAIT";
+constexpr char kLandscape[] = "LANDSCAPE";
+constexpr char kRotatedLandscape[] = "ROTATEDLANDSCAPE";
+constexpr char kRotatedPortrait[] = "ROTATEDPORTRAIT";
+
+struct OrientationRow {
+  SignatureClass signature;
+  NUpGroup nup;
+  const char* words[4];  // orientation 1, 4, 5, 6
+};
+constexpr std::int32_t kOrientationColumns[4] = {1, 4, 5, 6};
+constexpr OrientationRow commentOrientationTable[] = {
+    {SignatureClass::NoBooklet, NUpGroup::SingleUp,
+     {kPortrait, kLandscape, kRotatedLandscape, kRotatedPortrait}},
+    {SignatureClass::NoBooklet, NUpGroup::Square, {kPortrait, kLandscape, kLandscape, kPortrait}},
+    {SignatureClass::NoBooklet, NUpGroup::Wide, {kLandscape, kPortrait, kPortrait, kLandscape}},
+    {SignatureClass::Left, NUpGroup::SingleUp,
+     {kLandscape, kRotatedPortrait, kRotatedPortrait, kLandscape}},
+    {SignatureClass::Left, NUpGroup::Square,
+     {kLandscape, kRotatedPortrait, kRotatedPortrait, kLandscape}},
+    {SignatureClass::Left, NUpGroup::Wide,
+     {kRotatedPortrait, kLandscape, kLandscape, kRotatedPortrait}},
+    {SignatureClass::Right, NUpGroup::SingleUp,
+     {kRotatedLandscape, kPortrait, kPortrait, kRotatedLandscape}},
+    {SignatureClass::Right, NUpGroup::Square,
+     {kRotatedLandscape, kPortrait, kPortrait, kRotatedLandscape}},
+    {SignatureClass::Right, NUpGroup::Wide,
+     {kPortrait, kRotatedLandscape, kRotatedLandscape, kPortrait}},
+};
+static_assert(std::size(commentOrientationTable) == 9);
+
+// The advanced lines' N-up layout, by layout direction (columns: 1, 3, 5, 6).
+constexpr std::int32_t kLayoutDirectionColumns[4] = {1, 3, 5, 6};
+constexpr const char* commentNUpExTwoUp[4] = {
+    "@PJL COMMENT QMJOBINFO NUPEX=RIGHTTODOWN\n", "@PJL COMMENT QMJOBINFO NUPEX=LEFTTOUP\n",
+    "@PJL COMMENT QMJOBINFO NUPEX=RIGHTTODOWN\n", "@PJL COMMENT QMJOBINFO NUPEX=LEFTTOUP\n"};
+constexpr const char* commentNUpExMultiUp[4] = {
+    "@PJL COMMENT QMJOBINFO NUPEX=RIGHTTHENDOWN\n", "@PJL COMMENT QMJOBINFO NUPEX=LEFTTHENDOWN\n",
+    "@PJL COMMENT QMJOBINFO NUPEX=DOWNTHENRIGHT\n", "@PJL COMMENT QMJOBINFO NUPEX=DOWNTHENLEFT\n"};
+
+// Staple positions: the first substring the staple value contains selects the line.
+struct SubstringLine {
+  const char* substring;
+  const char* line;
+};
+constexpr SubstringLine commentStaplePositions[] = {
+    {"LeftDouble", "@PJL COMMENT QMJOBINFO STAPLEEX=LEFTDUAL\n"},
+    {"UpperLeftSingle", "@PJL COMMENT QMJOBINFO STAPLEEX=TOPLEFT\n"},
+    {"TopDouble", "@PJL COMMENT QMJOBINFO STAPLEEX=TOPDUAL\n"},
+    {"UpperRightSingle", "@PJL COMMENT QMJOBINFO STAPLEEX=TOPRIGHT\n"},
+    {"RightDouble", "@PJL COMMENT QMJOBINFO STAPLEEX=RIGHTDUAL\n"},
+    {"LowerRightSingle", "@PJL COMMENT QMJOBINFO STAPLEEX=BOTTOMRIGHT\n"},
+    {"BottomDouble", "@PJL COMMENT QMJOBINFO STAPLEEX=BOTTOMDUAL\n"},
+    {"LowerLeftSingle", "@PJL COMMENT QMJOBINFO STAPLEEX=BOTTOMLEFT\n"},
+};
+static_assert(std::size(commentStaplePositions) == 8);
+
+// Punch position words: the location by the first substring of the punch value, the holes by the
+// exact punch-holes value.
+struct WordRow {
+  const char* value;
+  const char* word;
+};
+constexpr WordRow commentPunchLocations[] = {
+    {"Left", "LEFT"}, {"Top", "TOP"}, {"Right", "RIGHT"}, {"Bottom", "BOTTOM"}};
+constexpr WordRow commentPunchHoles[] = {
+    {"2Holes", "TWO"}, {"3Holes", "THREE"}, {"4Holes", "FOUR"}, {"CoilPunch", "COIL"}};
+
+namespace {
+
+constexpr std::size_t kLineBufferSize = 100;
+constexpr std::size_t kWorkBufferSize = 1024;
+
+// The decimal value of `text` by atoi rules, held to the int32 range.
+std::int64_t DecimalValue(const char* text) {
+  const long long value = std::strtoll(text, nullptr, 10);
+  if (value > INT32_MAX) return INT32_MAX;
+  if (value < INT32_MIN) return INT32_MIN;
+  return value;
+}
+
+// A positive integer written in decimal digits only (as the spooler's copies argument is).
+bool PositiveCount(const char* text, std::int32_t* count) {
+  if (text == nullptr || *text == '\0') return false;
+  const char* end = text + std::strlen(text);
+  std::int32_t value = 0;
+  const auto [stop, error] = std::from_chars(text, end, value);
+  if (error != std::errc() || stop != end || value <= 0) return false;
+  *count = value;
+  return true;
+}
+
+bool EqualsNoCase(std::string_view a, std::string_view b) {
+  if (a.size() != b.size()) return false;
+  for (std::size_t i = 0; i < a.size(); ++i) {
+    const char x = (a[i] >= 'A' && a[i] <= 'Z') ? static_cast<char>(a[i] - 'A' + 'a') : a[i];
+    const char y = (b[i] >= 'A' && b[i] <= 'Z') ? static_cast<char>(b[i] - 'A' + 'a') : b[i];
+    if (x != y) return false;
+  }
+  return true;
+}
+
+// Collation of the job's copies, from the parsed options: "collate" (a boolean; the spooler turns
+// "collate" and "nocollate" into true and false) decides; without a usable value,
+// "multiple-document-handling" does.  Returns "collate", "nocollate" or "" when the job says
+// nothing.
+const char* CollationWord(const JobOptions& options) {
+  if (const char* collate = options.JobValue(kCollateKey)) {
+    for (const char* yes : {"true", "yes", "on"}) {
+      if (EqualsNoCase(collate, yes)) return "collate";
+    }
+    for (const char* no : {"false", "no", "off"}) {
+      if (EqualsNoCase(collate, no)) return "nocollate";
+    }
+  }
+  if (const char* handling = options.JobValue(kDocumentHandlingKey)) {
+    if (std::strcmp(handling, "separate-documents-collated-copies") == 0) return "collate";
+    if (std::strcmp(handling, "separate-documents-uncollated-copies") == 0) return "nocollate";
+  }
+  return "";
+}
+
+void SetText(char (&field)[256], const char* text) {
+  std::memset(field, 0, sizeof(field));
+  std::strncpy(field, text, sizeof(field) - 1);
+}
+
+// Writes `head`, the job text `value` and `tail` as one line of at most kLineBufferSize - 1 bytes:
+// the value loses the bytes that must not reach a PJL line and is shortened, by whole characters,
+// so that the line always keeps its tail and line end.
+void WriteLineWithValue(Job& job, const char* head, const char* value, const char* tail) {
+  char cleaned[256] = {};
+  std::strncpy(cleaned, value, sizeof(cleaned) - 1);
+  const std::size_t length = StripPjlUnsafe(cleaned, std::strlen(cleaned));
+  const std::size_t room = kLineBufferSize - 1 - std::strlen(head) - std::strlen(tail);
+  // Record strings hold text in the printer's byte encoding (Shift-JIS).
+  const std::size_t keep =
+      CutToWholeChars(std::string_view(cleaned, length), room, TextEncoding::ShiftJIS);
+  char line[kLineBufferSize];
+  std::snprintf(line, sizeof(line), "%s%.*s%s", head, static_cast<int>(keep), cleaned, tail);
+  QMfputs(line, job.out);
+}
+
+SignatureClass ClassOfSignature(std::string_view signature) {
+  if (signature.empty() || signature == "None") return SignatureClass::NoBooklet;
+  for (std::string_view left : {"LeftSig", "LeftSigCenterStaple", "LeftSigFold"}) {
+    if (signature == left) return SignatureClass::Left;
+  }
+  for (std::string_view right : {"RightSig", "RightSigCenterStaple", "RightSigFold"}) {
+    if (signature == right) return SignatureClass::Right;
+  }
+  return SignatureClass::Other;
+}
+
+NUpGroup GroupOfNUp(const char* numberUp) {
+  if (*numberUp == '\0') return NUpGroup::SingleUp;
+  switch (DecimalValue(numberUp)) {
+    case 1:
+      return NUpGroup::SingleUp;
+    case 4:
+    case 9:
+    case 16:
+      return NUpGroup::Square;
+    case 2:
+    case 6:
+      return NUpGroup::Wide;
+    default:
+      return NUpGroup::Other;
+  }
+}
+
+// Index of `value` in a four-column header, -1 when it is not there.
+int ColumnOf(const std::int32_t (&columns)[4], std::int32_t value) {
+  for (int i = 0; i < 4; ++i) {
+    if (columns[i] == value) return i;
+  }
+  return -1;
+}
+
+}  // namespace
+
+std::int32_t GetNumberUpTicketStringForComment(const char* key, const JobOptions& options,
+                                               void* destination, std::int32_t size) {
+  char* dest = static_cast<char*>(destination);
+  char work[kWorkBufferSize] = {};
+  const char* numberUp = options.Get(key);
+  const char* rows = options.Get(kLayoutRowsKey);
+  const char* columns = options.Get(kLayoutColumnsKey);
+  if (numberUp != nullptr) {
+    std::strncpy(work, numberUp, sizeof(work) - 1);
+  } else if (rows != nullptr || columns != nullptr) {
+    // A layout given by one dimension alone counts the other as 1.  The product is written in
+    // full; one that is not positive says nothing about the layout and leaves the text empty.
+    const std::int64_t product =
+        (rows != nullptr ? DecimalValue(rows) : 1) * (columns != nullptr ? DecimalValue(columns) : 1);
+    if (product > 0) std::snprintf(work, sizeof(work), "%lld", static_cast<long long>(product));
+  } else {
+    std::strcpy(work, "1");
+  }
+  numstrtochar(work, sizeof(work));
+  std::memset(dest, 0, static_cast<std::size_t>(size));
+  ConvertUTF8ToEncoding(work, dest, size);
+  return 1;
+}
+
+int CommentGetTicketFromPDE(Job& job) {
+  CommentOptions& comment = job.state.psoptioncomment;
+  comment = CommentOptions{};
+  GetTicketFromArray(job, CommentticketData);
+
+  SetText(comment.collate, CollationWord(job.options()));
+
+  if (comment.sides[0] == '\0' || comment.duplexBindingEdge == 0) {
+    SetText(comment.sides, "one-sided");
+  }
+  // A booklet is printed on both sides, bound on the short edge.  No signature at all (a printer
+  // without a booklet option) is no booklet.
+  if (comment.signature[0] != '\0' && std::strcmp(comment.signature, "None") != 0) {
+    SetText(comment.sides, "two-sided-short-edge");
+  }
+  if (comment.orientation == -1) comment.orientation = 1;
+  if (comment.layoutDirection == -1) comment.layoutDirection = 1;
+  // The copies of the job: the dialog's copies ticket when it holds a count, else the spooler's
+  // copies argument, else 1.
+  if (comment.copies <= 0 && !PositiveCount(job.argc > 4 ? job.argv[4] : nullptr,
+                                            &comment.copies)) {
+    comment.copies = 1;
+  }
+  return 1;
+}
+
+void OutputKPJLCommandforCommentBegin(Job& job) {
+  QMfputs("@PJL COMMENT QMJOBINFO BEGIN\n", job.out);
+  QMfputs("@PJL COMMENT QMJOBINFO PDLTYPE=PDL[POSTSCRIPT]:VERSION[3]\n", job.out);
+  QMfputs("@PJL COMMENT QMJOBINFO JOBTYPE=PRINT\n", job.out);
+}
+
+void OutputKPJLCommandforCommentBasic(Job& job) {
+  CommentOptions& comment = job.state.psoptioncomment;
+  char line[kLineBufferSize];
+
+  // Copies.
+  if (comment.collate[0] != '\0') {
+    if (std::strcmp(comment.collate, "collate") == 0) {
+      std::snprintf(line, sizeof(line), "@PJL COMMENT QMJOBINFO JOBCOPIES=%d\n", comment.copies);
+      QMfputs(line, job.out);
+      QMfputs("@PJL COMMENT QMJOBINFO PAGECOPIES=1\n", job.out);
+    } else {
+      std::snprintf(line, sizeof(line), "@PJL COMMENT QMJOBINFO PAGECOPIES=%d\n", comment.copies);
+      QMfputs(line, job.out);
+      QMfputs("@PJL COMMENT QMJOBINFO JOBCOPIES=1\n", job.out);
+    }
+  }
+
+  // Duplex: the first matching test wins.
+  if (comment.sides[0] != '\0') {
+    const std::string_view sides = comment.sides;
+    const std::int32_t edge = comment.duplexBindingEdge;
+    if (sides == "two-sided-long-edge" || edge == 2) {
+      QMfputs("@PJL COMMENT QMJOBINFO DUPLEXTYPE=DUPLEX\n", job.out);
+    } else if (sides == "two-sided-short-edge" || edge == 3) {
+      QMfputs("@PJL COMMENT QMJOBINFO DUPLEXTYPE=TUMBLE\n", job.out);
+    } else if (sides == "one-sided" || edge == 1) {
+      QMfputs("@PJL COMMENT QMJOBINFO DUPLEXTYPE=SIMPLEX\n", job.out);
+    }
+  }
+
+  // Colour mode.  A value the filter does not know is left out when the printer has the colour
+  // option (it then knows the value), else the job counts as grayscale.
+  const std::string_view color = comment.colorMode;
+  if (color == "Color") {
+    QMfputs("@PJL COMMENT QMJOBINFO COLORMODE=COLOR\n", job.out);
+  } else if (color.empty() || color == "Black" || !job.ppd().HasOption(KPPDColorModeKey)) {
+    QMfputs("@PJL COMMENT QMJOBINFO COLORMODE=GRAYSCALE\n", job.out);
+  }
+
+  // N-up.
+  if (comment.numberUp[0] != '\0') {
+    WriteLineWithValue(job, "@PJL COMMENT QMJOBINFO NUP=", comment.numberUp, "\n");
+  }
+
+  // Staple.
+  if (comment.staple[0] != '\0') {
+    const std::string_view staple = comment.staple;
+    QMfputs(staple == "None" || staple == "SaddleStaple" ? "@PJL COMMENT QMJOBINFO STAPLE=OFF\n"
+                                                         : "@PJL COMMENT QMJOBINFO STAPLE=ON\n",
+            job.out);
+  }
+
+  // Punch.
+  if (comment.punch[0] != '\0') {
+    QMfputs(std::strcmp(comment.punch, "None") == 0 ? "@PJL COMMENT QMJOBINFO PUNCH=OFF\n"
+                                                    : "@PJL COMMENT QMJOBINFO PUNCH=ON\n",
+            job.out);
+  }
+
+  // Booklet.
+  if (comment.signature[0] != '\0') {
+    if (std::strcmp(comment.signature, "None") == 0 || comment.sigVol[0] == '\0') {
+      QMfputs("@PJL COMMENT QMJOBINFO BOOKLETTYPE=TYPE[NOBOOKLET]\n", job.out);
+    } else if (std::strcmp(comment.sigVol, "None") == 0) {
+      QMfputs("@PJL COMMENT QMJOBINFO BOOKLETTYPE=TYPE[NONEDIVIDE]\n", job.out);
+    } else {
+      // "10Sheets" gives the threshold 10; a value without "Sheet" is the threshold as it stands.
+      if (char* sheet = std::strstr(comment.sigVol, "Sheet")) {
+        std::memset(sheet, 0, sizeof(comment.sigVol) - static_cast<std::size_t>(sheet - comment.sigVol));
+      }
+      WriteLineWithValue(job, "@PJL COMMENT QMJOBINFO BOOKLETTYPE=TYPE[MANUALDIVIDE]:THRESHOLD[",
+                         comment.sigVol, "]\n");
+    }
+  }
+}
+
+void OutputKPJLCommandforCommentAdvanced(Job& job) {
+  const CommentOptions& comment = job.state.psoptioncomment;
+
+  // Orientation.
+  const SignatureClass signature = ClassOfSignature(comment.signature);
+  const NUpGroup nup = GroupOfNUp(comment.numberUp);
+  const int orientationColumn = ColumnOf(kOrientationColumns, comment.orientation);
+  if (orientationColumn >= 0) {
+    for (const OrientationRow& row : commentOrientationTable) {
+      if (row.signature != signature || row.nup != nup) continue;
+      QMfputs("@PJL COMMENT QMJOBINFO ORIENTATION=", job.out);
+      QMfputs(row.words[orientationColumn], job.out);
+      QMfputs("\n", job.out);
+      break;
+    }
+  }
+
+  // N-up layout.
+  if (comment.numberUp[0] != '\0') {
+    const std::int64_t n = DecimalValue(comment.numberUp);
+    const int directionColumn = ColumnOf(kLayoutDirectionColumns, comment.layoutDirection);
+    if (n >= 2 && directionColumn >= 0) {
+      QMfputs(n == 2 ? commentNUpExTwoUp[directionColumn] : commentNUpExMultiUp[directionColumn],
+              job.out);
+    }
+  }
+
+  // Saddle staple.
+  if (comment.signature[0] != '\0') {
+    const std::string_view value = comment.signature;
+    QMfputs(value == "LeftSigCenterStaple" || value == "RightSigCenterStaple"
+                ? "@PJL COMMENT QMJOBINFO SADDLESTAPLE=ON\n"
+                : "@PJL COMMENT QMJOBINFO SADDLESTAPLE=OFF\n",
+            job.out);
+  }
+
+  // Staple position.
+  if (comment.staple[0] != '\0') {
+    for (const SubstringLine& position : commentStaplePositions) {
+      if (std::strstr(comment.staple, position.substring) != nullptr) {
+        QMfputs(position.line, job.out);
+        break;
+      }
+    }
+  }
+
+  // Punch position.
+  const char* location = "";
+  const char* holes = "";
+  if (comment.punch[0] != '\0') {
+    for (const WordRow& row : commentPunchLocations) {
+      if (std::strstr(comment.punch, row.value) != nullptr) {
+        location = row.word;
+        break;
+      }
+    }
+  }
+  if (comment.numPunchHoles[0] != '\0') {
+    for (const WordRow& row : commentPunchHoles) {
+      if (std::strcmp(comment.numPunchHoles, row.value) == 0) {
+        holes = row.word;
+        break;
+      }
+    }
+  }
+  if (*location != '\0' && *holes != '\0') {
+    char line[kLineBufferSize];
+    std::snprintf(line, sizeof(line), "@PJL COMMENT QMJOBINFO PUNCHEX=HOLES[%s]:LOCATION[%s]\n",
+                  holes, location);
+    QMfputs(line, job.out);
+  }
+
+  QMfputs("@PJL COMMENT QMJOBINFO MIXEDSIZETYPE=NONE\n", job.out);
+  QMfputs("@PJL COMMENT QMJOBINFO CUD=OFF\n", job.out);
+}
+
 }  // namespace tf

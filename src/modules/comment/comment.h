@@ -6,6 +6,7 @@
 namespace tf {
 
 class Job;
+class JobOptions;
 
 // Record `psoptioncomment`: the values the comment lines, the booklet lines and the line-weight and
 // render-mode lines read.
@@ -26,9 +27,19 @@ struct CommentOptions {
   std::int32_t layoutDirection;
 };
 
+// Fills the record from the job's options: the thirteen tickets, the collation of the copies,
+// and the adjusted sides, orientation, layout direction and copies.
 int CommentGetTicketFromPDE(Job& job);
+// The N-up text of the comment: the "number-up" option (`key`) as it stands, else the product of
+// the layout rows and columns, else "1".  A ticket reader; always returns 1.
+std::int32_t GetNumberUpTicketStringForComment(const char* key, const JobOptions& options,
+                                               void* destination, std::int32_t size);
+// BEGIN, PDLTYPE and JOBTYPE.
 void OutputKPJLCommandforCommentBegin(Job& job);
+// Copies, duplex, colour, N-up, staple, punch, booklet.  Writing the booklet threshold cuts the
+// record's signature volume at "Sheet".
 void OutputKPJLCommandforCommentBasic(Job& job);
+// Orientation, N-up layout, saddle staple, staple and punch positions, mixed size, CUD.
 void OutputKPJLCommandforCommentAdvanced(Job& job);
 
 }  // namespace tf

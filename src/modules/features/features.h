@@ -8,6 +8,7 @@ namespace tf {
 
 class Job;
 class PrinterStream;
+struct JobState;
 
 // Record `kpjlOptionFeatures`: the finishing tickets of the job.
 struct FeaturesOptions {
@@ -35,6 +36,18 @@ struct FeaturesOptions {
 void FeaturesInializeDescriptionTableFromFilter(Job& job);
 int FeaturesGetTicketFromPDE(Job& job);
 void FeaturesOutputKPJLCommandFromFilter(Job& job);
+// Writes the PostScript of insertion point `point` into `stream`: separator pages before the
+// first "%%EndProlog", image shift and automatic fit before "%%EndSetup" when the N-up product is
+// 0 or 1; both, separator pages first, before "userdict/setpagedevice{pop}bind put" when it is 2
+// or more.  A negative product writes nothing anywhere.
 void FeaturesOutputPSCommandFromFilter(Job& job, int point, PrinterStream& stream);
+// The separator-page block (none when the separator choice is 1 or absent).
+void FeaturesOutputSeparatorPages(Job& job, PrinterStream& stream);
+// The image-shift block and the automatic-fit block (none when the booklet margin is off or
+// absent).
+void FeaturesOutputAutoFit(Job& job, PrinterStream& stream);
+// Layout rows times columns, as the account tickets stored them (a text that is empty or not a
+// number counts as 0).
+std::int64_t FeaturesNUpProduct(const JobState& state);
 
 }  // namespace tf
