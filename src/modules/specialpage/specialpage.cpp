@@ -6,6 +6,8 @@
 // whatever the job holds.
 #include "modules/specialpage/specialpage.h"
 
+#include <strings.h>
+
 #include <algorithm>
 #include <cstdio>
 #include <cstring>
@@ -232,7 +234,7 @@ void WriteXmlText(Job& job, std::string_view text) {
     }
     flush(i);
     if (entity != nullptr) {
-      QMfputs(entity, job.out);
+      QMfwrite(entity, 1, std::strlen(entity), job.out);
       skip = 1;
     }
     i += skip;
@@ -268,8 +270,11 @@ std::vector<std::int32_t> PresentValueIndices(Job& job, const std::string& stem,
   std::vector<std::int32_t> indices;
   const JobOptions& options = job.options();
   for (int o = 0; o < options.count(); ++o) {
+    // Option names compare without regard to case, as the job's option look-up does.
     const std::string_view name = options.options()[o].name;
-    if (!name.starts_with(stem)) continue;
+    if (name.size() < stem.size() || strncasecmp(name.data(), stem.data(), stem.size()) != 0) {
+      continue;
+    }
     const std::string_view digits = name.substr(stem.size());
     // Exactly the decimal form "%d" writes for a non-negative index: no sign, no leading zero.
     if (digits.empty() || digits.size() > 10 || (digits.size() > 1 && digits[0] == '0') ||
