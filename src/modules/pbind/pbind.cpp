@@ -1,7 +1,575 @@
-// PLACEHOLDER: the perfect-binding module is built by its own issue.
+// Perfect binding: the binding options of the job as PJL job attributes of the binder.
 #include "modules/pbind/pbind.h"
 
+#include <algorithm>
+#include <cmath>
+#include <cstdio>
+#include <cstdlib>
+#include <cstring>
+#include <iterator>
+#include <string>
+#include <string_view>
+
+#include "engine/format.h"
+#include "engine/ticket.h"
+#include "filter/job.h"
+#include "filter/output_channel.h"
+#include "platform/text_conversion.h"
+
 namespace tf {
-int PBindGetTicketFromPDE(Job&) { return 1; }
-void OutputKPJLCommandforPerfectBind(Job&) {}
+namespace {
+
+// Every binding option is read with the byte-mode conversion, so its text is Shift-JIS.
+constexpr TextEncoding kPBindTextEncoding = TextEncoding::ShiftJIS;
+constexpr std::int32_t kPBindTextSize = 256;
+static_assert(sizeof(PBindOptions::position) == kPBindTextSize);
+
+// The job options: PPD option keywords, used without the ticket-key prefix.
+constexpr char KPPDPBindPositionKey[] = "QMPBindPosition";
+constexpr char KPPDPBindTrimmingKey[] = "QMPBindTrimming";
+constexpr char KPPDPBindCutPageSizeKey[] = "QMPBindCutPageSize";
+constexpr char KPPDPBindCutPositionTopKey[] = "QMPBindCutPositionTop";
+constexpr char KPPDPBindCutPositionForeKey[] = "QMPBindCutPositionFore";
+constexpr char KPPDPBindPageSizeKey[] = "QMPBindPageSize";
+constexpr char KPPDPBindCoverPageSizeKey[] = "QMPBindCoverPageSize";
+constexpr char KPPDPBindCoverMediaTypeKey[] = "QMPBindCoverMediaType";
+constexpr char KPPDPBindCoverMediaColorKey[] = "QMPBindCoverMediaColor";
+constexpr char KPPDPBindCoverPaperTrayKey[] = "QMPBindCoverPaperTray";
+constexpr char KPPDPBindRotationAdjustTopKey[] = "QMPBindRotationAdjustTop";
+constexpr char KPPDPBindRotationAdjustBotKey[] = "QMPBindRotationAdjustBot";
+constexpr char KPPDPBindRotationAdjustForeKey[] = "QMPBindRotationAdjustFore";
+constexpr char KPPDPBindCutPageAdjustmentTBKey[] = "QMPBindCutPageAdjustmentTB";
+constexpr char KPPDPBindCutPageAdjustmentForeKey[] = "QMPBindCutPageAdjustmentFore";
+constexpr char KPPDPBindCutPositionAdjustmentTBKey[] = "QMPBindCutPositionAdjustmentTB";
+constexpr char KPPDPBindCoverAdjustXKey[] = "QMPBindCoverAdjustX";
+constexpr char KPPDPBindCoverAdjustYKey[] = "QMPBindCoverAdjustY";
+
+// Ticket table `PBindticketData`.
+constexpr TicketDataEntry PBindticketData[] = {
+    {KPPDPBindPositionKey, KeyKind::Plain, TF_FIELD(psoptionpbind.position), kPBindTextSize,
+     GetTicketStringConvertedToPrtLang},
+    {KPPDPBindTrimmingKey, KeyKind::Plain, TF_FIELD(psoptionpbind.trimming), kPBindTextSize,
+     GetTicketStringConvertedToPrtLang},
+    {KPPDPBindCutPageSizeKey, KeyKind::Plain, TF_FIELD(psoptionpbind.cutPageSize),
+     kPBindTextSize, GetTicketStringConvertedToPrtLang},
+    {KPPDPBindCutPositionTopKey, KeyKind::Plain, TF_FIELD(psoptionpbind.cutPositionTop),
+     kPBindTextSize, GetTicketStringConvertedToPrtLang},
+    {KPPDPBindCutPositionForeKey, KeyKind::Plain, TF_FIELD(psoptionpbind.cutPositionFore),
+     kPBindTextSize, GetTicketStringConvertedToPrtLang},
+    {KPPDPBindPageSizeKey, KeyKind::Plain, TF_FIELD(psoptionpbind.pageSize), kPBindTextSize,
+     GetTicketStringConvertedToPrtLang},
+    {KPPDPBindCoverPageSizeKey, KeyKind::Plain, TF_FIELD(psoptionpbind.coverPageSize),
+     kPBindTextSize, GetTicketStringConvertedToPrtLang},
+    {KPPDPBindCoverMediaTypeKey, KeyKind::Plain, TF_FIELD(psoptionpbind.coverMediaType),
+     kPBindTextSize, GetTicketStringConvertedToPrtLang},
+    {KPPDPBindCoverMediaColorKey, KeyKind::Plain, TF_FIELD(psoptionpbind.coverMediaColor),
+     kPBindTextSize, GetTicketStringConvertedToPrtLang},
+    {KPPDPBindCoverPaperTrayKey, KeyKind::Plain, TF_FIELD(psoptionpbind.coverPaperTray),
+     kPBindTextSize, GetTicketStringConvertedToPrtLang},
+    {KPPDPBindRotationAdjustTopKey, KeyKind::Plain, TF_FIELD(psoptionpbind.rotationAdjustTop),
+     kPBindTextSize, GetTicketStringConvertedToPrtLang},
+    {KPPDPBindRotationAdjustBotKey, KeyKind::Plain, TF_FIELD(psoptionpbind.rotationAdjustBottom),
+     kPBindTextSize, GetTicketStringConvertedToPrtLang},
+    {KPPDPBindRotationAdjustForeKey, KeyKind::Plain, TF_FIELD(psoptionpbind.rotationAdjustFore),
+     kPBindTextSize, GetTicketStringConvertedToPrtLang},
+    {KPPDPBindCutPageAdjustmentTBKey, KeyKind::Plain, TF_FIELD(psoptionpbind.cutPageAdjustTB),
+     kPBindTextSize, GetTicketStringConvertedToPrtLang},
+    {KPPDPBindCutPageAdjustmentForeKey, KeyKind::Plain,
+     TF_FIELD(psoptionpbind.cutPageAdjustFore), kPBindTextSize,
+     GetTicketStringConvertedToPrtLang},
+    {KPPDPBindCutPositionAdjustmentTBKey, KeyKind::Plain,
+     TF_FIELD(psoptionpbind.cutPositionAdjustTB), kPBindTextSize,
+     GetTicketStringConvertedToPrtLang},
+    {KPPDPBindCoverAdjustXKey, KeyKind::Plain, TF_FIELD(psoptionpbind.coverAdjustX),
+     kPBindTextSize, GetTicketStringConvertedToPrtLang},
+    {KPPDPBindCoverAdjustYKey, KeyKind::Plain, TF_FIELD(psoptionpbind.coverAdjustY),
+     kPBindTextSize, GetTicketStringConvertedToPrtLang},
+};
+static_assert(std::size(PBindticketData) == 18);
+
+// Paper-size names of the dialog that carry the QM prefix.
+constexpr char KPBindPaperSize11x15[] = "QM11x15";
+constexpr char KPBindPaperSize889x122[] = "QM889x122";
+constexpr char KPBindPaperSize122x170[] = "QM122x170";
+constexpr char KPBindPaperSize126x192[] = "QM126x192";
+constexpr char KPBindPaperSize13x18[] = "QM13x18";
+constexpr char KPBindPaperSize13x19[] = "QM13x19";
+constexpr char KPBindPaperSize16KAI[] = "QM16-KAI";
+constexpr char KPBindPaperSize16KAIGCO[] = "QM16-KAI-GCO";
+constexpr char KPBindPaperSize8KAI[] = "QM8-KAI";
+constexpr char KPBindPaperSize8KAIGCO[] = "QM8-KAI-GCO";
+constexpr char KPBindPaperSizeA4Cover[] = "QMA4Cover";
+
+// Value table `PerfectBindParam`: the dialog's (or PPD's) value and the printer's word for it.
+// One table serves every translated field: sizes, media types, media colours and trays.
+constexpr PBindParamPair PerfectBindParam[] = {
+    // Paper sizes.
+    {"A3", "A3"},
+    {"A4", "A4"},
+    {"A5", "A5"},
+    {"B4", "JISB4"},
+    {"B5", "JISB5"},
+    {"SRA3", "SA3"},
+    {"8x10", "8X10"},
+    {KPBindPaperSize11x15, "11X15"},
+    {KPBindPaperSize889x122, "SPECIALA4"},
+    {KPBindPaperSize122x170, "DT_SPECIALA3"},
+    {KPBindPaperSize126x192, "126X192"},
+    {KPBindPaperSize13x18, "13X18"},
+    {KPBindPaperSize13x19, "13X19"},
+    {KPBindPaperSize16KAI, "ROC16K"},
+    {KPBindPaperSize16KAIGCO, "16KAIGCO"},
+    {KPBindPaperSize8KAI, "ROC8K"},
+    {KPBindPaperSize8KAIGCO, "8KAIGCO"},
+    {KPBindPaperSizeA4Cover, "A4COVER"},
+    {"9x11", "LETTERCOVER"},
+    {"Letter", "LETTER"},
+    {"Executive", "EXECUTIVE"},
+    {"Tabloid", "LEDGER"},
+    {"TabloidExtra", "12X18"},
+    // Media types.
+    {"Default", "OFF"},
+    {"Stationary", "NORMAL"},
+    {"StationaryS1", "NORMALS1"},
+    {"RecyclePaper", "RECYCLE"},
+    {"RecyclePaperS1", "RECYCLES1"},
+    {"ThickPaper", "THICK"},
+    {"ThickPaperS1", "THICKS1"},
+    {"ThickPaper2", "SUPERTHICK"},
+    {"ThickPaper2S1", "SUPERTHICKS1"},
+    {"CoatingPaper1", "COATEDPAPER"},
+    {"CoatingPaper1A", "COATEDPAPERA"},
+    {"CoatingPaper1B", "COATEDPAPERB"},
+    {"CoatingPaper2", "COATEDPAPER2"},
+    {"PrePrintedPaper", "PREPRINTED"},
+    {"PrePrintedThickPaper1", "PREPRINTEDTHICK1"},
+    {"PrePrintedThickPaper1S1", "PREPRINTEDTHICK1S1"},
+    {"PrePrintedThickPaper2", "PREPRINTEDTHICK2"},
+    {"PrePrintedThickPaper2S1", "PREPRINTEDTHICK2S1"},
+    {"PrePrintedPlainPaperS1", "PREPRINTEDS1"},
+    {"CustomSizedPaper1", "USER1"},
+    {"CustomSizedPaper2", "USER2"},
+    {"CustomSizedPaper3", "USER3"},
+    {"CustomSizedPaper4", "USER4"},
+    {"CustomSizedPaper5", "USER5"},
+    // Media colours.
+    {"White", "WHITE"},
+    {"Blue", "BLUE"},
+    {"Yellow", "YELLOW"},
+    {"Green", "GREEN"},
+    {"Pink", "PINK"},
+    {"Clear", "CLEAR"},
+    {"Ivory", "IVORY"},
+    {"Gray", "GRAY"},
+    {"Buff", "BUFF"},
+    {"Goldenrod", "GOLDENROD"},
+    {"Red", "RED"},
+    {"Orange", "ORANGE"},
+    {"Custom1", "CUSTOM1"},
+    {"Custom2", "CUSTOM2"},
+    {"Custom3", "CUSTOM3"},
+    {"Custom4", "CUSTOM4"},
+    {"Custom5", "CUSTOM5"},
+    {"Other", "OTHER"},
+    {"Any", "UNSPECIFIED"},
+    // Trays.
+    {"AutoTray", "AUTO"},
+    {"1stTray", "INTRAY1"},
+    {"2ndTray", "INTRAY2"},
+    {"3rdTray", "INTRAY3"},
+    {"4thTray", "INTRAY4"},
+    {"MSI", "INTRAY5"},
+    {"6thTrayOverSized", "INTRAY6"},
+    {"7thTrayOverSized", "INTRAY7"},
+    {"HCF1", "INTRAY6"},
+    {"HCF2", "INTRAY7"},
+    {"PBindInserter", "INTRAY9"},
+};
+static_assert(std::size(PerfectBindParam) == 77);
+
+// No value occurs twice, so the order of the pairs never decides a translation.
+constexpr bool PerfectBindValuesAreUnique() {
+  for (std::size_t i = 0; i < std::size(PerfectBindParam); ++i) {
+    for (std::size_t j = i + 1; j < std::size(PerfectBindParam); ++j) {
+      if (std::string_view(PerfectBindParam[i].value) == PerfectBindParam[j].value) return false;
+    }
+  }
+  return true;
+}
+static_assert(PerfectBindValuesAreUnique());
+
+// Values of the options and of the record after normalisation.
+constexpr char OptionPBindNone[] = "None";
+constexpr char OptionPBindBindLeft[] = "BindLeft";
+constexpr char OptionPBindBindRight[] = "BindRight";
+constexpr char OptionPBindBindTop[] = "BindTop";
+constexpr char OptionPBindOff[] = "OFF";
+constexpr char OptionPBindLeft[] = "LEFT";
+constexpr char OptionPBindRight[] = "RIGHT";
+constexpr char OptionPBindTop[] = "TOP";
+constexpr char OptionPBindRotSefLand[] = "ROTSEFLAND";
+constexpr char OptionPBindRotLefPort[] = "ROTLEFPORT";
+constexpr char OptionPBind3EdgeSpecifySize[] = "3EdgeSpecifySize";
+constexpr char OptionPBind1EdgeSpecifySize[] = "1EdgeSpecifySize";
+constexpr char OptionPBind1EdgeCut[] = "1EdgeCut";
+constexpr char OptionPBind3EdgeCutMinimum[] = "3EdgeCutMinimum";
+constexpr char OptionPBind1EdgeCutMinimum[] = "1EdgeCutMinimum";
+constexpr char OptionPBind1EdgePrefix[] = "1Edge";
+constexpr char OptionPBind3EdgePrefix[] = "3Edge";
+constexpr char OptionPBindFace[] = "FACE";
+constexpr char OptionPBindFullBleed[] = "FULLBLEED";
+constexpr char OptionPBindMinimumCut[] = "7mm";
+constexpr char OptionPBindCustom[] = "CUSTOM";
+constexpr char OptionPBindCoverDL[] = "DL";
+constexpr char OptionPBindCoverDLSize[] = "Tabloid";
+
+// Command lines, each formatted into a cleared 100-byte buffer.
+constexpr std::size_t kPBindLineSize = 100;
+constexpr char kPBindTextAttrFormat[] = "@PJL SET JOBATTR=\"@%s=%s\"\n";
+constexpr char kPBindPBTPFormat[] = "@PJL SET JOBATTR=\"@PBTP=%s\"\n";
+constexpr char kPBindPBTWFormat[] = "@PJL SET JOBATTR=\"@PBTW=%d\"\n";
+constexpr char kPBindPBTHFormat[] = "@PJL SET JOBATTR=\"@PBTH=%d\"\n";
+constexpr char kPBindISXOFormat[] = "@PJL SET JOBATTR=\"@ISXO=%d\"\n";
+constexpr char kPBindISXTFormat[] = "@PJL SET JOBATTR=\"@ISXT=%d\"\n";
+constexpr char kPBindNumberAttrFormat[] = "@PJL SET JOBATTR=\"@%s=%d\"\n";
+constexpr char kPBindPBCIOff[] = "@PJL SET JOBATTR=\"@PBCI=OFF\"\n";
+
+using PBindText = char[kPBindTextSize];
+
+void SetText(PBindText& field, std::string_view text) {
+  std::memset(field, 0, sizeof(field));
+  std::memcpy(field, text.data(), std::min(text.size(), sizeof(field) - 1));
+}
+
+void ClearText(PBindText& field) { std::memset(field, 0, sizeof(field)); }
+
+bool IsEmpty(const char* text) { return text[0] == '\0'; }
+
+// Value text fit for a DEBUG line: printable ASCII only (anything else shows as "?"), at most 64
+// bytes, so that no job text can start a line of its own on the spooler's log.
+std::string DebugText(std::string_view text) {
+  std::string shown;
+  for (unsigned char c : text.substr(0, 64)) {
+    shown += (c >= 0x20 && c < 0x7F && c != '"') ? static_cast<char>(c) : '?';
+  }
+  return shown;
+}
+
+// The leading decimal value of `text` (leading blanks and a sign allowed, digits up to the first
+// other byte, 0 without digits), held to the int32 range.
+std::int64_t LeadingDecimal(const char* text) {
+  long long value = std::strtoll(text, nullptr, 10);
+  if (value > INT32_MAX) return INT32_MAX;
+  if (value < INT32_MIN) return INT32_MIN;
+  return value;
+}
+
+std::int32_t ClampToInt32(std::int64_t value) {
+  if (value > INT32_MAX) return INT32_MAX;
+  if (value < INT32_MIN) return INT32_MIN;
+  return static_cast<std::int32_t>(value);
+}
+
+// Millimetres of a trim amount such as "7mm": the text without its last two characters (the
+// unit), read as a leading decimal integer.  An amount of fewer than three characters has no
+// number before its unit; it is read as 0 mm, so the binder never cuts more than was asked for.
+std::int64_t TrimMillimetres(const char* amount) {
+  const std::size_t length = std::strlen(amount);
+  if (length < 3) {
+    std::fprintf(stderr,
+                 "DEBUG: Perfect binding: trim amount \"%s\" has no number before its unit; "
+                 "trimming 0 mm there\n",
+                 DebugText(amount).c_str());
+    return 0;
+  }
+  const std::string number(amount, length - 2);
+  return LeadingDecimal(number.c_str());
+}
+
+// Writes "@PJL SET JOBATTR="@<attribute>=<value>"" with a value from the job: the bytes that could
+// end the quoted value or the line are removed, and a value too long for the line buffer is cut
+// by whole characters, so the line always keeps its closing quote and line end.
+void WriteTextLine(Job& job, const char* format, const char* attribute, const char* value) {
+  char clean[kPBindTextSize] = {};
+  std::strncpy(clean, value, sizeof(clean) - 1);
+  std::size_t length = StripPjlUnsafe(clean, std::strlen(clean));
+  // The literal text of the line: the format without its "%s" slots, and the attribute name.
+  std::size_t fixed = std::strlen(format) - 2;
+  if (attribute != nullptr) fixed += std::strlen(attribute) - 2;
+  const std::size_t room = kPBindLineSize - 1 - fixed;
+  length = CutToWholeChars(std::string_view(clean, length), room, kPBindTextEncoding);
+  clean[length] = '\0';
+
+  char line[kPBindLineSize] = {};
+  if (attribute != nullptr) {
+    std::snprintf(line, sizeof(line), format, attribute, clean);
+  } else {
+    std::snprintf(line, sizeof(line), format, clean);
+  }
+  QMfputs(line, job.out);
+}
+
+void WriteNumberLine(Job& job, const char* format, std::int64_t value) {
+  char line[kPBindLineSize] = {};
+  std::snprintf(line, sizeof(line), format, static_cast<int>(ClampToInt32(value)));
+  QMfputs(line, job.out);
+}
+
+struct Dimensions {
+  std::int32_t width;   // tenths of a millimetre
+  std::int32_t height;  // tenths of a millimetre
+};
+
+// The page size `name` of the PPD in tenths of a millimetre; std::nullopt (with a DEBUG line)
+// when the PPD does not define it or there is no PPD.
+std::optional<Dimensions> PageDimensions(Job& job, const char* name) {
+  const PpdFile& ppd = job.ppd();
+  if (!ppd.IsOpen()) {
+    std::fprintf(stderr,
+                 "DEBUG: Perfect binding: no PPD to take the size of \"%s\" from\n",
+                 DebugText(name).c_str());
+    return std::nullopt;
+  }
+  const std::optional<PpdPageSize> size = ppd.PageSize(name);
+  std::optional<std::int32_t> width, height;
+  if (size) {
+    width = PBindPointsToTenthsMm(size->width);
+    height = PBindPointsToTenthsMm(size->length);
+  }
+  if (!width || !height) {
+    std::fprintf(stderr, "DEBUG: Perfect binding: the PPD has no page size \"%s\"\n",
+                 DebugText(name).c_str());
+    return std::nullopt;
+  }
+  return Dimensions{*width, *height};
+}
+
+// Replaces `field` by its printer value.  A value the binder does not know is dropped (with a
+// DEBUG line), as if the option had not been given: the printer never receives a word it cannot
+// read, and falls back to its own setting for that attribute.
+void TranslateField(PBindText& field, const char* attribute) {
+  char translated[kPBindTextSize] = {};
+  if (!convertPBindPPDValue(field, translated, sizeof(translated))) {
+    std::fprintf(stderr,
+                 "DEBUG: Perfect binding: the binder knows no value \"%s\" for %s; left out\n",
+                 DebugText(field).c_str(), attribute);
+  }
+  std::memcpy(field, translated, sizeof(field));
+}
+
+void PBindNormalise(PBindOptions& pb) {
+  // Binding edge, and the rotation it asks for.
+  const std::string_view position = pb.position;
+  if (position == OptionPBindNone) {
+    SetText(pb.position, OptionPBindOff);
+  } else if (position == OptionPBindBindLeft) {
+    SetText(pb.position, OptionPBindLeft);
+    SetText(pb.rotation, OptionPBindRotSefLand);
+  } else if (position == OptionPBindBindRight) {
+    SetText(pb.position, OptionPBindRight);
+    SetText(pb.rotation, OptionPBindRotLefPort);
+  } else if (position == OptionPBindBindTop) {
+    SetText(pb.position, OptionPBindTop);
+    SetText(pb.rotation, OptionPBindRotSefLand);
+  } else {
+    ClearText(pb.rotation);
+  }
+
+  // What the trimming choice leaves of the finished size and the trim amounts.
+  const std::string_view trimming = pb.trimming;
+  if (trimming == OptionPBindNone) {
+    ClearText(pb.cutPageSize);
+    ClearText(pb.cutPositionTop);
+    ClearText(pb.cutPositionFore);
+  } else if (trimming == OptionPBind3EdgeSpecifySize || trimming == OptionPBind1EdgeSpecifySize) {
+    ClearText(pb.cutPositionTop);
+    ClearText(pb.cutPositionFore);
+  } else {
+    ClearText(pb.cutPageSize);
+    if (trimming == OptionPBind1EdgeCut) {
+      ClearText(pb.cutPositionTop);
+    } else if (trimming == OptionPBind3EdgeCutMinimum) {
+      SetText(pb.cutPositionFore, OptionPBindMinimumCut);
+      SetText(pb.cutPositionTop, OptionPBindMinimumCut);
+      pb.minimumCut = 1;
+    } else if (trimming == OptionPBind1EdgeCutMinimum) {
+      SetText(pb.cutPositionFore, OptionPBindMinimumCut);
+      ClearText(pb.cutPositionTop);
+      pb.minimumCut = 1;
+    }
+  }
+
+  // The trimming word of the printer.
+  if (trimming == OptionPBindNone) {
+    SetText(pb.trimming, OptionPBindOff);
+  } else if (trimming.starts_with(OptionPBind1EdgePrefix)) {
+    SetText(pb.trimming, OptionPBindFace);
+  } else if (trimming.starts_with(OptionPBind3EdgePrefix)) {
+    SetText(pb.trimming, OptionPBindFullBleed);
+  }
+}
+
+}  // namespace
+
+std::optional<std::int32_t> PBindPointsToTenthsMm(float points) {
+  // A sheet is far below a million points (350 m); anything else is no size at all.
+  if (!std::isfinite(points) || points < 0 || points > 1.0e6f) return std::nullopt;
+  const std::int32_t whole = static_cast<std::int32_t>(points);
+  return whole * 60 / 170 * 10;
+}
+
+bool convertPBindPPDValue(const char* value, char* destination, std::size_t size) {
+  if (destination == nullptr || size == 0) return false;
+  std::memset(destination, 0, size);
+  if (value == nullptr) return false;
+  for (const PBindParamPair& pair : PerfectBindParam) {
+    if (std::strcmp(pair.value, value) == 0) {
+      std::strncpy(destination, pair.printerValue, size - 1);
+      return true;
+    }
+  }
+  return false;
+}
+
+void OutputKPJLCommandforPBindDigital(Job& job, const char* value, std::int32_t multiplier,
+                                      const char* attribute, const char* position,
+                                      std::int32_t signRule) {
+  if (value == nullptr || IsEmpty(value)) return;
+  std::int64_t number = LeadingDecimal(value) * multiplier;
+  const std::string_view edge = position != nullptr ? position : "";
+  if ((signRule == 1 && edge == OptionPBindRight) ||
+      (signRule == 2 && (edge == OptionPBindTop || edge == OptionPBindLeft))) {
+    number = -number;
+  }
+  char line[kPBindLineSize] = {};
+  std::snprintf(line, sizeof(line), kPBindNumberAttrFormat, attribute,
+                static_cast<int>(ClampToInt32(number)));
+  QMfputs(line, job.out);
+}
+
+int PBindGetTicketFromPDE(Job& job) {
+  PBindOptions& pb = job.state.psoptionpbind;
+  pb = PBindOptions{};
+  GetTicketFromArray(job, PBindticketData);
+  PBindNormalise(pb);
+  return 1;
+}
+
+void OutputKPJLCommandforPerfectBind(Job& job) {
+  PBindOptions& pb = job.state.psoptionpbind;
+  const std::string_view position = pb.position;
+  if (position.empty() || position == OptionPBindOff) return;
+
+  // The sizes first, so that a trimming whose sizes are unknown is known before its lines.
+  std::optional<Dimensions> paper;
+  if (!IsEmpty(pb.pageSize)) {
+    paper = PageDimensions(job, pb.pageSize);
+    TranslateField(pb.pageSize, "PBBP");
+  }
+  const bool cutSizeGiven = !IsEmpty(pb.cutPageSize);
+  std::optional<Dimensions> finished;
+  if (cutSizeGiven) {
+    finished = PageDimensions(job, pb.cutPageSize);
+    TranslateField(pb.cutPageSize, "PBTP");
+    if (!finished) ClearText(pb.cutPageSize);
+  }
+
+  // Trimming cuts at numbers computed from the paper size and the finished size.  When a size the
+  // cut depends on is unknown, the job is bound without trimming rather than cut at guessed
+  // numbers: an untrimmed book can still be trimmed by hand, a miscut one is waste.
+  bool trimming = std::string_view(pb.trimming) != OptionPBindOff;
+  const bool needsPaper =
+      cutSizeGiven || !IsEmpty(pb.cutPositionFore) || !IsEmpty(pb.cutPositionTop);
+  const bool finishedKnown = !cutSizeGiven || !IsEmpty(pb.cutPageSize);
+  if (trimming && (!finishedKnown || (needsPaper && !paper))) {
+    std::fprintf(stderr,
+                 "DEBUG: Perfect binding: the sizes to trim to are unknown; binding without "
+                 "trimming\n");
+    SetText(pb.trimming, OptionPBindOff);
+    ClearText(pb.cutPageSize);
+    trimming = false;
+  }
+
+  WriteTextLine(job, kPBindTextAttrFormat, "PBRE", pb.position);
+  WriteTextLine(job, kPBindTextAttrFormat, "MSDA", pb.rotation);
+  WriteTextLine(job, kPBindTextAttrFormat, "PBTC", pb.trimming);
+  if (!IsEmpty(pb.pageSize)) WriteTextLine(job, kPBindTextAttrFormat, "PBBP", pb.pageSize);
+
+  // Finished size and image shift, in tenths of a millimetre.
+  const Dimensions paperSize = paper.value_or(Dimensions{0, 0});
+  Dimensions cut{0, 0};
+  std::int64_t shift = 0;
+  if (!IsEmpty(pb.cutPageSize) && finished) {
+    cut = *finished;
+    const std::int64_t difference = std::int64_t{paperSize.width} - cut.width;
+    shift = (difference % 2 == 0) ? difference / 2 : (difference + 1) / 2;
+  } else if (trimming) {
+    SetText(pb.cutPageSize, OptionPBindCustom);
+  } else {
+    SetText(pb.cutPageSize, pb.pageSize);
+    cut = paperSize;
+  }
+  WriteTextLine(job, kPBindPBTPFormat, nullptr, pb.cutPageSize);
+
+  if (trimming) {
+    const bool fore = !IsEmpty(pb.cutPositionFore);
+    if (fore) {
+      const std::int64_t millimetres = TrimMillimetres(pb.cutPositionFore);
+      WriteNumberLine(job, kPBindPBTWFormat, paperSize.width - 10 * millimetres);
+      shift = 5 * millimetres;
+    }
+    if (!IsEmpty(pb.cutPositionTop)) {
+      const std::int64_t millimetres = TrimMillimetres(pb.cutPositionTop);
+      WriteNumberLine(job, kPBindPBTHFormat, paperSize.height - 20 * millimetres);
+    } else if (fore) {
+      WriteNumberLine(job, kPBindPBTHFormat, paperSize.height);
+    } else {
+      WriteNumberLine(job, kPBindPBTWFormat, cut.width);
+      WriteNumberLine(job, kPBindPBTHFormat, cut.height);
+    }
+    if (pb.minimumCut == 0) {
+      const bool right = position == OptionPBindRight;
+      WriteNumberLine(job, kPBindISXOFormat, right ? shift : -shift);
+      WriteNumberLine(job, kPBindISXTFormat, right ? -shift : shift);
+    }
+  }
+
+  // Fine adjustments; top and bottom change places when the book is bound on the right.
+  const bool right = position == OptionPBindRight;
+  OutputKPJLCommandforPBindDigital(job, pb.cutPageAdjustFore, 1, "PBAW", pb.position, 0);
+  OutputKPJLCommandforPBindDigital(job, pb.cutPageAdjustTB, 1, "PBAH", pb.position, 0);
+  OutputKPJLCommandforPBindDigital(job, pb.rotationAdjustTop, 1, right ? "PBAB" : "PBAT",
+                                   pb.position, 0);
+  OutputKPJLCommandforPBindDigital(job, pb.rotationAdjustBottom, 1, right ? "PBAT" : "PBAB",
+                                   pb.position, 0);
+  OutputKPJLCommandforPBindDigital(job, pb.rotationAdjustFore, 1, "PBAF", pb.position, 1);
+  OutputKPJLCommandforPBindDigital(job, pb.coverAdjustX, 1, "PBAX", pb.position, 1);
+  OutputKPJLCommandforPBindDigital(job, pb.coverAdjustY, 1, "PBAY", pb.position, 2);
+  OutputKPJLCommandforPBindDigital(job, pb.cutPositionAdjustTB, 1, "PBAV", pb.position, 1);
+
+  // The cover sheet.  The DL cover is printed on a Tabloid sheet.
+  if (!IsEmpty(pb.coverPageSize)) {
+    if (std::string_view(pb.coverPageSize) == OptionPBindCoverDL) {
+      SetText(pb.coverPageSize, OptionPBindCoverDLSize);
+    }
+    TranslateField(pb.coverPageSize, "PBCP");
+    if (!IsEmpty(pb.coverPageSize)) {
+      WriteTextLine(job, kPBindTextAttrFormat, "PBCP", pb.coverPageSize);
+    }
+  }
+  struct CoverField {
+    PBindText& field;
+    const char* attribute;
+  };
+  const CoverField coverFields[] = {
+      {pb.coverMediaType, "PBCQ"}, {pb.coverMediaColor, "PBCC"}, {pb.coverPaperTray, "PBCT"}};
+  for (const CoverField& cover : coverFields) {
+    if (IsEmpty(cover.field)) continue;
+    TranslateField(cover.field, cover.attribute);
+    if (!IsEmpty(cover.field)) WriteTextLine(job, kPBindTextAttrFormat, cover.attribute, cover.field);
+  }
+
+  QMfputs(kPBindPBCIOff, job.out);
+}
+
 }  // namespace tf
