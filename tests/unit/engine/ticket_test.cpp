@@ -67,6 +67,9 @@ TEST(TicketReaderTest, StringsAreClearedAndOnlyTheConvertingReadersDecodeByteLis
   EXPECT_EQ(Read(GetTicketStringConvertedToPrtLang, "k", "k=/72/105", 16), "Hi");
   EXPECT_EQ(Read(GetTicketStringConvertedToPrtLangForUTF8, "k", "k=/72/105", 16), "Hi");
   EXPECT_EQ(Read(GetTicketStringConvertedToPrtLang, "absent", "k=v", 16), "");
+  // Readers keep every byte; the command engine drops what must not reach a PJL line.
+  EXPECT_EQ(Read(GetTicketString, "k", "k='x\"\n@'", 16), "x\"\n@");
+  EXPECT_EQ(Read(GetTicketStringConvertedToPrtLang, "k", "k=/120/34/10/64", 16), "x\"\n@");
 }
 
 TEST(TicketReaderTest, ConversionByModeAndBoundByWholeCharacters) {
