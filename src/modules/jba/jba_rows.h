@@ -467,62 +467,127 @@ inline constexpr ComparationItem comparationItemJobInAccumulationPasswordNULL[] 
     jba::NonEmpty(jba::kInputStorageID), jba::Empty(jba::kInputStoragePassword)};
 
 // The counted lists the rows point at.
-#define TF_JBA_CONDITIONS(name)                          \
-  inline constexpr ParaTable<ComparationItem> comparation##name = \
-      MakeParaTable(comparationItem##name)
-#define TF_JBA_SIDE_CONDITIONS(name)                     \
-  template <JBASide s>                                   \
-  inline constexpr ParaTable<ComparationItem> comparation##name = \
-      MakeParaTable(comparationItem##name<s>)
-
-TF_JBA_CONDITIONS(HostName);
-TF_JBA_CONDITIONS(HostNameAccumulation);
-TF_JBA_CONDITIONS(JBAIPAddress);
-TF_JBA_CONDITIONS(JBAIPAddressIsNull);
-TF_JBA_CONDITIONS(NUpInfo);
-TF_JBA_CONDITIONS(ComInTypeUseLoginName5);
+inline constexpr ParaTable<ComparationItem> comparationHostName =
+    MakeParaTable(comparationItemHostName);
+inline constexpr ParaTable<ComparationItem> comparationHostNameAccumulation =
+    MakeParaTable(comparationItemHostNameAccumulation);
+inline constexpr ParaTable<ComparationItem> comparationJBAIPAddress =
+    MakeParaTable(comparationItemJBAIPAddress);
+inline constexpr ParaTable<ComparationItem> comparationJBAIPAddressIsNull =
+    MakeParaTable(comparationItemJBAIPAddressIsNull);
+inline constexpr ParaTable<ComparationItem> comparationNUpInfo =
+    MakeParaTable(comparationItemNUpInfo);
+inline constexpr ParaTable<ComparationItem> comparationComInTypeUseLoginName5 =
+    MakeParaTable(comparationItemComInTypeUseLoginName5);
 inline constexpr ParaTable<ComparationItem> comparationJBALoginUserName =
     MakeParaTable(comparationItemLoginUserName);
 inline constexpr ParaTable<ComparationItem> comparationJBALoginUserNameAccumulation =
     MakeParaTable(comparationItemLoginUserNameAccumulation);
-TF_JBA_SIDE_CONDITIONS(ComInTypeUseLoginName);
-TF_JBA_SIDE_CONDITIONS(ComInTypeUseLoginName1);
-TF_JBA_SIDE_CONDITIONS(ComInTypeUseLoginName2);
-TF_JBA_SIDE_CONDITIONS(ComInTypeUseLoginName3);
-TF_JBA_SIDE_CONDITIONS(ComInTypeUseLoginName4);
-TF_JBA_SIDE_CONDITIONS(ComInTypeUseEnterName);
-TF_JBA_SIDE_CONDITIONS(ComInUserEnterPassword1);
-TF_JBA_SIDE_CONDITIONS(ComInUserEnterPassword1NULL);
-TF_JBA_SIDE_CONDITIONS(ComInUserEnterPassword2);
-TF_JBA_SIDE_CONDITIONS(ComInUserEnterPassword2NULL);
-TF_JBA_SIDE_CONDITIONS(ComInDomainName);
-TF_JBA_SIDE_CONDITIONS(ComInAccount);
-TF_JBA_SIDE_CONDITIONS(ComInAccountNULL);
-TF_JBA_SIDE_CONDITIONS(ComInAccumulationID);
-TF_JBA_SIDE_CONDITIONS(ComInAccumulationDocumentName);
-TF_JBA_SIDE_CONDITIONS(ComInAccumulationPassword);
-TF_JBA_SIDE_CONDITIONS(ComInAccumulationPasswordNULL);
-TF_JBA_SIDE_CONDITIONS(JobInUseEnterName);
-TF_JBA_SIDE_CONDITIONS(JobInUseEnterName1);
-TF_JBA_SIDE_CONDITIONS(JobInUseEnterName2);
-TF_JBA_SIDE_CONDITIONS(JobInUserEnterPassword);
-TF_JBA_SIDE_CONDITIONS(JobInUserEnterPassword1);
-TF_JBA_SIDE_CONDITIONS(JobInUserEnterPasswordNULL);
-TF_JBA_SIDE_CONDITIONS(JobInUserEnterPassword1NULL);
-TF_JBA_SIDE_CONDITIONS(JobInDomainName);
-TF_JBA_SIDE_CONDITIONS(JobInAccount);
-TF_JBA_SIDE_CONDITIONS(JobInAccount1);
-TF_JBA_SIDE_CONDITIONS(JobInAccountNULL);
-TF_JBA_SIDE_CONDITIONS(JobInAccountNULL3);
-TF_JBA_SIDE_CONDITIONS(JobInAccumulationID);
-TF_JBA_SIDE_CONDITIONS(JobInAccumulationDocumentName);
-TF_JBA_SIDE_CONDITIONS(JobInUserNameAccumulation);
-TF_JBA_SIDE_CONDITIONS(JobInUserPasswordAccumulation);
-TF_JBA_SIDE_CONDITIONS(JobInAccumulationPassword);
-TF_JBA_SIDE_CONDITIONS(JobInAccumulationPasswordNULL);
-
-#undef TF_JBA_CONDITIONS
-#undef TF_JBA_SIDE_CONDITIONS
+template <JBASide s>
+inline constexpr ParaTable<ComparationItem> comparationComInTypeUseLoginName =
+    MakeParaTable(comparationItemComInTypeUseLoginName<s>);
+template <JBASide s>
+inline constexpr ParaTable<ComparationItem> comparationComInTypeUseLoginName1 =
+    MakeParaTable(comparationItemComInTypeUseLoginName1<s>);
+template <JBASide s>
+inline constexpr ParaTable<ComparationItem> comparationComInTypeUseLoginName2 =
+    MakeParaTable(comparationItemComInTypeUseLoginName2<s>);
+template <JBASide s>
+inline constexpr ParaTable<ComparationItem> comparationComInTypeUseLoginName3 =
+    MakeParaTable(comparationItemComInTypeUseLoginName3<s>);
+template <JBASide s>
+inline constexpr ParaTable<ComparationItem> comparationComInTypeUseLoginName4 =
+    MakeParaTable(comparationItemComInTypeUseLoginName4<s>);
+template <JBASide s>
+inline constexpr ParaTable<ComparationItem> comparationComInTypeUseEnterName =
+    MakeParaTable(comparationItemComInTypeUseEnterName<s>);
+template <JBASide s>
+inline constexpr ParaTable<ComparationItem> comparationComInUserEnterPassword1 =
+    MakeParaTable(comparationItemComInUserEnterPassword1<s>);
+template <JBASide s>
+inline constexpr ParaTable<ComparationItem> comparationComInUserEnterPassword1NULL =
+    MakeParaTable(comparationItemComInUserEnterPassword1NULL<s>);
+template <JBASide s>
+inline constexpr ParaTable<ComparationItem> comparationComInUserEnterPassword2 =
+    MakeParaTable(comparationItemComInUserEnterPassword2<s>);
+template <JBASide s>
+inline constexpr ParaTable<ComparationItem> comparationComInUserEnterPassword2NULL =
+    MakeParaTable(comparationItemComInUserEnterPassword2NULL<s>);
+template <JBASide s>
+inline constexpr ParaTable<ComparationItem> comparationComInDomainName =
+    MakeParaTable(comparationItemComInDomainName<s>);
+template <JBASide s>
+inline constexpr ParaTable<ComparationItem> comparationComInAccount =
+    MakeParaTable(comparationItemComInAccount<s>);
+template <JBASide s>
+inline constexpr ParaTable<ComparationItem> comparationComInAccountNULL =
+    MakeParaTable(comparationItemComInAccountNULL<s>);
+template <JBASide s>
+inline constexpr ParaTable<ComparationItem> comparationComInAccumulationID =
+    MakeParaTable(comparationItemComInAccumulationID<s>);
+template <JBASide s>
+inline constexpr ParaTable<ComparationItem> comparationComInAccumulationDocumentName =
+    MakeParaTable(comparationItemComInAccumulationDocumentName<s>);
+template <JBASide s>
+inline constexpr ParaTable<ComparationItem> comparationComInAccumulationPassword =
+    MakeParaTable(comparationItemComInAccumulationPassword<s>);
+template <JBASide s>
+inline constexpr ParaTable<ComparationItem> comparationComInAccumulationPasswordNULL =
+    MakeParaTable(comparationItemComInAccumulationPasswordNULL<s>);
+template <JBASide s>
+inline constexpr ParaTable<ComparationItem> comparationJobInUseEnterName =
+    MakeParaTable(comparationItemJobInUseEnterName<s>);
+template <JBASide s>
+inline constexpr ParaTable<ComparationItem> comparationJobInUseEnterName1 =
+    MakeParaTable(comparationItemJobInUseEnterName1<s>);
+template <JBASide s>
+inline constexpr ParaTable<ComparationItem> comparationJobInUseEnterName2 =
+    MakeParaTable(comparationItemJobInUseEnterName2<s>);
+template <JBASide s>
+inline constexpr ParaTable<ComparationItem> comparationJobInUserEnterPassword =
+    MakeParaTable(comparationItemJobInUserEnterPassword<s>);
+template <JBASide s>
+inline constexpr ParaTable<ComparationItem> comparationJobInUserEnterPassword1 =
+    MakeParaTable(comparationItemJobInUserEnterPassword1<s>);
+template <JBASide s>
+inline constexpr ParaTable<ComparationItem> comparationJobInUserEnterPasswordNULL =
+    MakeParaTable(comparationItemJobInUserEnterPasswordNULL<s>);
+template <JBASide s>
+inline constexpr ParaTable<ComparationItem> comparationJobInUserEnterPassword1NULL =
+    MakeParaTable(comparationItemJobInUserEnterPassword1NULL<s>);
+template <JBASide s>
+inline constexpr ParaTable<ComparationItem> comparationJobInDomainName =
+    MakeParaTable(comparationItemJobInDomainName<s>);
+template <JBASide s>
+inline constexpr ParaTable<ComparationItem> comparationJobInAccount =
+    MakeParaTable(comparationItemJobInAccount<s>);
+template <JBASide s>
+inline constexpr ParaTable<ComparationItem> comparationJobInAccount1 =
+    MakeParaTable(comparationItemJobInAccount1<s>);
+template <JBASide s>
+inline constexpr ParaTable<ComparationItem> comparationJobInAccountNULL =
+    MakeParaTable(comparationItemJobInAccountNULL<s>);
+template <JBASide s>
+inline constexpr ParaTable<ComparationItem> comparationJobInAccountNULL3 =
+    MakeParaTable(comparationItemJobInAccountNULL3<s>);
+template <JBASide s>
+inline constexpr ParaTable<ComparationItem> comparationJobInAccumulationID =
+    MakeParaTable(comparationItemJobInAccumulationID<s>);
+template <JBASide s>
+inline constexpr ParaTable<ComparationItem> comparationJobInAccumulationDocumentName =
+    MakeParaTable(comparationItemJobInAccumulationDocumentName<s>);
+template <JBASide s>
+inline constexpr ParaTable<ComparationItem> comparationJobInUserNameAccumulation =
+    MakeParaTable(comparationItemJobInUserNameAccumulation<s>);
+template <JBASide s>
+inline constexpr ParaTable<ComparationItem> comparationJobInUserPasswordAccumulation =
+    MakeParaTable(comparationItemJobInUserPasswordAccumulation<s>);
+template <JBASide s>
+inline constexpr ParaTable<ComparationItem> comparationJobInAccumulationPassword =
+    MakeParaTable(comparationItemJobInAccumulationPassword<s>);
+template <JBASide s>
+inline constexpr ParaTable<ComparationItem> comparationJobInAccumulationPasswordNULL =
+    MakeParaTable(comparationItemJobInAccumulationPasswordNULL<s>);
 
 // The same row without the last item of its condition list (ticketfilter-basic reads neither
 // infoList nor infoSetList, and its rows do not test them).
