@@ -313,6 +313,14 @@ TEST(AccountTest, ValuesInThePrinterEncodingAndCutToTheirField) {
     const std::string lines = Lines(p, WithTickets(typed));
     EXPECT_NE(lines.find(Attr("JOAU=" + std::string(96, 'a'))), std::string::npos) << Describe(p);
 
+    // A 254-byte password does not fit a 229-byte command: the value is shortened, the quote
+    // and the line end stay.
+    Tickets longPassword = typed;
+    longPassword.push_back({"JBAUserPasswordTextEditTicket", std::string(300, 'p')});
+    EXPECT_NE(Lines(p, WithTickets(longPassword)).find(Attr("JOEP=" + std::string(202, 'p'))),
+              std::string::npos)
+        << Describe(p);
+
     // The user ID is UTF-8 in UTF-8 mode, Shift-JIS otherwise (山: E5 B1 B1 / 8E 52, iconv).
     Tickets japanese = typed;
     japanese[3].second = yamada96;

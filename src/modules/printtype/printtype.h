@@ -35,8 +35,6 @@ inline constexpr char kDoucmentNameTicketKey[] = "DocumentNameTicketKey";
 inline constexpr char kPrintTyeDelayPrintTicketKey[] = "DelayPrintTicketKey";
 inline constexpr char kPrintTyperMBNTicketKey[] = "PrintTypeMBNTicketKey";
 inline constexpr char kPrintTypeMBNPasswordTicketKey[] = "PrintTypeMBNPasswordTicketKey";
-// Read by the name preparation (the document-name limit), not by this module's tables.
-inline constexpr char kPrintTypeProductType[] = "PrintTypeProductTypeTicketKey";
 
 // Values of `printType`.
 inline constexpr std::int32_t OptionSecurePrintNone = 1;  // normal print, nothing held
