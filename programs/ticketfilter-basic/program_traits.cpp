@@ -2,6 +2,8 @@
 // and account tables.
 #include "program_traits.h"
 
+#include "jba_tables.h"
+
 namespace tf {
 
 const ProgramTraits& TicketfilterBasicTraits() {
@@ -10,7 +12,7 @@ const ProgramTraits& TicketfilterBasicTraits() {
       "com.brantlowe.basicticket.",
       /*hasUtf8Mode=*/false,
       /*hasExtendedComment=*/false,
-      /*accountTables=*/nullptr,
+      /*accountTables=*/&TicketfilterBasicAccountTables(),
   };
   return traits;
 }

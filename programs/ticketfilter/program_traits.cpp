@@ -1,6 +1,8 @@
 // What makes ticketfilter: UTF-8 printers, the extended comment, its own ticket keys.
 #include "program_traits.h"
 
+#include "jba_tables.h"
+
 namespace tf {
 
 const ProgramTraits& TicketfilterTraits() {
@@ -9,7 +11,7 @@ const ProgramTraits& TicketfilterTraits() {
       "com.brantlowe.ticket.",
       /*hasUtf8Mode=*/true,
       /*hasExtendedComment=*/true,
-      /*accountTables=*/nullptr,
+      /*accountTables=*/&TicketfilterAccountTables(),
   };
   return traits;
 }

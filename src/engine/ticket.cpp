@@ -5,6 +5,7 @@
 #include <cstdlib>
 #include <cstring>
 #include <string>
+#include <string_view>
 
 #include "engine/job_options.h"
 #include "filter/job.h"
@@ -24,6 +25,53 @@ std::int32_t ParseInt32(const char* text) {
   return static_cast<std::int32_t>(value);
 }
 
+// Length of `text` without a UTF-8 sequence that its last bytes begin but do not complete.
+std::size_t WithoutIncompleteUtf8Tail(const char* text, std::size_t length) {
+  std::size_t start = length;
+  // A sequence is at most four bytes: look back over at most three continuation bytes.
+  while (start > 0 && length - start < 4 &&
+         (static_cast<unsigned char>(text[start - 1]) & 0xC0) == 0x80) {
+    --start;
+  }
+  if (start == 0) return length;
+  const unsigned char lead = static_cast<unsigned char>(text[start - 1]);
+  std::size_t width = 1;
+  if (lead >= 0xF0) {
+    width = 4;
+  } else if (lead >= 0xE0) {
+    width = 3;
+  } else if (lead >= 0xC0) {
+    width = 2;
+  }
+  const std::size_t have = length - (start - 1);
+  return have < width ? start - 1 : length;
+}
+
+// Copies the option text into the work buffer (at most kWorkBufferSize - 1 bytes) and decodes a
+// "/"-list.  A text that does not fit is cut before the character, or the "/"-field, that would
+// not fit whole, and a list loses a character whose bytes the cut separated: text that is cut
+// must never turn into half a character, which the conversion would reject with all the rest.
+void FillWorkBuffer(const char* value, char* work) {
+  const std::string_view text(value);
+  const std::size_t limit = kWorkBufferSize - 1;
+  const bool cut = text.size() > limit;
+  const bool list = !text.empty() && text[0] == '/';
+  std::size_t take = text.size();
+  if (cut && list) {
+    // A field ends at a "/" or at the end of the text; keep only fields that end within the limit.
+    take = text[limit] == '/' ? limit : text.rfind('/', limit);
+  } else if (cut) {
+    take = CutToWholeChars(text, limit, TextEncoding::UTF8);
+  }
+  std::memcpy(work, text.data(), take);
+  work[take] = '\0';
+  numstrtochar(work, static_cast<std::int32_t>(kWorkBufferSize));
+  if (cut && list) {
+    const std::size_t decoded = std::strlen(work);
+    work[WithoutIncompleteUtf8Tail(work, decoded)] = '\0';
+  }
+}
+
 std::int32_t ReadConvertedString(const char* key, const JobOptions& options, void* destination,
                                  std::int32_t size, TextEncoding encoding) {
   char* dest = static_cast<char*>(destination);
@@ -31,8 +79,8 @@ std::int32_t ReadConvertedString(const char* key, const JobOptions& options, voi
   const char* value = options.Get(key);
   if (value == nullptr) return 0;
   char work[kWorkBufferSize] = {};
-  std::strncpy(work, value, kWorkBufferSize - 1);
-  numstrtochar(work, kWorkBufferSize);
+  FillWorkBuffer(value, work);
+  std::memset(dest, 0, static_cast<std::size_t>(size));
   ConvertToEncoding(encoding, work, dest, size);
   return 1;
 }

@@ -1,8 +1,89 @@
-// PLACEHOLDER: the account module is built by its own issue.
+// Account (JBA) steps and the N-up reader.
 #include "modules/jba/jba.h"
 
+#include <algorithm>
+#include <cstdint>
+#include <cstdio>
+#include <cstdlib>
+#include <cstring>
+
+#include "engine/envelope.h"
+#include "engine/job_options.h"
+#include "filter/job.h"
+#include "platform/text_conversion.h"
+
 namespace tf {
-void JBAInializeDescriptionTableFromFilter(Job&) {}
-int JBAGetTicketFromPDE(Job&) { return 1; }
-void JBAOutputKPJLCommandFromFilter(Job&) {}
+namespace {
+
+constexpr std::size_t kNUpWorkSize = 1024;
+
+// A layout count by atoi rules, held to the int32 range; an absent key counts as one.
+long long LayoutCount(const char* value) {
+  if (value == nullptr) return 1;
+  return std::clamp<long long>(std::strtoll(value, nullptr, 10), INT32_MIN, INT32_MAX);
+}
+
+}  // namespace
+
+std::int32_t GetNumberUpTicketString(const char* key, const JobOptions& options,
+                                     void* destination, std::int32_t size) {
+  char* dest = static_cast<char*>(destination);
+  std::memset(dest, 0, static_cast<std::size_t>(size));
+  char work[kNUpWorkSize] = {};
+  const char* numberUp = options.Get(key);
+  const char* rows = options.Get(kJBALayoutRowsKey);
+  const char* columns = options.Get(kJBALayoutColumnsKey);
+
+  if (numberUp != nullptr) {
+    work[0] = 'N';
+    const std::size_t n = CutToWholeChars(numberUp, kNUpWorkSize - 2, TextEncoding::UTF8);
+    std::memcpy(work + 1, numberUp, n);
+  } else if (rows == nullptr && columns == nullptr) {
+    work[0] = '1';
+  } else {
+    // With one of the two keys the other direction holds one page.  A product that is not a
+    // page count (negative, or too long for the attribute) counts as one page per sheet.
+    const long long product = LayoutCount(rows) * LayoutCount(columns);
+    constexpr long long kMaxProduct = 99999999;  // "N" and eight digits fill the 10-byte field
+    if (product == 1 || product < 0 || product > kMaxProduct) {
+      work[0] = '1';
+    } else if (product == 0) {
+      work[0] = 'N';
+    } else {
+      std::snprintf(work, sizeof(work), "N%lld", product);
+    }
+  }
+  ConvertUTF8ToEncoding(work, dest, size);
+  return 1;
+}
+
+void JBAInializeDescriptionTableFromFilter(Job&) {
+  // The parameter and condition tables are constant and bound when the program is built.
+}
+
+int JBAGetTicketFromPDE(Job& job) {
+  const JBATables* tables = job.traits.accountTables;
+  if (tables == nullptr) {
+    std::fprintf(stderr, "DEBUG: %s has no account tables; no account attributes are read.\n",
+                 job.traits.programName);
+    return 1;
+  }
+  // job.utf8Mode is set only by a program that has the UTF-8 mode, for a UTF-8 printer.
+  const bool utf8 = job.utf8Mode && !tables->ticketDataCommonForUTF8.empty();
+  const auto& common = utf8 ? tables->ticketDataCommonForUTF8 : tables->ticketDataCommon;
+  const auto& admin = utf8 ? tables->ticketDataAdminForUTF8 : tables->ticketDataAdmin;
+  GetTicketFromArray(job, common.data(), static_cast<std::int32_t>(common.size()));
+  return GetTicketFromArray(job, admin.data(), static_cast<std::int32_t>(admin.size()));
+}
+
+void JBAOutputKPJLCommandFromFilter(Job& job) {
+  const JBATables* tables = job.traits.accountTables;
+  if (tables == nullptr) return;
+  // The administrator rows come before the host name.
+  OutputKPJLCommandFromArray(job, tables->fmtTableAdmin.data(),
+                             static_cast<std::int32_t>(tables->fmtTableAdmin.size()));
+  OutputKPJLCommandFromArray(job, tables->fmtTableCommon.data(),
+                             static_cast<std::int32_t>(tables->fmtTableCommon.size()));
+}
+
 }  // namespace tf

@@ -1,7 +1,17 @@
 // Account (JBA) commands: the job attributes by which the printer identifies and bills the job.
+//
+// Every job gets the client host name, the login user, the host address and the N-up layout;
+// with account management switched on in the dialog also the user ID and password, the domain,
+// the account ID and the storage ID, document name and password, for the user mode or the
+// administrator mode.  The rows of both format tables are defined once (jba_rows.h); each program
+// assembles its own tables from them and hands them in through ProgramTraits::accountTables.
 #pragma once
 
 #include <cstdint>
+#include <span>
+
+#include "engine/format.h"
+#include "engine/ticket.h"
 
 namespace tf {
 
@@ -43,12 +53,86 @@ struct JBAOptions {
   std::int32_t userIDMissing;  // 1 when the user-ID ticket is absent from the job options
 };
 
-// The account tables of one program (the two programs have different ones).  Defined by the
-// account module.
-struct JBATables;
+// Ticket keys (after the program's ticket-key prefix).
+inline constexpr char kJBAHostName[] = "JBAMacHostNameStringTicket";
+inline constexpr char kJBAIPAddressStringTicketKey[] = "JBAIPAddressStringTicket";
+inline constexpr char kJBAInfoListTicketKey[] = "JBAInfoListTicketKey";
+inline constexpr char kJBAInfoSetLboxTicketKey[] = "JBAInfoSetListTicketKey";
+inline constexpr char kJBAMngTypeListBoxTicketKey[] = "JBAManageTypeListTicketKey";
+inline constexpr char kJBAJobInfoRadioBtnTicketKey[] = "JBAUserSettingRadioBtnTicket";
+inline constexpr char kJBAUserIDListCtrlTicketKey[] = "JBAUserIDListCtrlTicket";
+inline constexpr char kJBAUserIDTextEditTicketKey[] = "JBAUserIDTextEditTicket";
+inline constexpr char kJBAUserIDPasswordTextEditTicketKey[] = "JBAUserPasswordTextEditTicket";
+inline constexpr char kJBADomainNameTicketKey[] = "JBADomainNameTextEditTicket";
+inline constexpr char kJBAInputDomainNameTicketKey[] = "JBAInputDomainNameTextEditTicket";
+inline constexpr char kJBAAccountIDTextEditTicketKey[] = "JBAAccountIDTextEditTicket";
+inline constexpr char kJBAStorageIDTextEditTicketKey[] = "JBAStorageIDTextEditTicket";
+inline constexpr char kJBAStoragePasswordTextEditTicketKey[] = "JBAStoragePasswordTextEditTicket";
+inline constexpr char kJBAJobInputRadioBtnTicketKey[] = "JBAUserInputRadioBtnTicket";
+inline constexpr char kJBAInputAuthRadioBtnTicketKey[] = "JBAInputAuthRadioBtnTicketKey";
+inline constexpr char kJBAInputStrgRadioBtnTicketKey[] = "JBAInputStrgRadioBtnTicketKey";
+inline constexpr char kJBAInputStorageIDTextEditTicketKey[] = "JBAInputStorageIDTextEditTicket";
+inline constexpr char kJBAInputStoragePasswordTextEditTicketKey[] =
+    "JBAInputStoragePasswordTextEditTicket";
+inline constexpr char kJBAInputUserIDTextEditTicketKey[] = "JBAInputUserIDTextEditTicket";
+inline constexpr char kJBAInputUserIDPasswordTextEditTicketKey[] =
+    "JBAInputUserPasswordTextEditTicket";
+inline constexpr char kJBAInputAccountIDTextEditTicketKey[] = "JBAInputAccountIDTextEditTicket";
+inline constexpr char kJBAJobInfoRadioBtnTicketKeyAdmin[] = "JBAAdminUserSettingRadioBtnTicket";
+inline constexpr char kJBAUserIDListCtrlTicketKeyAdmin[] = "JBAAdminUserIDListCtrlTicket";
+inline constexpr char kJBAUserIDTextEditTicketKeyAdmin[] = "JBAAdminUserIDTextEditTicket";
+inline constexpr char kJBADomainNameTicketKeyAdmin[] = "JBAAdminDomainNameTextEditTicket";
+inline constexpr char kJBAUserIDPasswordTextEditTicketKeyAdmin[] =
+    "JBAAdminUserPasswordTextEditTicket";
+inline constexpr char kJBAAccountIDTextEditTicketKeyAdmin[] = "JBAAdminAccountIDTextEditTicket";
+inline constexpr char kJBAStorageIDTextEditTicketKeyAdmin[] = "JBAAdminStorageIDTextEditTicket";
+inline constexpr char kJBAStoragePasswordTextEditTicketKeyAdmin[] =
+    "JBAAdminStoragePasswordTextEditTicket";
+inline constexpr char kJBAJobInputRadioBtnTicketKeyAdmin[] = "JBAAdminUserInputRadioBtnTicket";
 
+// Standard options of the page layout (no prefix).
+inline constexpr char kJBANumberUpKey[] = "number-up";
+inline constexpr char kJBALayoutRowsKey[] = "com.apple.print.PrintSettings.PMLayoutRows..n.";
+inline constexpr char kJBALayoutColumnsKey[] = "com.apple.print.PrintSettings.PMLayoutColumns..n.";
+
+// Values compared with the record's integers.
+inline constexpr std::int32_t JBAModeListUser = 2;   // manageType: user mode
+inline constexpr std::int32_t JBAModeListAdmin = 1;  // manageType: administrator mode
+inline constexpr std::int32_t JBAInfoListNotExist = 0;
+inline constexpr std::int32_t JBAInfoListUserAccntSelect = 1;
+inline constexpr std::int32_t JBAInfoListBillingSelect = 2;
+inline constexpr std::int32_t JBAInfoListAllSelect = 3;
+inline constexpr std::int32_t Case_8 = 8;  // infoSetList: the user ID is not to be sent
+inline constexpr std::int32_t OptionUserInputTypeSelected = 1;
+inline constexpr std::int32_t OptionComInUserTypeUseLogin = 1;   // the login name is the user ID
+inline constexpr std::int32_t OptionComInUserTypeEnterName = 2;  // the user ID was typed
+inline constexpr std::int32_t JBAUserNameNotExist = 1;           // userIDMissing
+inline constexpr std::int32_t OptionUserInputTypeSelectedAdmin = 1;
+inline constexpr std::int32_t OptionComInUserTypeUseLoginAdmin = 1;
+inline constexpr std::int32_t OptionComInUserTypeEnterNameAdmin = 2;
+
+// The account tables of one program: the two programs read different tickets and write different
+// rows.  The UTF-8 ticket tables are empty in a program without the UTF-8 mode.
+struct JBATables {
+  std::span<const TicketDataEntry> ticketDataCommon;  // JBAticketDataCommon
+  std::span<const TicketDataEntry> ticketDataAdmin;   // JBAticketDataAdmin
+  std::span<const TicketDataEntry> ticketDataCommonForUTF8;
+  std::span<const TicketDataEntry> ticketDataAdminForUTF8;
+  std::span<const FmtTableEntry> fmtTableCommon;  // JBAFmtTableCommon
+  std::span<const FmtTableEntry> fmtTableAdmin;   // JBAFmtTableAdmin
+};
+
+// The N-up text of the job into `destination` (StdNUpInfo): "N" and the "number-up" value when the
+// job has one, else "N" and the product of the layout's rows and columns, "1" for a single page
+// per sheet.  A reader of the TicketDataEntry shape; `key` is "number-up".  Returns 1.
+std::int32_t GetNumberUpTicketString(const char* key, const JobOptions& options,
+                                     void* destination, std::int32_t size);
+
+// The tables are constant data; nothing is bound per job.
 void JBAInializeDescriptionTableFromFilter(Job& job);
+// Reads the common and the administrator tickets (the UTF-8 tables on UTF-8 printers).  Returns 1.
 int JBAGetTicketFromPDE(Job& job);
+// Writes the administrator rows, then the common rows.
 void JBAOutputKPJLCommandFromFilter(Job& job);
 
 }  // namespace tf

@@ -1,0 +1,8 @@
+// The account tables of ticketfilter.
+#pragma once
+
+#include "modules/jba/jba.h"
+
+namespace tf {
+const JBATables& TicketfilterAccountTables();
+}  // namespace tf
