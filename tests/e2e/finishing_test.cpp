@@ -205,11 +205,11 @@ TEST(FinishingPostScriptTest, NoFinishingTicketsLeaveTheDocumentUnchanged) {
 }
 
 // The layout rows and columns reach the finishing module through the account module's tickets.
-TEST(FinishingPostScriptTest, DISABLED_ProductOneLikeSingleUp) {
+TEST(FinishingPostScriptTest, ProductOneLikeSingleUp) {
   EXPECT_EQ(SplitStream(RunJob(kBlockTickets + Layout("1", "1")).out).postscript, kSingleUpDocument);
 }
 
-TEST(FinishingPostScriptTest, DISABLED_ProductFourBeforeSetPageDeviceSeparatorsFirst) {
+TEST(FinishingPostScriptTest, ProductFourBeforeSetPageDeviceSeparatorsFirst) {
   EXPECT_EQ(SplitStream(RunJob(kBlockTickets + Layout("2", "2")).out).postscript,
             "%!PS-Adobe-3.0\n%%BeginProlog\n/bp {} def /ep {showpage} def\n%%EndProlog\n"
             "%%BeginSetup\n" +
@@ -218,7 +218,7 @@ TEST(FinishingPostScriptTest, DISABLED_ProductFourBeforeSetPageDeviceSeparatorsF
                 "%%Page: 1 1\nbp\n(one) show\nep\n%%Page: 2 2\nbp\n(two) show\nep\n%%EOF\n\x04");
 }
 
-TEST(FinishingPostScriptTest, DISABLED_NegativeProductInsertsNothing) {
+TEST(FinishingPostScriptTest, NegativeProductInsertsNothing) {
   EXPECT_EQ(SplitStream(RunJob(kBlockTickets + Layout("-1", "2")).out).postscript,
             kDocument + "\x04");
 }
