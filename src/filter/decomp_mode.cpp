@@ -487,9 +487,13 @@ StreamStatus OutputPSStreamtoFileandInsertPJLforFeaturePDE(Job& job) {
     ReportFailure("Unable to read back the temporary file of the print data", errno);
     return StreamStatus::InputError;
   }
+  return ReplayPrintData(job, temporary.file.fd());
+}
+
+StreamStatus ReplayPrintData(Job& job, int fd) {
   ReplayHandler replay(job);
   PrinterStream toPrinter(&job.stdoutFile, nullptr);
-  const ScanOutcome replayed = ScanPostScript(temporary.file.fd(), toPrinter, replay);
+  const ScanOutcome replayed = ScanPostScript(fd, toPrinter, replay);
   switch (replayed.result) {
     case ScanResult::Stopped:
       return StreamStatus::Cancelled;

@@ -44,6 +44,11 @@ const char* GetThePJLCommandfromKeywordsandMarkedValue(std::string_view keyword,
 // text are cut to it.
 std::string_view GetSubString(std::string_view text, std::size_t first, std::size_t last);
 
+// Copies the PostScript kept in the file `fd` (from its current offset) to standard output, without
+// the job copy.  Once the job is cancelled the copy stops after the next "ep", "endp" or
+// "showpage" line and Cancelled is returned.
+StreamStatus ReplayPrintData(Job& job, int fd);
+
 // The decomposition mode for the whole PostScript of the job.  Writes the PJL of the feature and
 // parameter lines to standard output at once, then the switch into PostScript and the PostScript
 // with its insertions, ended by control-D.  A job cancelled at a page end during the first pass
