@@ -1,7 +1,11 @@
 // Feature decomposition mode.
 #include "filter/decomp_mode.h"
 
+#include <poll.h>
 #include <unistd.h>
+#if defined(__linux__)
+#include <sys/sendfile.h>
+#endif
 
 #include <algorithm>
 #include <cerrno>
@@ -205,17 +209,21 @@ bool ContainsAll(std::string_view line, const std::string_view (&names)[N]) {
   return true;
 }
 
+// Whether the byte 'R' at `r` ends "CPR" or is the middle of "TRC" (r > piece).
+inline bool IsFamilyMark(const char* piece, const char* r, const char* end) {
+  return (r + 1 < end && r[-1] == 'T' && r[1] == 'C') ||
+         (r - piece >= 2 && r[-2] == 'C' && r[-1] == 'P');
+}
+
 // A cheap test that a line may name a parameter family: every family holds "TRC" (TTRC, GTRC,
 // ITRC) or "CPR" (TCPR, GCPR, ICPR).  Looks only at the places of the byte 'R'.
 bool MayHoldParameters(const char* piece, std::size_t length) {
   if (length < kMinParameterLine) return false;
   const char* const end = piece + length;
-  for (const char* r = piece + 1; r < end;) {
+  for (const char* r = piece + 1; r < end; ++r) {
     r = static_cast<const char*>(std::memchr(r, 'R', static_cast<std::size_t>(end - r)));
     if (r == nullptr) return false;
-    if (r + 1 < end && r[-1] == 'T' && r[1] == 'C') return true;
-    if (r - piece >= 2 && r[-2] == 'C' && r[-1] == 'P') return true;
-    ++r;
+    if (IsFamilyMark(piece, r, end)) return true;
   }
   return false;
 }
@@ -251,6 +259,7 @@ class FeatureDecompositionHandler {
   FeatureDecompositionHandler(Job& job, bool monochrome)
       : job_(job), matcher_(job), monochrome_(monochrome) {}
 
+  // Classifies the line; the scanner hands a wanted line to Handle right after.
   bool Wants(const char* piece, std::size_t length) {
     if (length <= PsInsertionMatcher::kMaxLine &&
         PsInsertionMatcher::IsInsertionLine(piece, length)) {
@@ -340,9 +349,10 @@ class FeatureDecompositionHandler {
         last = p + 1;
         ++k;
       }
-      // A value among the first five characters has no whole name before it.
+      // The name ends one separator before the value; a value among the first five characters
+      // has no whole name before it.
       if (p < kParameterNameLength + 1) continue;
-      const std::string_view name = GetSubString(line, p - 5, p - 2);
+      const std::string_view name = GetSubString(line, p - kParameterNameLength - 1, p - 2);
       const std::string_view value = GetSubString(line, p, last);
       bool safe = true;
       for (unsigned char c : name) safe = safe && !IsPjlUnsafe(c);
@@ -421,6 +431,74 @@ void ReportFailure(const char* what, int error) {
   std::fprintf(stderr, "ERROR: %s: %s\n", what, std::strerror(error));
 }
 
+// How far the direct copy of the kept PostScript went.
+enum class SendOutcome {
+  Done,         // everything was sent
+  AtLineStart,  // the rest is to be copied from the file's offset, which begins a line
+  MidLine,      // as above, but the offset is inside a line
+};
+
+// Sends the kept PostScript from the file's offset straight to standard output, in slices, as
+// long as the job is not cancelled.  The kernel moves the data (no copy through this process);
+// where that is not possible (another system, an output that does not take it, a write error)
+// the rest is left to the line-by-line copy, which also records write errors.
+SendOutcome SendUntilCancelled(Job& job, int fd) {
+#if defined(__linux__)
+  constexpr std::size_t kSlice = 1 << 20;
+  job.stdoutFile.Flush();
+  const int out = job.stdoutFile.fd();
+  if (out < 0 || job.stdoutFile.error() != 0) return SendOutcome::AtLineStart;
+  bool sentAny = false;
+  char last = '\n';
+  while (!job.CancelJob()) {
+    const off_t before = ::lseek(fd, 0, SEEK_CUR);
+    const ssize_t n = ::sendfile(out, fd, nullptr, kSlice);
+    if (n == 0) return SendOutcome::Done;
+    if (n < 0) {
+      if (errno == EINTR) continue;
+      if (errno == EAGAIN) {
+        struct pollfd pfd = {out, POLLOUT, 0};
+        ::poll(&pfd, 1, -1);
+        continue;
+      }
+      break;
+    }
+    sentAny = true;
+    if (::pread(fd, &last, 1, before + n - 1) != 1) last = 0;
+  }
+  if (!sentAny) return SendOutcome::AtLineStart;
+  return (last == '\n' || last == '\r') ? SendOutcome::AtLineStart : SendOutcome::MidLine;
+#else
+  (void)job;
+  (void)fd;
+  return SendOutcome::AtLineStart;
+#endif
+}
+
+// Copies the bytes from the file's offset up to and including the next line end to `out`, and
+// leaves the offset just after it.  False, with `*error` set, when reading fails.
+bool CopyRestOfLine(int fd, PrinterStream& out, int* error) {
+  char buffer[64 * 1024];
+  for (;;) {
+    const ssize_t n = ::read(fd, buffer, sizeof(buffer));
+    if (n < 0) {
+      if (errno == EINTR) continue;
+      *error = errno;
+      return false;
+    }
+    if (n == 0) return true;
+    const char* end = FindLineEnd(buffer, buffer + n);
+    if (end == nullptr) {
+      out.Write(buffer, static_cast<std::size_t>(n));
+      continue;
+    }
+    const std::size_t used = static_cast<std::size_t>(end - buffer) + 1;
+    out.Write(buffer, used);
+    ::lseek(fd, static_cast<off_t>(used) - n, SEEK_CUR);
+    return true;
+  }
+}
+
 }  // namespace
 
 const char* GetThePJLCommandfromKeywordsandMarkedValue(std::string_view keyword,
@@ -491,8 +569,23 @@ StreamStatus OutputPSStreamtoFileandInsertPJLforFeaturePDE(Job& job) {
 }
 
 StreamStatus ReplayPrintData(Job& job, int fd) {
-  ReplayHandler replay(job);
+  const SendOutcome sent = SendUntilCancelled(job, fd);
+  if (sent == SendOutcome::Done) return StreamStatus::Completed;
+  return ReplayPrintDataByLine(job, fd, sent == SendOutcome::MidLine);
+}
+
+StreamStatus ReplayPrintDataByLine(Job& job, int fd, bool midLine) {
   PrinterStream toPrinter(&job.stdoutFile, nullptr);
+  if (midLine) {
+    // The rest of the current line goes out first, so that only whole lines are looked at for
+    // the page end.
+    int error = 0;
+    if (!CopyRestOfLine(fd, toPrinter, &error)) {
+      ReportFailure("Unable to read back the temporary file of the print data", error);
+      return StreamStatus::InputError;
+    }
+  }
+  ReplayHandler replay(job);
   const ScanOutcome replayed = ScanPostScript(fd, toPrinter, replay);
   switch (replayed.result) {
     case ScanResult::Stopped:

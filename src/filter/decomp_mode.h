@@ -44,10 +44,15 @@ const char* GetThePJLCommandfromKeywordsandMarkedValue(std::string_view keyword,
 // text are cut to it.
 std::string_view GetSubString(std::string_view text, std::size_t first, std::size_t last);
 
-// Copies the PostScript kept in the file `fd` (from its current offset) to standard output, without
-// the job copy.  Once the job is cancelled the copy stops after the next "ep", "endp" or
-// "showpage" line and Cancelled is returned.
+// Copies the PostScript kept in the file `fd` (from its current offset, a line start) to standard
+// output, without the job copy.  Once the job is cancelled the copy stops after the next "ep",
+// "endp" or "showpage" line and Cancelled is returned.  Where the system can, the data moves from
+// the file to the output without passing through the process until the job is cancelled; the
+// copy then goes on line by line.
 StreamStatus ReplayPrintData(Job& job, int fd);
+// The line-by-line copy of ReplayPrintData, from the file's offset; `midLine` says that the offset
+// is inside a line, whose rest is then copied without being looked at.
+StreamStatus ReplayPrintDataByLine(Job& job, int fd, bool midLine);
 
 // The decomposition mode for the whole PostScript of the job.  Writes the PJL of the feature and
 // parameter lines to standard output at once, then the switch into PostScript and the PostScript

@@ -11,6 +11,7 @@
 #include <string>
 
 #include "engine/envelope.h"
+#include "filter/output_channel.h"
 #include "support/filter_runner.h"
 #include "support/job_harness.h"
 #include "support/stream_parts.h"
@@ -305,6 +306,13 @@ TEST_F(DecompModeTest, NoTemporaryFileNoPostScript) {
   EXPECT_EQ(h.Output(), "");
 }
 
+int MemoryFileWith(const std::string& data) {
+  const int fd = memfd_create("kept", 0);
+  EXPECT_EQ(write(fd, data.data(), data.size()), static_cast<ssize_t>(data.size()));
+  lseek(fd, 0, SEEK_SET);
+  return fd;
+}
+
 TEST(ReplayTest, StopsAfterAPageEndLineOnceCancelled) {
   const std::string kept = "%!PS\nbp\nep\nbp\nendp\nbp\nshowpage\nrest\n\x04";
   struct Case {
@@ -319,9 +327,7 @@ TEST(ReplayTest, StopsAfterAPageEndLineOnceCancelled) {
   for (Case& c : cases) {
     JobHarness h(FullTraits(), JobHarness::Args{}, "decomp-color.ppd");
     h.job().cancelJob = &c.cancel;
-    const int fd = memfd_create("kept", 0);
-    ASSERT_EQ(write(fd, kept.data(), kept.size()), static_cast<ssize_t>(kept.size()));
-    lseek(fd, 0, SEEK_SET);
+    const int fd = MemoryFileWith(kept);
     EXPECT_EQ(ReplayPrintData(h.job(), fd), c.status);
     close(fd);
     EXPECT_EQ(h.Output(), c.out);
@@ -332,12 +338,37 @@ TEST(ReplayTest, StopsAfterAPageEndLineOnceCancelled) {
     JobHarness h(FullTraits(), JobHarness::Args{}, "decomp-color.ppd");
     h.job().cancelJob = &cancel;
     const std::string data = "a\n" + pageEnd + "\nb\n";
-    const int fd = memfd_create("kept", 0);
-    ASSERT_EQ(write(fd, data.data(), data.size()), static_cast<ssize_t>(data.size()));
-    lseek(fd, 0, SEEK_SET);
+    const int fd = MemoryFileWith(data);
     EXPECT_EQ(ReplayPrintData(h.job(), fd), StreamStatus::Cancelled);
     close(fd);
     EXPECT_EQ(h.Output(), "a\n" + pageEnd + "\n");
+  }
+}
+
+TEST(ReplayTest, LargeDataGoesOutWhole) {
+  std::string data;
+  for (int i = 0; data.size() < (5u << 20); ++i) data += "(line " + std::to_string(i) + ") show\nep\n";
+  data += "\x04";
+  JobHarness h(FullTraits(), JobHarness::Args{}, "decomp-color.ppd");
+  QMfputs("before\n", h.job().out);  // pending output goes first
+  const int fd = MemoryFileWith(data);
+  EXPECT_EQ(ReplayPrintData(h.job(), fd), StreamStatus::Completed);
+  close(fd);
+  EXPECT_EQ(h.Output(), "before\n" + data);
+}
+
+TEST(ReplayTest, CancelledInsideALineLooksOnlyAtWholeLines) {
+  const std::string data = "xxxxep\nfoo\nep\nbar\n";
+  for (const bool midLine : {true, false}) {
+    volatile std::sig_atomic_t cancel = 1;
+    JobHarness h(FullTraits(), JobHarness::Args{}, "decomp-color.ppd");
+    h.job().cancelJob = &cancel;
+    const int fd = MemoryFileWith(data);
+    lseek(fd, 4, SEEK_SET);  // "xxxx" has gone out already
+    EXPECT_EQ(ReplayPrintDataByLine(h.job(), fd, midLine), StreamStatus::Cancelled);
+    close(fd);
+    // Inside "xxxxep" the rest of the line is no page end; at a line start "ep" is one.
+    EXPECT_EQ(h.Output(), midLine ? "ep\nfoo\nep\n" : "ep\n");
   }
 }
 
