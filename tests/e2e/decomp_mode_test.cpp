@@ -191,6 +191,21 @@ TEST(DecompModeE2eTest, NoTemporaryFileFailsTheJob) {
   }
 }
 
+TEST(DecompModeE2eTest, WithoutTmpdirTheJobRunsAndLeavesNoTemporaryFile) {
+  // The temporary file then goes to the job-copy directory, <build>/test-root/jobs for the
+  // -testpaths program.
+  const std::string jobsDir = std::string(TF_TEST_ROOT) + "/jobs";
+  std::filesystem::create_directories(jobsDir);
+  FilterInvocation inv = Invocation(kJob, "decomp-color.ppd", "");
+  inv.program = "ticketfilter-testpaths";
+  const FilterRun run = RunFilterProgram(inv);
+  ASSERT_EQ(run.exitStatus, 0) << run.err;
+  EXPECT_TRUE(HeaderBefore(run.out, CompletedTail(kJobPjl, kJob + "\x04")));
+  for (const auto& entry : std::filesystem::directory_iterator(jobsDir)) {
+    EXPECT_NE(entry.path().filename().string().rfind("qmPPDPJL", 0), 0u) << entry.path();
+  }
+}
+
 TEST(DecompModeE2eTest, UnreadableInputFailsTheJob) {
   TempDir tmp;
   FilterInvocation inv = Invocation("", "decomp-color.ppd", tmp.path());
