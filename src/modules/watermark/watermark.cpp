@@ -1,7 +1,295 @@
-// PLACEHOLDER: the watermark module is built by its own issue.
+// Watermark: a text drawn on the pages by PostScript inserted at page boundaries.
+//
+// After "%%BeginProlog" a small procedure set defines a page-start save (qmvbp); after
+// "%%EndPageSetup" the page calls it; before the page-end procedure ("ep" or "endp") a drawing
+// block resets the graphics state, sets the colour and the font, moves to the start point of the
+// text box, rotates and shows the text.  Each of those insertions has a once-flag, so that a job
+// may have the watermark on its first page only.
 #include "modules/watermark/watermark.h"
 
+#include <cmath>
+#include <cstdio>
+#include <cstring>
+#include <iterator>
+
+#include "engine/dispatch.h"
+#include "engine/ticket.h"
+#include "filter/job.h"
+#include "filter/output_channel.h"
+
 namespace tf {
-int WatermarkGetTicketFromPDE(Job&) { return 1; }
-void WatermarkOutputPSCommandFromFilter(Job&, int, int, PrinterStream&) {}
+namespace {
+
+// The watermark settings, in record order.  Every key is the program's ticket-key prefix followed
+// by the name below.
+constexpr TicketDataEntry WatermarkticketData[] = {
+    {"WMARKNameTicket", KeyKind::Prefixed, TF_FIELD(psOptionWatermark.name), 256,
+     GetTicketString},
+    {"WMARKOptionsTicket", KeyKind::Prefixed, TF_FIELD(psOptionWatermark.options), 4,
+     GetTicketInteger},
+    {"WMARKOnlyFirstTicket", KeyKind::Prefixed, TF_FIELD(psOptionWatermark.onlyFirst), 4,
+     GetTicketInteger},
+    {"WMARKTextTicket", KeyKind::Prefixed, TF_FIELD(psOptionWatermark.text), 256,
+     GetTicketStringConvertedToPrtLang},
+    {"WMARKOrientationTicket", KeyKind::Prefixed, TF_FIELD(psOptionWatermark.orientation), 4,
+     GetTicketInteger},
+    {"WMARKPaperHeightTicket", KeyKind::Prefixed, TF_FIELD(psOptionWatermark.paperHeight), 4,
+     GetTicketInteger},
+    {"WMARKPaperWidthTicket", KeyKind::Prefixed, TF_FIELD(psOptionWatermark.paperWidth), 4,
+     GetTicketInteger},
+    {"WMARKFilePathTicket", KeyKind::Prefixed, TF_FIELD(psOptionWatermark.filePath), 256,
+     GetTicketStringConvertedToPrtLang},
+    {"WMARKTypeTicket", KeyKind::Prefixed, TF_FIELD(psOptionWatermark.type), 4,
+     GetTicketInteger},
+    {"WMARKFontTicket", KeyKind::Prefixed, TF_FIELD(psOptionWatermark.font), 256,
+     GetTicketString},
+    {"WMARKFontSizeTicket", KeyKind::Prefixed, TF_FIELD(psOptionWatermark.fontSize), 4,
+     GetTicketInteger},
+    {"WMARKFontTypeTicket", KeyKind::Prefixed, TF_FIELD(psOptionWatermark.fontType), 4,
+     GetTicketInteger},
+    {"WMARKColorRTicket", KeyKind::Prefixed, TF_FIELD(psOptionWatermark.colorR), 4,
+     GetTicketFloat},
+    {"WMARKColorGTicket", KeyKind::Prefixed, TF_FIELD(psOptionWatermark.colorG), 4,
+     GetTicketFloat},
+    {"WMARKColorBTicket", KeyKind::Prefixed, TF_FIELD(psOptionWatermark.colorB), 4,
+     GetTicketFloat},
+    {"WMARKColorATicket", KeyKind::Prefixed, TF_FIELD(psOptionWatermark.colorA), 4,
+     GetTicketFloat},
+    {"WMARKAngleTicket", KeyKind::Prefixed, TF_FIELD(psOptionWatermark.angle), 4,
+     GetTicketInteger},
+    {"WMARKDensityTicket", KeyKind::Prefixed, TF_FIELD(psOptionWatermark.density), 4,
+     GetTicketInteger},
+    {"WMARKScaleTicket", KeyKind::Prefixed, TF_FIELD(psOptionWatermark.scale), 4,
+     GetTicketFloat},
+    {"WMARKPosHorizontalTicket", KeyKind::Prefixed, TF_FIELD(psOptionWatermark.posHorizontal), 4,
+     GetTicketFloat},
+    {"WMARKPosVerticalTicket", KeyKind::Prefixed, TF_FIELD(psOptionWatermark.posVertical), 4,
+     GetTicketFloat},
+    {"WMARKWidthTicket", KeyKind::Prefixed, TF_FIELD(psOptionWatermark.width), 4,
+     GetTicketFloat},
+    {"WMARKHeightTicket", KeyKind::Prefixed, TF_FIELD(psOptionWatermark.height), 4,
+     GetTicketFloat},
+    {"WMARKhOffsetTicket", KeyKind::Prefixed, TF_FIELD(psOptionWatermark.hOffset), 4,
+     GetTicketFloat},
+    {"WMARKvOffsetTicket", KeyKind::Prefixed, TF_FIELD(psOptionWatermark.vOffset), 4,
+     GetTicketFloat},
+};
+static_assert(std::size(WatermarkticketData) == 25);
+
+// The page reset line that opens the drawing block at each page-end point.
+constexpr char kResetEndPage[] = "pgsave restore /pgsave save store gsave\n";           // "ep"
+constexpr char kResetEndPageP[] = "pm restore /pm save store gsave\n";                  // "endp"
+constexpr char kResetPageSave[] = "qmvpgsave restore /qmvpgsave save store gsave\n";  // 29
+
+constexpr double kPi = 3.1415926;
+constexpr double kHalfPi = 1.5707963;
+constexpr double kThreeHalvesPi = 4.7123889;
+
+// A text watermark is drawn only when its type is 0 and it has a name.
+bool WatermarkIsOn(const WatermarkOptions& wm) { return wm.type == 0 && wm.name[0] != '\0'; }
+
+// A real operand: "%.2f" of the value.  A value that is not a finite number (a ticket such as
+// "nan" or "inf") would be an undefined name for the printer and fail the job; it is written as 0.
+float FiniteOrZero(float value) { return std::isfinite(value) ? value : 0.0f; }
+
+// Writes `text` as the body of a PostScript literal string: parentheses and backslashes escaped,
+// control bytes as octal escapes, so the string keeps its bytes and its line stays one line.
+void WriteLiteralStringBody(const char* text, PrinterStream& stream) {
+  const char* run = text;
+  const char* p = text;
+  for (; *p != '\0'; ++p) {
+    const unsigned char c = static_cast<unsigned char>(*p);
+    const bool special = c == '(' || c == ')' || c == '\\';
+    const bool control = c < 0x20 || c == 0x7F;
+    if (!special && !control) continue;
+    stream.Write(run, static_cast<std::size_t>(p - run));
+    if (special) {
+      const char escaped[2] = {'\\', static_cast<char>(c)};
+      stream.Write(escaped, 2);
+    } else {
+      char octal[8];
+      std::snprintf(octal, sizeof(octal), "\\%03o", c);
+      stream.Write(octal, 4);
+    }
+    run = p + 1;
+  }
+  stream.Write(run, static_cast<std::size_t>(p - run));
+}
+
+// True when every byte of `name` may stand in a PostScript name literal "/name": no white space,
+// no control byte, no delimiter.
+bool IsPlainPostScriptName(const char* name) {
+  for (const char* p = name; *p != '\0'; ++p) {
+    const unsigned char c = static_cast<unsigned char>(*p);
+    if (c <= 0x20 || c == 0x7F || std::strchr("()<>[]{}/%", c) != nullptr) return false;
+  }
+  return true;
+}
+
+// "/<font> <size> selectfont".  A font name that cannot stand in a name literal (a blank, a
+// slash, a percent sign, a line end ...) is written as a string turned into a name, so that the
+// printer still receives the name unchanged and the line stays one line.
+void WriteSelectFont(const WatermarkOptions& wm, PrinterStream& stream) {
+  char size[32];
+  std::snprintf(size, sizeof(size), " %d selectfont\n", wm.fontSize);
+  if (IsPlainPostScriptName(wm.font)) {
+    QMfputs("/", stream);
+    QMfputs(wm.font, stream);
+  } else {
+    QMfputs("(", stream);
+    WriteLiteralStringBody(wm.font, stream);
+    QMfputs(") cvn", stream);
+  }
+  QMfputs(size, stream);
+}
+
+// "<text> show".  A text that is already a string operand ("(...)" or "<...>") goes out as it
+// stands; any other text is written as a literal string.
+void WriteShow(const WatermarkOptions& wm, PrinterStream& stream) {
+  if (wm.text[0] == '(' || wm.text[0] == '<') {
+    QMfputs(wm.text, stream);
+  } else {
+    QMfputs("(", stream);
+    WriteLiteralStringBody(wm.text, stream);
+    QMfputs(")", stream);
+  }
+  QMfputs(" show\n", stream);
+}
+
+// The colour component `c` lightened by the density: 1 - (1 - c) * (density / 100).
+float WithDensity(float c, std::int32_t density) {
+  return 1.0f - (1.0f - c) * (static_cast<float>(density) / 100.0f);
+}
+
+void WriteDrawingBlock(Job& job, const char* resetLine, PrinterStream& stream) {
+  const WatermarkOptions& wm = job.state.psOptionWatermark;
+  QMfprintf(stream, resetLine);
+
+  char line[256];
+  std::snprintf(line, sizeof(line), "%.2f%c%.2f%c%.2f setrgbcolor\n",
+                FiniteOrZero(WithDensity(wm.colorR, wm.density)), ' ',
+                FiniteOrZero(WithDensity(wm.colorG, wm.density)), ' ',
+                FiniteOrZero(WithDensity(wm.colorB, wm.density)));
+  QMfputs(line, stream);
+
+  WriteSelectFont(wm, stream);
+
+  float x = 0, y = 0;
+  GetWatermarkPostion(job, &x, &y, wm.hOffset, wm.vOffset);
+  std::snprintf(line, sizeof(line), "%.2f%c%.2f moveto\n", FiniteOrZero(x), ' ',
+                FiniteOrZero(y));
+  QMfputs(line, stream);
+
+  std::snprintf(line, sizeof(line), "%d rotate\n", wm.angle);
+  QMfputs(line, stream);
+
+  WriteShow(wm, stream);
+  QMfputs("grestore\n", stream);
+}
+
+// After writing at a point: the flag stays armed for every page, or is cleared for the first
+// page only (any value of "WMARKOnlyFirstTicket" but 0, absent included).
+void UpdateOnceFlag(const WatermarkOptions& wm, std::int32_t* flag) {
+  *flag = wm.onlyFirst == 0 ? 1 : 0;
+}
+
+// The drawing routine: writes the insertion of `point` while its once-flag is armed.
+void InjectTextWatermark(Job& job, int point, PrinterStream& stream) {
+  const WatermarkOptions& wm = job.state.psOptionWatermark;
+  WatermarkOnceFlags& once = job.state.watermarkOnce;
+  switch (point) {
+    case kPointBeginProlog:
+      if (once.bToPrint != 1) return;
+      QMfprintf(stream, "userdict/qmvInfo 2 dict dup begin\n");
+      QMfprintf(stream, "/qmvpgsave 0 def\n");
+      QMfprintf(stream, "/qmvbp{/qmvpgsave save store} bind def\n");
+      UpdateOnceFlag(wm, &once.bToPrint);
+      return;
+    case kPointEndPageSetup:
+      if (once.bToPrint3 != 1) return;
+      QMfprintf(stream, "qmvbp\n");
+      UpdateOnceFlag(wm, &once.bToPrint3);
+      return;
+    case kPointEndPage:
+      if (once.bToPrint13 != 1) return;
+      WriteDrawingBlock(job, kResetEndPage, stream);
+      UpdateOnceFlag(wm, &once.bToPrint13);
+      return;
+    case kPointEndPageP:
+      if (once.bToPrint15 != 1) return;
+      WriteDrawingBlock(job, kResetEndPageP, stream);
+      UpdateOnceFlag(wm, &once.bToPrint15);
+      return;
+    case kPointPageSave:
+      if (once.bToPrint17 != 1) return;
+      WriteDrawingBlock(job, kResetPageSave, stream);
+      UpdateOnceFlag(wm, &once.bToPrint17);
+      return;
+    default:
+      return;
+  }
+}
+
+}  // namespace
+
+int WatermarkGetTicketFromPDE(Job& job) {
+  return GetTicketFromArray(job, WatermarkticketData);
+}
+
+void WatermarkOutputPSCommandFromFilter(Job& job, int point, int /*page*/, PrinterStream& stream) {
+  if (!WatermarkIsOn(job.state.psOptionWatermark)) return;
+  InjectTextWatermark(job, point, stream);
+}
+
+void GetWatermarkPostion(Job& job, float* x, float* y, float hOffset, float vOffset) {
+  const WatermarkOptions& wm = job.state.psOptionWatermark;
+
+  // Page centre: portrait orientations (1, 3) take the paper as it stands, landscape (2, 4)
+  // exchange width and height.
+  float cx = 0, cy = 0;
+  if (wm.orientation == 1 || wm.orientation == 3) {
+    cx = static_cast<float>(wm.paperWidth) / 2;
+    cy = static_cast<float>(wm.paperHeight) / 2;
+  } else if (wm.orientation == 2 || wm.orientation == 4) {
+    cx = static_cast<float>(wm.paperHeight) / 2;
+    cy = static_cast<float>(wm.paperWidth) / 2;
+  }
+
+  // The start point puts the centre of the rotated box on the page centre:
+  //   x = cx - (w cos a - h sin a),  y = cy - (w sin a + h cos a)
+  // computed per quadrant on the angle reduced to 0..90 degrees.  Each correction term is rounded
+  // to single precision before it is applied to the centre.
+  const double w = static_cast<double>(wm.width) / 2;
+  const double h = static_cast<double>(wm.height) / 2;
+  const std::int32_t a = wm.angle;
+  const double radians = a * kPi / 180;
+  auto term = [](double value) { return static_cast<float>(value); };
+
+  float px = 0, py = 0;
+  if (a >= 0 && a <= 90) {
+    const double s = std::sin(radians), c = std::cos(radians);
+    px = cx - term(w * c) + term(h * s);
+    py = cy - term(w * s) - term(h * c);
+  } else if (a >= 91 && a <= 180) {
+    const double b = radians - kHalfPi;
+    const double s = std::sin(b), c = std::cos(b);
+    px = cx + term(w * s) + term(h * c);
+    py = cy - term(w * c) + term(h * s);
+  } else if (a >= 181 && a <= 270) {
+    const double b = radians - kPi;
+    const double s = std::sin(b), c = std::cos(b);
+    px = cx + term(w * c) - term(h * s);
+    py = cy + term(w * s) + term(h * c);
+  } else if (a >= 271 && a <= 360) {
+    const double b = radians - kThreeHalvesPi;
+    const double s = std::sin(b), c = std::cos(b);
+    px = cx - term(w * s) - term(h * c);
+    py = cy + term(w * c) - term(h * s);
+  }
+  // An angle below 0 or above 360 leaves the start point at the origin.
+
+  *x = px + hOffset;
+  *y = py + vOffset;
+}
+
 }  // namespace tf

@@ -46,7 +46,17 @@ struct WatermarkOnceFlags {
   std::int32_t bToPrint17;  // point 29
 };
 
+// Reads the watermark tickets into job.state.psOptionWatermark.  Returns 1.
 int WatermarkGetTicketFromPDE(Job& job);
+
+// The watermark's insertion at `point` (13 procedure set, 24 page-start save, 27, 28 and 29 the
+// drawing block), written to `stream`; `page` is not used.  Nothing unless a text watermark
+// (type 0) with a name is set.
 void WatermarkOutputPSCommandFromFilter(Job& job, int point, int page, PrinterStream& stream);
+
+// Start point of the watermark text, in points: the centre of the text box, rotated by the angle
+// about the start point, falls on the page centre; then the offsets are added.  An angle outside
+// 0..360 degrees gives the offsets alone.
+void GetWatermarkPostion(Job& job, float* x, float* y, float hOffset, float vOffset);
 
 }  // namespace tf

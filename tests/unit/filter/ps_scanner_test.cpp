@@ -62,6 +62,43 @@ std::string Model(const std::string& input) {
   return out + buffer;
 }
 
+// A handler that looks at whole line buffers (pieces up to 8064 bytes) and never at the line that
+// the input's final byte ends: it takes every piece that begins with "K".
+struct LookAheadHandler {
+  static constexpr std::size_t kMaxPiece = kPieceSize - 1;
+  static constexpr bool kLastLineUnmatched = true;
+  bool Wants(const char* piece, std::size_t) { return piece[0] == 'K'; }
+  bool Handle(const PsLine& line, PrinterStream& out) {
+    out.Write("<", 1);
+    out.Write(line.piece, line.length);
+    out.Write(&line.terminator, 1);
+    out.Write(">", 1);
+    return true;
+  }
+};
+
+// The stream read with a one-byte look-ahead: a line is matched only when a further byte follows
+// its terminator.
+std::string LookAheadModel(const std::string& input) {
+  std::string out, buffer;
+  for (std::size_t i = 0; i < input.size(); ++i) {
+    const char c = input[i];
+    if (c == '\n' || c == '\r') {
+      const bool match = !buffer.empty() && buffer[0] == 'K' && i + 1 < input.size();
+      out += match ? "<" + buffer + c + ">" : buffer + c;
+      buffer.clear();
+      continue;
+    }
+    buffer += c;
+    if (buffer.size() > 8064) {
+      out += buffer;
+      buffer.clear();
+    }
+  }
+  return out + buffer;
+}
+
+template <class Handler = MarkingHandler>
 std::string Scan(const std::string& input, std::size_t chunkSize) {
   int in = memfd_create("in", 0);
   EXPECT_EQ(write(in, input.data(), input.size()), static_cast<ssize_t>(input.size()));
@@ -72,7 +109,7 @@ std::string Scan(const std::string& input, std::size_t chunkSize) {
     OutFile file(dup(outFd));
     OutFile none;
     PrinterStream out(&file, &none);
-    MarkingHandler handler;
+    Handler handler;
     ScanOutcome outcome = ScanPostScript(in, out, handler, chunkSize);
     EXPECT_EQ(outcome.result, ScanResult::Completed);
     EXPECT_EQ(outcome.empty, input.empty());
@@ -92,6 +129,13 @@ void ExpectSameAsModel(const std::string& input) {
   const std::string expected = Model(input);
   for (std::size_t chunk : {1u, 2u, 3u, 5u, 16u, 17u, 64u, 8065u, 8066u, 262144u}) {
     ASSERT_EQ(Scan(input, chunk), expected) << "chunk size " << chunk;
+  }
+}
+
+void ExpectSameAsLookAheadModel(const std::string& input) {
+  const std::string expected = LookAheadModel(input);
+  for (std::size_t chunk : {1u, 2u, 3u, 7u, 64u, 8064u, 8065u, 8066u, 262144u}) {
+    ASSERT_EQ(Scan<LookAheadHandler>(input, chunk), expected) << "chunk size " << chunk;
   }
 }
 
@@ -131,6 +175,32 @@ TEST(PsScannerTest, RandomStreamsMatchTheModel) {
     const int count = static_cast<int>(random() % 400);
     for (int i = 0; i < count; ++i) input += parts[random() % parts.size()];
     ExpectSameAsModel(input);
+  }
+}
+
+TEST(PsScannerTest, LookAheadLeavesTheLineEndedByTheFinalByte) {
+  ExpectSameAsLookAheadModel("K1\nK2\n");
+  ExpectSameAsLookAheadModel("K1\nK2\r\n");
+  ExpectSameAsLookAheadModel("K1\nK2");
+  ExpectSameAsLookAheadModel("K\n");
+  ExpectSameAsLookAheadModel("\n");
+  ExpectSameAsLookAheadModel("");
+  // Whole buffers up to 8064 bytes are looked at; a line of 8065 leaves an empty piece.
+  ExpectSameAsLookAheadModel(std::string(8064, 'K') + "\nx\n" + std::string(8065, 'K') + "\nx");
+  ExpectSameAsLookAheadModel(std::string(8065, 'x') + std::string(8064, 'K') + "\n\n");
+  ExpectSameAsLookAheadModel(std::string(8065, 'x') + std::string(8064, 'K') + "\n");
+}
+
+TEST(PsScannerTest, LookAheadRandomStreamsMatchTheModel) {
+  std::mt19937 random(20261209);
+  const std::vector<std::string> parts = {"K", "Kx", "x", "\n", "\r", "\r\n", "\n",
+                                          std::string(1, '\0'), std::string(3000, 'K'),
+                                          std::string(8064, 'y'), std::string(4000, 'z')};
+  for (int round = 0; round < 30; ++round) {
+    std::string input;
+    const int count = static_cast<int>(random() % 60);
+    for (int i = 0; i < count; ++i) input += parts[random() % parts.size()];
+    ExpectSameAsLookAheadModel(input);
   }
 }
 

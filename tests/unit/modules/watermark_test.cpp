@@ -1,0 +1,310 @@
+// The watermark module in one process: its tickets, the start point for every angle, the
+// once-flags, and the operands made from the job's text and font.
+#include "modules/watermark/watermark.h"
+
+#include <gtest/gtest.h>
+
+#include <cmath>
+#include <numbers>
+#include <string>
+#include <vector>
+
+#include "engine/dispatch.h"
+#include "support/job_harness.h"
+
+namespace tf::test {
+namespace {
+
+// "com.brantlowe.ticket.WMARK<name>Ticket=<value>" for each pair.
+std::string WmOptions(const std::vector<std::pair<std::string, std::string>>& settings,
+                             const std::string& prefix = "com.brantlowe.ticket.") {
+  std::string options;
+  for (const auto& [name, value] : settings) {
+    options += prefix + "WMARK" + name + "Ticket=" + value + " ";
+  }
+  return options;
+}
+
+JobHarness::Args ArgsWith(const std::string& options) {
+  JobHarness::Args args;
+  args.options = options;
+  return args;
+}
+
+// A red "Secret" at density 50 on A4 portrait, box 200 x 50, every page.
+std::vector<std::pair<std::string, std::string>> BaseSettings() {
+  return {{"Name", "Confidential"}, {"Type", "0"},          {"OnlyFirst", "0"},
+          {"Text", "(Secret)"},     {"Orientation", "1"},   {"PaperWidth", "595"},
+          {"PaperHeight", "842"},   {"Width", "200"},       {"Height", "50"},
+          {"Angle", "0"},           {"hOffset", "0"},       {"vOffset", "0"},
+          {"Font", "Helvetica"},    {"FontSize", "48"},     {"ColorR", "1"},
+          {"ColorG", "0"},          {"ColorB", "0"},        {"Density", "50"}};
+}
+
+std::vector<std::pair<std::string, std::string>> With(
+    std::vector<std::pair<std::string, std::string>> settings, const std::string& name,
+    const std::string& value) {
+  for (auto& [n, v] : settings) {
+    if (n == name) {
+      v = value;
+      return settings;
+    }
+  }
+  settings.emplace_back(name, value);
+  return settings;
+}
+
+// The insertions of the points, in order, for a job with these settings.
+std::string Insertions(const std::vector<std::pair<std::string, std::string>>& settings,
+                       const std::vector<int>& points) {
+  JobHarness h(FullTraits(), ArgsWith(WmOptions(settings)), "plain.ppd");
+  h.ReadTickets();
+  for (int point : points) WatermarkOutputPSCommandFromFilter(h.job(), point, 1, h.job().out);
+  return h.Output();
+}
+
+const std::string kProcSet =
+    "userdict/qmvInfo 2 dict dup begin\n/qmvpgsave 0 def\n/qmvbp{/qmvpgsave save store} bind def\n";
+
+std::string Block(const std::string& reset, const std::string& body =
+                                                "1.00 0.50 0.50 setrgbcolor\n"
+                                                "/Helvetica 48 selectfont\n"
+                                                "197.50 396.00 moveto\n"
+                                                "0 rotate\n"
+                                                "(Secret) show\n") {
+  return reset + body + "grestore\n";
+}
+
+const std::string kResetEp = "pgsave restore /pgsave save store gsave\n";
+const std::string kResetEndp = "pm restore /pm save store gsave\n";
+const std::string kResetPageSave = "qmvpgsave restore /qmvpgsave save store gsave\n";
+
+TEST(WatermarkTicketsTest, EveryRowReadsItsField) {
+  const std::string options = WmOptions({
+      {"Name", "Mark"},      {"Options", "7"},       {"OnlyFirst", "1"},
+      {"Text", "/40/65/41"}, {"Orientation", "2"},   {"PaperHeight", "842"},
+      {"PaperWidth", "595"}, {"FilePath", "mark.png"}, {"Type", "0"},
+      {"Font", "Times-Bold"}, {"FontSize", "36"},    {"FontType", "3"},
+      {"ColorR", "0.25"},    {"ColorG", "0.5"},      {"ColorB", "0.75"},
+      {"ColorA", "1"},       {"Angle", "30"},        {"Density", "80"},
+      {"Scale", "1.5"},      {"PosHorizontal", "2"}, {"PosVertical", "3"},
+      {"Width", "120.5"},    {"Height", "40.25"},    {"hOffset", "-4"},
+      {"vOffset", "6"},
+  });
+  JobHarness h(FullTraits(), ArgsWith(options), "plain.ppd");
+  h.ReadTickets();
+  const WatermarkOptions& wm = h.state().psOptionWatermark;
+  EXPECT_STREQ(wm.name, "Mark");
+  EXPECT_EQ(wm.options, 7);
+  EXPECT_EQ(wm.onlyFirst, 1);
+  EXPECT_STREQ(wm.text, "(A)");  // a "/"-list of byte values is decoded
+  EXPECT_EQ(wm.orientation, 2);
+  EXPECT_EQ(wm.paperHeight, 842);
+  EXPECT_EQ(wm.paperWidth, 595);
+  EXPECT_STREQ(wm.filePath, "mark.png");
+  EXPECT_EQ(wm.type, 0);
+  EXPECT_STREQ(wm.font, "Times-Bold");
+  EXPECT_EQ(wm.fontSize, 36);
+  EXPECT_EQ(wm.fontType, 3);
+  EXPECT_FLOAT_EQ(wm.colorR, 0.25f);
+  EXPECT_FLOAT_EQ(wm.colorG, 0.5f);
+  EXPECT_FLOAT_EQ(wm.colorB, 0.75f);
+  EXPECT_FLOAT_EQ(wm.colorA, 1.0f);
+  EXPECT_EQ(wm.angle, 30);
+  EXPECT_EQ(wm.density, 80);
+  EXPECT_FLOAT_EQ(wm.scale, 1.5f);
+  EXPECT_FLOAT_EQ(wm.posHorizontal, 2.0f);
+  EXPECT_FLOAT_EQ(wm.posVertical, 3.0f);
+  EXPECT_FLOAT_EQ(wm.width, 120.5f);
+  EXPECT_FLOAT_EQ(wm.height, 40.25f);
+  EXPECT_FLOAT_EQ(wm.hOffset, -4.0f);
+  EXPECT_FLOAT_EQ(wm.vOffset, 6.0f);
+}
+
+TEST(WatermarkTicketsTest, AbsentTicketsTakeTheReaderDefaults) {
+  JobHarness h(FullTraits(), ArgsWith(""), "plain.ppd");
+  h.ReadTickets();
+  const WatermarkOptions& wm = h.state().psOptionWatermark;
+  EXPECT_STREQ(wm.name, "");
+  EXPECT_STREQ(wm.text, "");
+  EXPECT_EQ(wm.type, -1);
+  EXPECT_EQ(wm.onlyFirst, -1);
+  EXPECT_EQ(wm.angle, -1);
+  EXPECT_FLOAT_EQ(wm.width, -1.0f);
+  EXPECT_FLOAT_EQ(wm.vOffset, -1.0f);
+}
+
+TEST(WatermarkTicketsTest, EachProgramReadsOnlyItsOwnPrefix) {
+  const std::string basicOptions =
+      WmOptions({{"Name", "Basic"}, {"Type", "0"}}, "com.brantlowe.basicticket.");
+  {
+    JobHarness h(BasicTraits(), ArgsWith(basicOptions), "plain.ppd");
+    h.ReadTickets();
+    EXPECT_STREQ(h.state().psOptionWatermark.name, "Basic");
+    EXPECT_EQ(h.state().psOptionWatermark.type, 0);
+  }
+  {
+    JobHarness h(FullTraits(), ArgsWith(basicOptions), "plain.ppd");
+    h.ReadTickets();
+    EXPECT_STREQ(h.state().psOptionWatermark.name, "");
+  }
+}
+
+// The start point for every whole angle agrees with the direct formula
+//   x = cx - (w cos a - h sin a),  y = cy - (w sin a + h cos a).
+TEST(WatermarkPositionTest, EveryAngleOfEveryQuadrantAgreesWithTheDirectFormula) {
+  for (const char* orientation : {"1", "2", "3", "4"}) {
+    const auto settings = With(With(BaseSettings(), "Orientation", orientation), "hOffset", "3");
+    JobHarness h(FullTraits(), ArgsWith(WmOptions(With(settings, "vOffset", "-7"))),
+                 "plain.ppd");
+    h.ReadTickets();
+    WatermarkOptions& wm = h.state().psOptionWatermark;
+    const bool landscape = wm.orientation == 2 || wm.orientation == 4;
+    const double cx = (landscape ? 842 : 595) / 2.0;
+    const double cy = (landscape ? 595 : 842) / 2.0;
+    for (int angle = 0; angle <= 360; ++angle) {
+      wm.angle = angle;
+      float x = 0, y = 0;
+      GetWatermarkPostion(h.job(), &x, &y, wm.hOffset, wm.vOffset);
+      const double a = angle * std::numbers::pi / 180;
+      EXPECT_NEAR(x, cx - (100 * std::cos(a) - 25 * std::sin(a)) + 3, 1e-3) << angle;
+      EXPECT_NEAR(y, cy - (100 * std::sin(a) + 25 * std::cos(a)) - 7, 1e-3) << angle;
+    }
+  }
+}
+
+TEST(WatermarkPositionTest, AnglesOutsideTheCircleAndUnknownOrientations) {
+  JobHarness h(FullTraits(), ArgsWith(WmOptions(BaseSettings())), "plain.ppd");
+  h.ReadTickets();
+  WatermarkOptions& wm = h.state().psOptionWatermark;
+  float x = 0, y = 0;
+  for (int angle : {-1, -10, 361, 400, 720}) {
+    wm.angle = angle;
+    GetWatermarkPostion(h.job(), &x, &y, 12.5f, -3.0f);
+    EXPECT_FLOAT_EQ(x, 12.5f) << angle;
+    EXPECT_FLOAT_EQ(y, -3.0f) << angle;
+  }
+  // Without a known orientation the page centre is the origin; the box still counts.
+  wm.angle = 0;
+  wm.orientation = 5;
+  GetWatermarkPostion(h.job(), &x, &y, 0, 0);
+  EXPECT_FLOAT_EQ(x, -100.0f);
+  EXPECT_FLOAT_EQ(y, -25.0f);
+}
+
+TEST(WatermarkInsertionTest, EveryPageKeepsEveryPointArmed) {
+  const std::string out = Insertions(BaseSettings(), {13, 24, 27, 24, 27, 28, 28, 29});
+  EXPECT_EQ(out, kProcSet + "qmvbp\n" + Block(kResetEp) + "qmvbp\n" + Block(kResetEp) +
+                     Block(kResetEndp) + Block(kResetEndp) + Block(kResetPageSave));
+}
+
+TEST(WatermarkInsertionTest, FirstPageOnlyWritesEachPointOnce) {
+  // Every value but 0 means the first page only; absent (-1) too.
+  for (const char* onlyFirst : {"1", "2", static_cast<const char*>(nullptr)}) {
+    auto settings = BaseSettings();
+    if (onlyFirst != nullptr) {
+      settings = With(settings, "OnlyFirst", onlyFirst);
+    } else {
+      std::erase_if(settings, [](const auto& s) { return s.first == "OnlyFirst"; });
+    }
+    const std::string out = Insertions(settings, {13, 13, 24, 27, 24, 27, 28, 28, 29, 29});
+    // "ep" and "endp" pages each get their first drawing.
+    EXPECT_EQ(out, kProcSet + "qmvbp\n" + Block(kResetEp) + Block(kResetEndp) +
+                       Block(kResetPageSave))
+        << (onlyFirst ? onlyFirst : "absent");
+  }
+}
+
+TEST(WatermarkInsertionTest, OtherPointsWriteNothing) {
+  EXPECT_EQ(Insertions(BaseSettings(), {0, 14, 16, 21, 23, 30, -1}), "");
+}
+
+TEST(WatermarkInsertionTest, NothingWithoutATextTypeAndAName) {
+  EXPECT_EQ(Insertions(With(BaseSettings(), "Type", "1"), {13, 24, 27, 28}), "");
+  EXPECT_EQ(Insertions(With(BaseSettings(), "Name", "''"), {13, 24, 27, 28}), "");
+  auto untyped = BaseSettings();
+  std::erase_if(untyped, [](const auto& s) { return s.first == "Type"; });
+  EXPECT_EQ(Insertions(untyped, {13, 24, 27, 28}), "");
+}
+
+TEST(WatermarkInsertionTest, ColourWithDensity) {
+  struct Case {
+    const char* r;
+    const char* g;
+    const char* b;
+    const char* density;
+    std::string line;
+  };
+  const Case cases[] = {
+      {"1", "0", "0", "50", "1.00 0.50 0.50 setrgbcolor\n"},
+      {"0.2", "0.4", "0.6", "100", "0.20 0.40 0.60 setrgbcolor\n"},  // the colour itself
+      {"0.2", "0.4", "0.6", "0", "1.00 1.00 1.00 setrgbcolor\n"},    // white
+      {"0", "0", "0", "25", "0.75 0.75 0.75 setrgbcolor\n"},
+      {"nan", "inf", "0", "100", "0.00 0.00 0.00 setrgbcolor\n"},    // never a non-number
+  };
+  for (const Case& c : cases) {
+    auto settings = With(With(With(BaseSettings(), "ColorR", c.r), "ColorG", c.g), "ColorB", c.b);
+    const std::string out = Insertions(With(settings, "Density", c.density), {27});
+    EXPECT_NE(out.find("gsave\n" + c.line + "/Helvetica"), std::string::npos) << out;
+  }
+}
+
+// The show line for a text ticket.  The text ticket is a "/"-list of byte values when it must
+// carry bytes the option syntax cannot.
+std::string ShowLine(const std::string& textTicket) {
+  const std::string out = Insertions(With(BaseSettings(), "Text", textTicket), {27});
+  const std::size_t rotate = out.find(" rotate\n");
+  const std::size_t end = out.rfind("grestore\n");
+  if (rotate == std::string::npos || end == std::string::npos) return "<no block>";
+  return out.substr(rotate + 8, end - rotate - 8);
+}
+
+std::string ByteList(const std::string& text) {
+  std::string list;
+  for (unsigned char c : text) list += "/" + std::to_string(c);
+  return list;
+}
+
+TEST(WatermarkTextTest, StringOperandsComeOutUnchanged) {
+  EXPECT_EQ(ShowLine("(Secret)"), "(Secret) show\n");
+  EXPECT_EQ(ShowLine("<53656372>"), "<53656372> show\n");
+  EXPECT_EQ(ShowLine(ByteList("(100% sure)")), "(100% sure) show\n");
+  EXPECT_EQ(ShowLine(ByteList("(%%d %s)")), "(%%d %s) show\n");
+}
+
+TEST(WatermarkTextTest, PlainTextBecomesALiteralString) {
+  EXPECT_EQ(ShowLine("Secret"), "(Secret) show\n");
+  EXPECT_EQ(ShowLine(ByteList("50% off")), "(50% off) show\n");
+  EXPECT_EQ(ShowLine(ByteList("a)b(c\\d")), "(a\\)b\\(c\\\\d) show\n");
+  // Line ends and other control bytes stay inside the line, as octal escapes.
+  EXPECT_EQ(ShowLine(ByteList("one\ntwo\r\tx")), "(one\\012two\\015\\011x) show\n");
+  // An empty text draws nothing instead of failing the page.
+  EXPECT_EQ(ShowLine("''"), "() show\n");
+}
+
+TEST(WatermarkTextTest, ShiftJisTextKeepsItsBytesAndEscapesItsBackslashBytes) {
+  // U+8868 is 0x95 0x5C in Shift-JIS (checked with: printf '\xe8\xa1\xa8' | iconv -f UTF-8 -t
+  // SHIFT_JISX0213 | od -An -tx1): its second byte is a backslash and must be escaped.
+  EXPECT_EQ(ShowLine("\xe8\xa1\xa8"), "(\x95\\\\) show\n");
+}
+
+std::string FontLine(const std::string& fontTicket) {
+  const std::string out = Insertions(With(BaseSettings(), "Font", fontTicket), {27});
+  const std::size_t start = out.find("setrgbcolor\n");
+  const std::size_t end = out.find(" moveto\n");
+  if (start == std::string::npos || end == std::string::npos) return "<no block>";
+  const std::string between = out.substr(start + 12, end - start - 12);
+  return between.substr(0, between.rfind('\n') + 1);
+}
+
+TEST(WatermarkFontTest, PlainNamesAreNameLiteralsOthersAreConvertedStrings) {
+  EXPECT_EQ(FontLine("Helvetica-Bold"), "/Helvetica-Bold 48 selectfont\n");
+  EXPECT_EQ(FontLine("''"), "/ 48 selectfont\n");
+  EXPECT_EQ(FontLine("'Times Roman'"), "(Times Roman) cvn 48 selectfont\n");
+  EXPECT_EQ(FontLine("'50%Font'"), "(50%Font) cvn 48 selectfont\n");
+  EXPECT_EQ(FontLine("/Courier"), "(/Courier) cvn 48 selectfont\n");
+  EXPECT_EQ(FontLine("'A(b)'"), "(A\\(b\\)) cvn 48 selectfont\n");
+}
+
+}  // namespace
+}  // namespace tf::test
