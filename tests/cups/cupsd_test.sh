@@ -11,7 +11,7 @@
 #
 # Knobs: KEEP=1 keeps the work directory; JOB_TIMEOUT (seconds, default 30) bounds each job.
 . "$(dirname "$0")/lib.sh"
-require_tools cupsd lpadmin lp lpstat cancel iconv getent hostname
+require_tools cupsd lpadmin lp lpstat cancel iconv perl hostname
 JOB_TIMEOUT=${JOB_TIMEOUT:-30}
 
 make_workdir
@@ -434,6 +434,10 @@ check_job bytemode mono 3 1 cat <<'EOF'
 @PJL ENTER LANGUAGE=POSTSCRIPT
 EOF
 
+grep -aq '^%%BeginFeature: \*Duplex DuplexNoTumble$' "$W/capture/pstops.${JOB[bytemode]}.ps" &&
+  pass "bytemode: sides=two-sided-long-edge reached the PostScript as the PPD's duplex setting" ||
+  fail "bytemode: no duplex setting for sides=two-sided-long-edge"
+
 # The decomposition printer: the PPD feature settings that pstops wrote into the PostScript come
 # before the switch into PostScript as PJL, in the order of their lines.
 submit decomp decomp -U tux -t "Decomp" -o QMOutputMode=1200x1200 -o QMHalftone=Gradation \
@@ -454,7 +458,7 @@ decomp_pjl() {
       '*QMTonerSaver True') printf '@PJL SET ECONOMODE=ON\n' ;;
       '*QMBrightnes Normal') printf '@PJL SET JOBATTR="@PSBR=0"\n' ;;
       '*Smoothing True') printf '@PJL SET RET=ON\n' ;;
-      '*PageSize A4' | '*Collate True') ;;
+      '*PageSize A4' | '*Collate True' | '*Duplex None') ;;
       *) echo "unexpected feature line: $feature" ;;
     esac
   done

@@ -7,7 +7,7 @@
 # options given, then the PostScript the filter received from pstops with exactly the insertions
 # expected, control-D and the trailer.  Knobs: KEEP=1 keeps the work directory.
 . "$(dirname "$0")/lib.sh"
-require_tools cupsfilter iconv getent hostname
+require_tools cupsfilter iconv perl hostname
 
 make_workdir
 trap remove_workdir EXIT
@@ -161,7 +161,7 @@ decomp_pjl() {  # the PJL each feature line of this job must give, in the order 
       '*QMTonerSaver False') printf '@PJL SET ECONOMODE=OFF\n' ;;
       '*QMBrightnes Dark2') printf '@PJL SET JOBATTR="@PSBR=-2"\n' ;;
       '*Smoothing False') printf '@PJL SET RET=OFF\n' ;;
-      '*PageSize A4' | '*Collate True') ;;
+      '*PageSize A4' | '*Collate True' | '*Duplex None') ;;
       *) echo "unexpected feature line: $feature" ;;
     esac
   done

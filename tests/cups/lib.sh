@@ -92,8 +92,15 @@ expected_host_lines() {
     return
   fi
   printf '@PJL SET JOBATTR="@CNAM=%s"\n' "$host"
-  address=$(getent ahosts "$host" 2>/dev/null | awk '
-    $2 != "STREAM" { next }
+  # The name's addresses in the resolver's order, asked the way the filter asks (getaddrinfo for
+  # stream sockets, no flags; getnameinfo for the numeric text).
+  address=$(perl -MSocket=:addrinfo,SOCK_STREAM -e '
+      my ($error, @list) = getaddrinfo($ARGV[0], "", {socktype => SOCK_STREAM});
+      exit 0 if $error;
+      for (@list) {
+        my ($failed, $text) = getnameinfo($_->{addr}, NI_NUMERICHOST, NIx_NOSERV);
+        print "$text\n" unless $failed;
+      }' "$host" | awk '
     index($1, ".") && $1 != "127.0.0.1" { v4 = $1; exit }
     index($1, ":") && !index($1, "fe80::1") { v6 = $1 }
     END {
@@ -119,7 +126,7 @@ expected_host_lines() {
         }
         print out
       }
-    }')
+    }') || true
   [ -n "$address" ] && printf '@PJL SET JOBATTR="@HOAD=%s"\n' "$address"
   return 0
 }
