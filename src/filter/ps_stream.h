@@ -14,12 +14,12 @@ class PrinterStream;
 // The lines of the stream that carry insertion points, and what happens at each, with the page
 // accounting.  Shared by the pass-through and by the first pass of the decomposition mode.
 //
-// Page accounting: a page line follows every "ep".  PostScript that a spooler has already
-// prepared (CUPS's pstops) has neither "ep" nor "endp" lines; for such a job the DSC "%%Page:"
-// comments outside embedded documents are counted instead and their page lines written once the
-// whole stream went out (OutputCountedPages), so that no page is ever counted twice.  A copies
-// comment "%RBINumCopies: N" says that the document itself already asks the printer for N copies:
-// the page lines then carry N instead of argv[4].
+// Page accounting: a page line follows every "ep".  Most PostScript that CUPS's pstops prepares
+// has neither "ep" nor "endp" lines; for a job without a single one the DSC "%%Page:" comments
+// outside embedded documents are counted instead, and their page lines written once the whole
+// stream went out (OutputCountedPages), so that no page is ever counted twice.  A copies comment
+// "%RBINumCopies: N" (pstops) says that the document itself already asks the printer for N
+// copies: the page lines then carry N instead of argv[4].
 class PsInsertionMatcher {
  public:
   // Longest line that carries an insertion point: "userdict/setpagedevice{pop}bind put".
@@ -48,7 +48,6 @@ class PsInsertionMatcher {
   void OutputCountedPages();
 
   int pageCount() const { return page_; }
-  int dscPageCount() const { return dscPages_; }
 
  private:
   static constexpr std::size_t kShortestAccountingLine = 7;  // "%%Page:"
