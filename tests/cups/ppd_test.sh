@@ -16,7 +16,10 @@ ppds=("$TF_SOURCE_DIR"/ppd/*.ppd)
 [ ${#ppds[@]} -ge 4 ] || fail "expected the four sample PPDs, found ${#ppds[@]}"
 for ppd in "${ppds[@]}"; do
   name=$(basename "$ppd")
-  if report=$(cupstestppd -W all -R "$W/root" "$ppd" 2>&1) && ! grep -q WARN <<<"$report"; then
+  report=$(cupstestppd -W all -R "$W/root" "$ppd" 2>&1) || true
+  # An ordinary user cannot give the filters to root, which cupstestppd wants of them.
+  [ "$(id -u)" = 0 ] || report=$(grep -v 'WARN.*Bad permissions on cupsFilter2 file' <<<"$report")
+  if grep -q ': PASS$' <<<"$report" && ! grep -q WARN <<<"$report"; then
     pass "$name: cupstestppd -W all passes without a warning"
   else
     fail "$name: cupstestppd"
