@@ -267,6 +267,8 @@ class FeatureDecompositionHandler {
     } else if (piece[0] == '%' && length >= kBeginFeature.size() &&
                std::memcmp(piece, kBeginFeature.data(), kBeginFeature.size()) == 0) {
       kind_ = LineKind::Feature;
+    } else if (PsInsertionMatcher::IsAccountingLine(piece, length)) {
+      kind_ = LineKind::Insertion;  // the matcher counts it
     } else if (MayHoldParameters(piece, length)) {
       kind_ = LineKind::Parameters;
     } else {
@@ -284,6 +286,8 @@ class FeatureDecompositionHandler {
     }
     return matcher_.Handle(line, out);
   }
+
+  PsInsertionMatcher& matcher() { return matcher_; }
 
  private:
   enum class LineKind { Other, Insertion, Feature, Parameters };
@@ -565,7 +569,9 @@ StreamStatus OutputPSStreamtoFileandInsertPJLforFeaturePDE(Job& job) {
     ReportFailure("Unable to read back the temporary file of the print data", errno);
     return StreamStatus::InputError;
   }
-  return ReplayPrintData(job, temporary.file.fd());
+  const StreamStatus replayed = ReplayPrintData(job, temporary.file.fd());
+  if (replayed == StreamStatus::Completed) handler.matcher().OutputCountedPages();
+  return replayed;
 }
 
 StreamStatus ReplayPrintData(Job& job, int fd) {

@@ -25,6 +25,32 @@ constexpr std::string_view kLineBeginProlog = "%%BeginProlog";
 constexpr std::string_view kLineEndProlog = "%%EndProlog";
 static_assert(kLineSetPageDevice.size() == PsInsertionMatcher::kMaxLine);
 
+// The comments of page accounting.
+constexpr std::string_view kCommentPage = "%%Page:";
+constexpr std::string_view kCommentCopies = "%RBINumCopies:";
+constexpr std::string_view kCommentBeginDocument = "%%BeginDocument";
+constexpr std::string_view kCommentEndDocument = "%%EndDocument";
+static_assert(kCommentPage.size() == 7);
+// A copies number has at most this many digits (it then fits an int).
+constexpr std::size_t kMaxCopiesDigits = 9;
+
+// The number of a copies comment's rest (" 3"): blanks, 1 to 9 digits, blanks.  0 when the text
+// is anything else or the number is 0.
+int ParseCopiesNumber(std::string_view rest) {
+  std::size_t i = 0;
+  while (i < rest.size() && (rest[i] == ' ' || rest[i] == '\t')) ++i;
+  const std::size_t first = i;
+  int value = 0;
+  while (i < rest.size() && rest[i] >= '0' && rest[i] <= '9') {
+    if (i - first == kMaxCopiesDigits) return 0;
+    value = value * 10 + (rest[i] - '0');
+    ++i;
+  }
+  if (i == first) return 0;
+  while (i < rest.size() && (rest[i] == ' ' || rest[i] == '\t')) ++i;
+  return i == rest.size() ? value : 0;
+}
+
 void WriteLine(const PsLine& line, PrinterStream& out) {
   out.Write(line.piece, line.length);
   out.Write(&line.terminator, 1);
@@ -33,14 +59,17 @@ void WriteLine(const PsLine& line, PrinterStream& out) {
 // The pass-through: every insertion line is handed to the matcher.
 class PassThroughHandler {
  public:
-  static constexpr std::size_t kMaxPiece = PsInsertionMatcher::kMaxLine;
+  static constexpr std::size_t kMaxPiece = PsInsertionMatcher::kMaxAccountingLine;
   static constexpr bool kLastLineUnmatched = false;
 
   explicit PassThroughHandler(Job& job) : matcher_(job) {}
   bool Wants(const char* piece, std::size_t length) {
-    return PsInsertionMatcher::IsInsertionLine(piece, length);
+    return (length <= PsInsertionMatcher::kMaxLine &&
+            PsInsertionMatcher::IsInsertionLine(piece, length)) ||
+           PsInsertionMatcher::IsAccountingLine(piece, length);
   }
   bool Handle(const PsLine& line, PrinterStream& out) { return matcher_.Handle(line, out); }
+  PsInsertionMatcher& matcher() { return matcher_; }
 
  private:
   PsInsertionMatcher matcher_;
@@ -70,6 +99,46 @@ bool PsInsertionMatcher::IsInsertionLine(const char* piece, std::size_t length) 
     default:
       return false;
   }
+}
+
+bool PsInsertionMatcher::IsAccountingComment(const char* piece, std::size_t length) {
+  const std::string_view line(piece, length);
+  if (piece[1] == '%') {
+    switch (piece[2]) {
+      case 'P':
+        return line.starts_with(kCommentPage);
+      case 'B':
+        return line.starts_with(kCommentBeginDocument);
+      case 'E':
+        return line.starts_with(kCommentEndDocument);
+      default:
+        return false;
+    }
+  }
+  return piece[1] == 'R' && line.starts_with(kCommentCopies);
+}
+
+void PsInsertionMatcher::CountComment(std::string_view line) {
+  if (line.starts_with(kCommentBeginDocument)) {
+    ++documentDepth_;
+  } else if (line.starts_with(kCommentEndDocument)) {
+    if (documentDepth_ > 0) --documentDepth_;
+  } else if (documentDepth_ > 0) {
+    // The pages and copies of an embedded document are not the job's.
+  } else if (line.starts_with(kCommentPage)) {
+    ++dscPages_;
+  } else if (const int copies = ParseCopiesNumber(line.substr(kCommentCopies.size()));
+             copies > 0) {
+    job_.pageLogCopies = std::to_string(copies);
+  } else if (!reportedBadCopies_) {
+    std::fprintf(stderr, "DEBUG: Ignored a copies comment without a positive number.\n");
+    reportedBadCopies_ = true;
+  }
+}
+
+void PsInsertionMatcher::OutputCountedPages() {
+  if (page_ > 0) return;  // the job has "ep" or "endp" lines: their rule counted the pages
+  for (int page = 1; page <= dscPages_; ++page) OutputPageLogCommand(job_, page);
 }
 
 bool PsInsertionMatcher::Handle(const PsLine& line, PrinterStream& out) {
@@ -110,6 +179,7 @@ bool PsInsertionMatcher::Handle(const PsLine& line, PrinterStream& out) {
     WriteLine(line, out);
     prologEndSeen_ = true;
   } else {
+    if (IsAccountingLine(line.piece, line.length)) CountComment(text);
     WriteLine(line, out);
   }
   return true;
@@ -145,6 +215,7 @@ StreamStatus OutputPSStream(Job& job) {
       break;
   }
   QMfputs("\x04", job.out);
+  handler.matcher().OutputCountedPages();
   return StreamStatus::Completed;
 }
 

@@ -11,28 +11,55 @@ namespace tf {
 class Job;
 class PrinterStream;
 
-// The lines of the stream that carry insertion points, and what happens at each.  Shared by the
-// pass-through and by the first pass of the decomposition mode.
+// The lines of the stream that carry insertion points, and what happens at each, with the page
+// accounting.  Shared by the pass-through and by the first pass of the decomposition mode.
+//
+// Page accounting: a page line follows every "ep".  Most PostScript that CUPS's pstops prepares
+// has neither "ep" nor "endp" lines; for a job without a single one the DSC "%%Page:" comments
+// outside embedded documents are counted instead, and their page lines written once the whole
+// stream went out (OutputCountedPages), so that no page is ever counted twice.  A copies comment
+// "%RBINumCopies: N" (pstops) says that the document itself already asks the printer for N
+// copies: the page lines then carry N instead of argv[4].
 class PsInsertionMatcher {
  public:
   // Longest line that carries an insertion point: "userdict/setpagedevice{pop}bind put".
   static constexpr std::size_t kMaxLine = 35;
+  // Longest page-accounting comment looked at: the longest line a DSC comment may have.
+  static constexpr std::size_t kMaxAccountingLine = 255;
 
   explicit PsInsertionMatcher(Job& job) : job_(job) {}
 
   // True when `piece` is one of the lines below.
   static bool IsInsertionLine(const char* piece, std::size_t length);
+  // True when `piece` is a comment that page accounting looks at ("%%Page:", "%RBINumCopies:",
+  // "%%BeginDocument", "%%EndDocument").  Costs one byte compare for every line that is not a
+  // comment.
+  static bool IsAccountingLine(const char* piece, std::size_t length) {
+    return length >= kShortestAccountingLine && length <= kMaxAccountingLine &&
+           piece[0] == '%' && IsAccountingComment(piece, length);
+  }
 
   // Writes the line and its terminator to `out` with its insertions.  Returns false when the job
   // was cancelled at a page end (the line is then not written).
   bool Handle(const PsLine& line, PrinterStream& out);
 
+  // At the end of a stream that went out whole: when the job had no "ep" or "endp" line, one page
+  // line for every "%%Page:" comment counted.
+  void OutputCountedPages();
+
   int pageCount() const { return page_; }
 
  private:
+  static constexpr std::size_t kShortestAccountingLine = 7;  // "%%Page:"
+  static bool IsAccountingComment(const char* piece, std::size_t length);
+  void CountComment(std::string_view line);
+
   Job& job_;
   int page_ = 0;
   bool prologEndSeen_ = false;
+  int dscPages_ = 0;      // "%%Page:" comments outside embedded documents
+  int documentDepth_ = 0;  // nesting of "%%BeginDocument" ... "%%EndDocument"
+  bool reportedBadCopies_ = false;
 };
 
 enum class StreamStatus {
@@ -47,10 +74,12 @@ enum class StreamStatus {
 int OpenPostScriptInput(Job& job, bool* owned);
 
 // Copies the job's PostScript to standard output with the modules' insertions, ends it with
-// control-D, and writes a page line after every "ep".
+// control-D, and writes a page line after every "ep" (or, without any "ep" or "endp", one per
+// "%%Page:" comment at the end).
 StreamStatus OutputPSStream(Job& job);
 
-// Writes the page accounting line "PAGE:<page> <copies>" on stderr.
+// Writes the page accounting line "PAGE:<page> <copies>" on stderr; the copies are argv[4] or the
+// number of a "%RBINumCopies:" comment, always a positive number.
 void OutputPageLogCommand(Job& job, int page);
 
 }  // namespace tf

@@ -463,4 +463,11 @@ void OutputKPJLCommandforCommentAdvanced(Job& job) {
   QMfputs("@PJL COMMENT QMJOBINFO CUD=OFF\n", job.out);
 }
 
+std::span<const TicketDataEntry> CommentTicketTable() { return CommentticketData; }
+
+std::span<const char* const> CommentCollationOptions() {
+  static constexpr const char* kOptions[] = {kCollateKey, kDocumentHandlingKey};
+  return kOptions;
+}
+
 }  // namespace tf

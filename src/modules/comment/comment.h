@@ -2,6 +2,9 @@
 #pragma once
 
 #include <cstdint>
+#include <span>
+
+#include "engine/ticket.h"
 
 namespace tf {
 
@@ -41,5 +44,10 @@ void OutputKPJLCommandforCommentBegin(Job& job);
 void OutputKPJLCommandforCommentBasic(Job& job);
 // Orientation, N-up layout, saddle staple, staple and punch positions, mixed size, CUD.
 void OutputKPJLCommandforCommentAdvanced(Job& job);
+
+// The module's ticket-data table `CommentticketData`, and the options it reads besides for the
+// collation of the copies (the ticket reference is checked against both).
+std::span<const TicketDataEntry> CommentTicketTable();
+std::span<const char* const> CommentCollationOptions();
 
 }  // namespace tf

@@ -507,4 +507,6 @@ void FeaturesOutputPSCommandFromFilter(Job& job, int point, PrinterStream& strea
   }
 }
 
+std::span<const TicketDataEntry> FeaturesTicketTable() { return FeaturesticketData; }
+
 }  // namespace tf

@@ -3,6 +3,9 @@
 #pragma once
 
 #include <cstdint>
+#include <span>
+
+#include "engine/ticket.h"
 
 namespace tf {
 
@@ -49,5 +52,9 @@ void FeaturesOutputAutoFit(Job& job, PrinterStream& stream);
 // Layout rows times columns, as the account tickets stored them (a text that is empty or not a
 // number counts as 0).
 std::int64_t FeaturesNUpProduct(const JobState& state);
+
+// The module's ticket-data table `FeaturesticketData` (the ticket reference is checked against
+// it).
+std::span<const TicketDataEntry> FeaturesTicketTable();
 
 }  // namespace tf

@@ -572,4 +572,6 @@ void OutputKPJLCommandforPerfectBind(Job& job) {
   QMfputs(kPBindPBCIOff, job.out);
 }
 
+std::span<const TicketDataEntry> PBindTicketTable() { return PBindticketData; }
+
 }  // namespace tf

@@ -9,6 +9,9 @@
 #include <cstddef>
 #include <cstdint>
 #include <optional>
+#include <span>
+
+#include "engine/ticket.h"
 
 namespace tf {
 
@@ -67,5 +70,8 @@ void OutputKPJLCommandforPBindDigital(Job& job, const char* value, std::int32_t 
 // integer, times 60, divided by 170 toward zero (whole millimetres), times 10.  std::nullopt for a
 // dimension that is negative, not a number or too large to be a sheet.
 std::optional<std::int32_t> PBindPointsToTenthsMm(float points);
+
+// The module's ticket-data table `PBindticketData` (the ticket reference is checked against it).
+std::span<const TicketDataEntry> PBindTicketTable();
 
 }  // namespace tf

@@ -464,4 +464,12 @@ void InjectKPIFCommandSP(Job& job) {
   WriteFrame(job, KPIFCommandBlockEnd);
 }
 
+std::span<const TicketDataEntry> SpecialPageTicketTable() { return SpecialPageTicketData; }
+
+std::span<const char* const> SpecialPageValueKeyStems() {
+  static constexpr const char* kStems[] = {kSPXPCoverValueKey, kSPXPInsertionValueKey,
+                                           kSPXPExceptionValueKey};
+  return kStems;
+}
+
 }  // namespace tf

@@ -9,7 +9,9 @@
 
 #include <cstddef>
 #include <cstdint>
+#include <span>
 
+#include "engine/ticket.h"
 #include "platform/text_conversion.h"
 
 namespace tf {
@@ -41,5 +43,10 @@ void InjectKPIFCommandSP(Job& job);
 // (so reading on re-reads the last field), -1 when `text` or `destination` is null.
 std::int32_t getOneValue(const char* text, char* destination, std::size_t size,
                          TextEncoding encoding);
+
+// The module's ticket-data table `SpecialPageTicketData` (the three counts), and the stems of the
+// value tickets, each followed by an entry's index (the ticket reference is checked against both).
+std::span<const TicketDataEntry> SpecialPageTicketTable();
+std::span<const char* const> SpecialPageValueKeyStems();
 
 }  // namespace tf

@@ -292,4 +292,6 @@ void GetWatermarkPostion(Job& job, float* x, float* y, float hOffset, float vOff
   *y = py + vOffset;
 }
 
+std::span<const TicketDataEntry> WatermarkTicketTable() { return WatermarkticketData; }
+
 }  // namespace tf

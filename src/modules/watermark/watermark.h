@@ -2,6 +2,9 @@
 #pragma once
 
 #include <cstdint>
+#include <span>
+
+#include "engine/ticket.h"
 
 namespace tf {
 
@@ -58,5 +61,9 @@ void WatermarkOutputPSCommandFromFilter(Job& job, int point, int page, PrinterSt
 // about the start point, falls on the page centre; then the offsets are added.  An angle outside
 // 0..360 degrees gives the offsets alone.
 void GetWatermarkPostion(Job& job, float* x, float* y, float hOffset, float vOffset);
+
+// The module's ticket-data table `WatermarkticketData` (the ticket reference is checked against
+// it).
+std::span<const TicketDataEntry> WatermarkTicketTable();
 
 }  // namespace tf

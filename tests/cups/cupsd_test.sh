@@ -1,0 +1,521 @@
+#!/bin/bash
+# The filters under a private cupsd: one queue per sample PPD, jobs sent with lp and -o options,
+# the bytes the printer would receive (our recorder backend) compared with the expected stream,
+# and the page totals of page_log.
+#
+# The scheduler has its own configuration, spool, cache and logs in a temporary directory and
+# listens on a Unix socket only; it is stopped by its PID after its jobs are cancelled.  Every
+# wait is bounded.  The expected stream of a job is written here: the PJL header as exact text
+# for the options sent, then the PostScript that the filter received from pstops (a copy kept by
+# the wrapped pstops) with exactly the insertions expected, control-D and the trailer.
+#
+# Knobs: KEEP=1 keeps the work directory; JOB_TIMEOUT (seconds, default 30) bounds each job.
+. "$(dirname "$0")/lib.sh"
+require_tools cupsd lpadmin lp lpstat cancel iconv perl hostname
+JOB_TIMEOUT=${JOB_TIMEOUT:-30}
+
+make_workdir
+CUPSD_PID=
+SOCK=$W/cupsd.sock
+QUEUES=(color mono decomp basic)
+
+stop_cupsd() {
+  [ -n "$CUPSD_PID" ] || return 0
+  if kill -0 "$CUPSD_PID" 2>/dev/null; then
+    # Cancel what is left first, so that cupsd stops its filters and reaps them itself.
+    local q
+    for q in "${QUEUES[@]}"; do timeout 5 cancel -h "$SOCK" -a "$q" >/dev/null 2>&1 || true; done
+    for _ in $(seq 50); do
+      [ -z "$(timeout 2 lpstat -h "$SOCK" -o 2>/dev/null)" ] && break
+      sleep 0.1
+    done
+    kill -TERM "$CUPSD_PID" 2>/dev/null || true
+    for _ in $(seq 100); do kill -0 "$CUPSD_PID" 2>/dev/null || break; sleep 0.1; done
+    kill -0 "$CUPSD_PID" 2>/dev/null && kill -KILL "$CUPSD_PID" 2>/dev/null
+  fi
+  wait "$CUPSD_PID" 2>/dev/null || true
+  CUPSD_PID=
+}
+cleanup() {
+  set +e
+  stop_cupsd
+  remove_workdir
+}
+trap cleanup EXIT
+trap 'exit 130' INT TERM
+
+abort() {
+  echo "FAIL: $*"
+  if [ -f "$W/log/error_log" ]; then
+    echo "--- last lines of the scheduler's log ---"
+    grep -E '^[EW] |\] (ERROR|PAGE|Job (completed|stopped))' "$W/log/error_log" | tail -n 20
+  fi
+  exit 1
+}
+
+# ---- the scheduler -----------------------------------------------------------------------------
+mkdir -p "$W"/{etc/ppd,etc/ssl,spool/tmp,cache,state,log,home,capture,printer}
+chown "$CUPS_USER" "$W/capture" "$W/printer"  # the wrapped pstops and the backend write here
+make_serverbin "$W/bin" "$W/capture"
+
+cat > "$W/etc/cups-files.conf" <<EOF
+ServerRoot $W/etc
+ServerBin $W/bin
+DataDir /usr/share/cups
+DocumentRoot /usr/share/cups/doc-root
+RequestRoot $W/spool
+TempDir $W/spool/tmp
+CacheDir $W/cache
+StateDir $W/state
+AccessLog $W/log/access_log
+ErrorLog $W/log/error_log
+PageLog $W/log/page_log
+Printcap $W/state/printcap
+User $CUPS_USER
+Group $CUPS_GROUP
+SystemGroup root
+EOF
+cat > "$W/etc/cupsd.conf" <<EOF
+LogLevel debug
+MaxLogSize 0
+PageLogFormat %p %j %u %T %P %C
+Listen $SOCK
+Browsing No
+BrowseLocalProtocols none
+DefaultShared No
+WebInterface No
+PreserveJobHistory Yes
+PreserveJobFiles No
+<Policy default>
+  <Limit All>
+    Order deny,allow
+  </Limit>
+</Policy>
+EOF
+# No client.conf, lpoptions or server of the system may add to the jobs.
+export CUPS_SERVERROOT=$W/etc HOME=$W/home LANG=C LC_ALL=C
+unset CUPS_SERVER
+
+cupsd -t -c "$W/etc/cupsd.conf" -s "$W/etc/cups-files.conf" >"$W/log/test.out" 2>&1 ||
+  abort "cupsd refuses the configuration: $(cat "$W/log/test.out")"
+cupsd -f -c "$W/etc/cupsd.conf" -s "$W/etc/cups-files.conf" >"$W/log/cupsd.out" 2>&1 &
+CUPSD_PID=$!
+for _ in $(seq 100); do
+  timeout 5 lpstat -h "$SOCK" -r 2>/dev/null | grep -q 'is running' && break
+  kill -0 "$CUPSD_PID" 2>/dev/null || abort "cupsd exited: $(cat "$W/log/cupsd.out")"
+  sleep 0.1
+done
+timeout 5 lpstat -h "$SOCK" -r 2>/dev/null | grep -q 'is running' || abort "cupsd not ready in 10 s"
+
+add_queue() {  # name ppd
+  timeout 20 lpadmin -h "$SOCK" -p "$1" -E -v "recorder:$W/printer" \
+    -P "$TF_SOURCE_DIR/ppd/$2" 2>"$W/log/lpadmin.err" ||
+    abort "lpadmin $1: $(cat "$W/log/lpadmin.err")"
+}
+add_queue color tf-color-utf8.ppd
+add_queue mono tf-mono-bytemode.ppd
+add_queue decomp tf-mono-decomp.ppd
+add_queue basic tf-basic.ppd
+
+# ---- jobs ----------------------------------------------------------------------------------------
+# The final state of job $1 from the scheduler's log: completed, or where a failing job stops (a
+# filter failure leaves the job stopped, not aborted); "timeout" when it did not end in time.
+wait_job() {
+  local end=$(($(date +%s) + JOB_TIMEOUT)) line
+  while [ "$(date +%s)" -lt "$end" ]; do
+    line=$(grep -aE "\] \[Job $1\] Job (completed|stopped|canceled|aborted)" "$W/log/error_log" \
+           2>/dev/null | head -n 1)
+    case $line in
+      *'Job completed.'*) echo completed; return ;;
+      *'Job stopped'*) echo stopped; return ;;
+      *'Job canceled'*) echo canceled; return ;;
+      *'Job aborted'*) echo aborted; return ;;
+    esac
+    sleep 0.05
+  done
+  echo timeout
+}
+
+DOCUMENT=$W/document.ps
+write_document 3 "$DOCUMENT"
+chmod 0644 "$DOCUMENT"
+declare -A JOB
+
+# submit LABEL QUEUE lp-arguments...: prints nothing; the job id goes to JOB[LABEL].
+submit() {
+  local label=$1 queue=$2 reply state
+  shift 2
+  reply=$(timeout 20 lp -h "$SOCK" -d "$queue" "$@" "$DOCUMENT" 2>&1) || abort "lp ($label): $reply"
+  reply=${reply#request id is "$queue"-}
+  JOB[$label]=${reply%% *}
+  state=$(wait_job "${JOB[$label]}")
+  [ "$state" = completed ] || abort "job $label (${JOB[$label]}) ended $state"
+}
+
+# check_job LABEL QUEUE PAGES COPIES PS-TRANSFORM [once]: compares what the printer received with
+# the header template on standard input, then the PostScript the filter got from pstops passed
+# through PS-TRANSFORM (cat: none), control-D and the trailer; and checks the page total of
+# page_log.  The pass-through always ends the PostScript with control-D; with "once" (the
+# decomposition mode) control-D is added only when the PostScript does not already end with one.
+# A decomposition-mode job gives its feature PJL and the switch in the template.
+check_job() {
+  local label=$1 queue=$2 pages=$3 copies=$4 transform=$5 once=${6:-} id=${JOB[$1]} total
+  local expected=$W/expected.$label received=$W/printer/job.$id.prn input=$W/capture/pstops.$id.ps
+  [ -f "$received" ] || { fail "$label: the printer received nothing"; return; }
+  [ -f "$input" ] || { fail "$label: no copy of the filter's input"; return; }
+  {
+    render
+    $transform < "$input"
+    if [ -z "$once" ] || [ "$(tail -c 1 "$input" | od -An -tx1 | tr -d ' ')" != 04 ]; then
+      printf '\004'
+    fi
+    trailer
+  } > "$expected"
+  compare_stream "$label" "$expected" "$received"
+  for _ in $(seq 50); do  # the total is logged as the job ends: wait for it, boundedly
+    total=$(awk -v q="$queue" -v j="$id" '$1 == q && $2 == j && $(NF - 1) == "total" { print $NF }' \
+            "$W/log/page_log" 2>/dev/null)
+    [ -n "$total" ] && break
+    sleep 0.1
+  done
+  if [ "$total" = $((pages * copies)) ]; then
+    pass "$label: page_log counts $total pages ($pages pages, $copies copies)"
+  else
+    fail "$label: page_log counts '${total}' pages, expected $((pages * copies))"
+    grep "^$queue $id " "$W/log/page_log" || true
+  fi
+}
+
+P=$TF_PREFIX B=$TF_BASIC_PREFIX
+
+# A stapled, watermarked secure-print job with a front cover, two copies.
+submit secure color -U tux -t "Quarterly report" -n 2 \
+  -o ${P}PrintTypeTicketKey=2 -o ${P}PrintTypeUserNameTicketKey=tux \
+  -o ${P}PrintTypePasswordTicketKey=1234 -o ${P}DocumentNameTypeTicketKey=1 \
+  -o QMStaple=UpperLeftSingle \
+  -o ${P}WMARKTypeTicket=0 -o ${P}WMARKNameTicket=Confidential \
+  -o "${P}WMARKTextTicket=(CONFIDENTIAL)" -o ${P}WMARKOnlyFirstTicket=0 \
+  -o ${P}WMARKFontTicket=Helvetica -o ${P}WMARKFontSizeTicket=48 -o ${P}WMARKColorRTicket=1 \
+  -o ${P}WMARKColorGTicket=0 -o ${P}WMARKColorBTicket=0 -o ${P}WMARKDensityTicket=50 \
+  -o ${P}WMARKAngleTicket=45 -o ${P}WMARKOrientationTicket=1 \
+  -o ${P}WMARKPaperWidthTicket=595 -o ${P}WMARKPaperHeightTicket=842 \
+  -o ${P}WMARKWidthTicket=400 -o ${P}WMARKHeightTicket=60 \
+  -o ${P}KPIFCoverCountTicket=1 -o ${P}KPIFCoverValueTicket_0=0,0,front,Cardstock
+check_job secure color 3 2 insert_watermark <<'EOF'
+<?xml version="1.0" encoding="UTF-8"?>
+<!DOCTYPE kpif SYSTEM "kpif-v02030a.dtd">
+<kpif version="1.0" cpss-version="2.01" xml:lang="en-US">
+  <job-template-attributes>
+    <cover-front syntax="collection">
+        <cover-type syntax="keyword">front</cover-type>
+        <media-col syntax="collection">
+            <media-type syntax="name">Cardstock</media-type>
+        </media-col>
+    </cover-front>
+  </job-template-attributes>
+</kpif>
+<UEL>@PJL SET STRINGCODESET=UTF8
+@PJL JOB MODE=PRINTER<CR>
+@PJL SET HOLD=STORE
+@PJL SET HOLDTYPE=PRIVATE
+@PJL SET USERNAME="tux"<CR>
+@PJL SET HOLDENCRYPTKEY="1234"<CR>
+@PJL SET JOBNAME="Quarterly report"<CR>
+<HOST utf8>
+@PJL SET JOBATTR="@LUNA=tux"
+@PJL SET JOBATTR="@NLPP=N1"
+@PJL SET JOBATTR="@JOAU=tux"<CR>
+@PJL SET JOBATTR="@DIND=PORTRAIT"
+@PJL SET JOBATTR="@DIBB=OFF"
+@PJL SET JOBATTR="@DIBK=OFF"
+@PJL SET JOBATTR="@LWAD=0"
+@PJL SET RENDERMODE=COLOR
+@PJL COMMENT QMJOBINFO VERSION=1.5.0
+@PJL COMMENT QMJOBINFO BEGIN
+@PJL COMMENT QMJOBINFO PDLTYPE=PDL[POSTSCRIPT]:VERSION[3]
+@PJL COMMENT QMJOBINFO JOBTYPE=PRINT
+@PJL COMMENT QMJOBINFO DUPLEXTYPE=SIMPLEX
+@PJL COMMENT QMJOBINFO COLORMODE=COLOR
+@PJL COMMENT QMJOBINFO NUP=1
+@PJL COMMENT QMJOBINFO STAPLE=ON
+@PJL COMMENT QMJOBINFO PUNCH=OFF
+@PJL COMMENT QMJOBINFO BOOKLETTYPE=TYPE[NOBOOKLET]
+@PJL COMMENT QMJOBINFO ORIENTATION=PORTRAIT
+@PJL COMMENT QMJOBINFO SADDLESTAPLE=OFF
+@PJL COMMENT QMJOBINFO STAPLEEX=TOPLEFT
+@PJL COMMENT QMJOBINFO MIXEDSIZETYPE=NONE
+@PJL COMMENT QMJOBINFO CUD=OFF
+@PJL COMMENT QMJOBINFO END
+@PJL ENTER LANGUAGE=POSTSCRIPT
+EOF
+
+# A left-bound booklet in subsets of five sheets, with the account of a typed user ID.
+submit booklet color -U tux -t "Booklet" -o QMSignature=LeftSig -o QMSigVol=5Sheets \
+  -o ${P}JBAManageTypeListTicketKey=2 -o ${P}JBAUserSettingRadioBtnTicket=1 \
+  -o ${P}JBAUserIDListCtrlTicket=2 -o ${P}JBAUserIDTextEditTicket=acct01 \
+  -o ${P}JBAUserPasswordTextEditTicket=secret -o ${P}JBADomainNameTextEditTicket=office \
+  -o ${P}JBAAccountIDTextEditTicket=4711
+check_job booklet color 3 1 cat <<'EOF'
+<UEL>@PJL SET STRINGCODESET=UTF8
+@PJL JOB MODE=PRINTER<CR>
+<HOST utf8>
+@PJL SET JOBATTR="@LUNA=tux"
+@PJL SET JOBATTR="@NLPP=N1"
+@PJL SET JOBATTR="@JOAU=acct01"<CR>
+@PJL SET JOBATTR="@JOEP=secret"<CR>
+@PJL SET JOBATTR="@JOAD=office"<CR>
+@PJL SET JOBATTR="@DAID=4711"<CR>
+@PJL SET JOBATTR="@ACNA=Booklet"<CR>
+@PJL SET JOBATTR="@DIND=PORTRAIT"
+@PJL SET JOBATTR="@DIBB=LEFT"
+@PJL SET JOBATTR="@DIBK=MANUALDIVIDE"
+@PJL SET JOBATTR="@LWAD=0"
+@PJL SET RENDERMODE=COLOR
+@PJL COMMENT QMJOBINFO VERSION=1.5.0
+@PJL COMMENT QMJOBINFO BEGIN
+@PJL COMMENT QMJOBINFO PDLTYPE=PDL[POSTSCRIPT]:VERSION[3]
+@PJL COMMENT QMJOBINFO JOBTYPE=PRINT
+@PJL COMMENT QMJOBINFO DUPLEXTYPE=TUMBLE
+@PJL COMMENT QMJOBINFO COLORMODE=COLOR
+@PJL COMMENT QMJOBINFO NUP=1
+@PJL COMMENT QMJOBINFO STAPLE=OFF
+@PJL COMMENT QMJOBINFO PUNCH=OFF
+@PJL COMMENT QMJOBINFO BOOKLETTYPE=TYPE[MANUALDIVIDE]:THRESHOLD[5]
+@PJL COMMENT QMJOBINFO ORIENTATION=LANDSCAPE
+@PJL COMMENT QMJOBINFO SADDLESTAPLE=OFF
+@PJL COMMENT QMJOBINFO MIXEDSIZETYPE=NONE
+@PJL COMMENT QMJOBINFO CUD=OFF
+@PJL COMMENT QMJOBINFO END
+@PJL ENTER LANGUAGE=POSTSCRIPT
+EOF
+
+# Special pages of every kind (two covers, an inserted sheet, a page exception) and perfect
+# binding trimmed at the fore edge; the other binding values are the queue's defaults.
+submit special color -U tux -t "Bound" -o QMPBindPosition=BindLeft \
+  -o QMPBindTrimming=1EdgeCutMinimum -o ${P}KPIFCoverCountTicket=2 \
+  -o ${P}KPIFCoverValueTicket_0=0,1,front,coated,white,2100,2970 \
+  -o ${P}KPIFCoverValueTicket_1=1,0,back,Cardstock -o ${P}KPIFInsertionCountTicket=1 \
+  -o ${P}KPIFInsertionValueTicket_0=0,2,1,Tab -o ${P}KPIFExceptionCountTicket=1 \
+  -o ${P}KPIFExceptionValueTicket_0=1,1,1,2,3,two-sided-long-edge,Plain,blue,2100,2970
+check_job special color 3 1 cat <<'EOF'
+<?xml version="1.0" encoding="UTF-8"?>
+<!DOCTYPE kpif SYSTEM "kpif-v02030a.dtd">
+<kpif version="1.0" cpss-version="2.01" xml:lang="en-US">
+  <job-template-attributes>
+    <cover-front syntax="collection">
+        <cover-type syntax="keyword">front</cover-type>
+        <media-col syntax="collection">
+            <media-type syntax="keyword">coated</media-type>
+            <media-color syntax="keyword">white</media-color>
+            <media-size syntax="collection">
+                <x-dimension syntax="integer">2100</x-dimension>
+                <y-dimension syntax="integer">2970</y-dimension>
+            </media-size>
+        </media-col>
+    </cover-front>
+    <cover-back syntax="collection">
+        <cover-type syntax="keyword">back</cover-type>
+        <media-col syntax="collection">
+            <media-type syntax="name">Cardstock</media-type>
+        </media-col>
+    </cover-back>
+    <insert-sheet syntax="1setOf">
+        <value syntax="collection">
+                <insert-after-page-number syntax="integer">2</insert-after-page-number>
+                <insert-count syntax="integer">1</insert-count>
+                <media-col syntax="collection">
+                    <media-type syntax="name">Tab</media-type>
+                </media-col>
+        </value>
+    </insert-sheet>
+    <page-overrides syntax="1setOf">
+        <value syntax="collection">
+            <input-documents syntax="1setOf">
+                <value syntax="rangeOfInteger">
+                    <lower-bound syntax="integer">1</lower-bound>
+                    <upper-bound syntax="integer">1</upper-bound>
+                </value>
+            </input-documents>
+            <pages syntax="1setOf">
+                <value syntax="rangeOfInteger">
+                    <lower-bound syntax="integer">2</lower-bound>
+                    <upper-bound syntax="integer">3</upper-bound>
+                </value>
+            </pages>
+            <sides syntax="keyword">two-sided-long-edge</sides>
+            <media-col syntax="collection">
+                <media-type syntax="name">Plain</media-type>
+                <media-color syntax="keyword">blue</media-color>
+                <media-size syntax="collection">
+                    <x-dimension syntax="integer">2100</x-dimension>
+                    <y-dimension syntax="integer">2970</y-dimension>
+                </media-size>
+            </media-col>
+        </value>
+    </page-overrides>
+  </job-template-attributes>
+</kpif>
+<UEL>@PJL SET STRINGCODESET=UTF8
+@PJL JOB MODE=PRINTER<CR>
+<HOST utf8>
+@PJL SET JOBATTR="@LUNA=tux"
+@PJL SET JOBATTR="@NLPP=N1"
+@PJL SET JOBATTR="@JOAU=tux"<CR>
+@PJL SET JOBATTR="@PBRE=LEFT"
+@PJL SET JOBATTR="@MSDA=ROTSEFLAND"
+@PJL SET JOBATTR="@PBTC=FACE"
+@PJL SET JOBATTR="@PBBP=A4"
+@PJL SET JOBATTR="@PBTP=CUSTOM"
+@PJL SET JOBATTR="@PBTW=2030"
+@PJL SET JOBATTR="@PBTH=2970"
+@PJL SET JOBATTR="@PBAW=0"
+@PJL SET JOBATTR="@PBAH=0"
+@PJL SET JOBATTR="@PBAT=0"
+@PJL SET JOBATTR="@PBAB=0"
+@PJL SET JOBATTR="@PBAF=0"
+@PJL SET JOBATTR="@PBAX=0"
+@PJL SET JOBATTR="@PBAY=0"
+@PJL SET JOBATTR="@PBAV=0"
+@PJL SET JOBATTR="@PBCP=A3"
+@PJL SET JOBATTR="@PBCQ=THICK"
+@PJL SET JOBATTR="@PBCC=WHITE"
+@PJL SET JOBATTR="@PBCT=INTRAY9"
+@PJL SET JOBATTR="@PBCI=OFF"
+@PJL SET JOBATTR="@DIND=PORTRAIT"
+@PJL SET JOBATTR="@DIBB=OFF"
+@PJL SET JOBATTR="@DIBK=OFF"
+@PJL SET JOBATTR="@LWAD=0"
+@PJL SET RENDERMODE=COLOR
+@PJL COMMENT QMJOBINFO VERSION=1.5.0
+@PJL COMMENT QMJOBINFO BEGIN
+@PJL COMMENT QMJOBINFO PDLTYPE=PDL[POSTSCRIPT]:VERSION[3]
+@PJL COMMENT QMJOBINFO JOBTYPE=PRINT
+@PJL COMMENT QMJOBINFO DUPLEXTYPE=SIMPLEX
+@PJL COMMENT QMJOBINFO COLORMODE=COLOR
+@PJL COMMENT QMJOBINFO NUP=1
+@PJL COMMENT QMJOBINFO STAPLE=OFF
+@PJL COMMENT QMJOBINFO PUNCH=OFF
+@PJL COMMENT QMJOBINFO BOOKLETTYPE=TYPE[NOBOOKLET]
+@PJL COMMENT QMJOBINFO ORIENTATION=PORTRAIT
+@PJL COMMENT QMJOBINFO SADDLESTAPLE=OFF
+@PJL COMMENT QMJOBINFO MIXEDSIZETYPE=NONE
+@PJL COMMENT QMJOBINFO CUD=OFF
+@PJL COMMENT QMJOBINFO END
+@PJL ENTER LANGUAGE=POSTSCRIPT
+EOF
+
+# A Shift-JIS printer: a sample-print job with a Japanese user and title, two-sided, stapled and
+# punched; the job-information comment of version 1.3.0 (product code in PCFileName).
+submit bytemode mono -U tux -t "報告書 2024" -o sides=two-sided-long-edge \
+  -o QMStaple=LeftDouble -o QMPunch=Left -o ${P}PrintTypeTicketKey=3 \
+  -o ${P}PrintTypeUserNameTicketKey=山田 -o ${P}DocumentNameTypeTicketKey=1 \
+  -o ${P}PrintTypeProductTypeTicketKey=3
+check_job bytemode mono 3 1 cat <<'EOF'
+<UEL>@PJL JOB MODE=PRINTER<CR>
+@PJL SET HOLD=PROOF
+@PJL SET USERNAME="<SJIS:山田>"<CR>
+@PJL SET JOBNAME="<SJIS:報告書 2024>"<CR>
+<HOST bytes>
+@PJL SET JOBATTR="@LUNA=tux"
+@PJL SET JOBATTR="@NLPP=N1"
+@PJL SET JOBATTR="@JOAU=tux"<CR>
+@PJL SET RENDERMODE=GRAYSCALE
+@PJL COMMENT QMJOBINFO VERSION=1.3.0
+@PJL COMMENT QMJOBINFO BEGIN
+@PJL COMMENT QMJOBINFO PDLTYPE=PDL[POSTSCRIPT]:VERSION[3]
+@PJL COMMENT QMJOBINFO JOBTYPE=PRINT
+@PJL COMMENT QMJOBINFO DUPLEXTYPE=DUPLEX
+@PJL COMMENT QMJOBINFO COLORMODE=GRAYSCALE
+@PJL COMMENT QMJOBINFO NUP=1
+@PJL COMMENT QMJOBINFO STAPLE=ON
+@PJL COMMENT QMJOBINFO PUNCH=ON
+@PJL COMMENT QMJOBINFO BOOKLETTYPE=TYPE[NOBOOKLET]
+@PJL COMMENT QMJOBINFO END
+@PJL ENTER LANGUAGE=POSTSCRIPT
+EOF
+
+grep -aq '^%%BeginFeature: \*Duplex DuplexNoTumble$' "$W/capture/pstops.${JOB[bytemode]}.ps" &&
+  pass "bytemode: sides=two-sided-long-edge reached the PostScript as the PPD's duplex setting" ||
+  fail "bytemode: no duplex setting for sides=two-sided-long-edge"
+
+# The decomposition printer: the PPD feature settings that pstops wrote into the PostScript come
+# before the switch into PostScript as PJL, in the order of their lines.
+submit decomp decomp -U tux -t "Decomp" -o QMOutputMode=1200x1200 -o QMHalftone=Gradation \
+  -o QMTonerSaver=True
+# The PJL each feature line of this job must give (a 1200 dpi resolution is written once, at the
+# line that names it; the halftone lines because the printer is monochrome).
+decomp_pjl() {
+  local feature
+  grep -a '^%%BeginFeature: ' "$W/capture/pstops.${JOB[decomp]}.ps" | while IFS= read -r feature; do
+    case ${feature#%%BeginFeature: } in
+      '*QMOutputMode 1200x1200')
+        printf '@PJL SET RESOLUTION=1200\n@PJL SET BITSPERPIXEL=1\n'
+        printf '@PJL SET JOBATTR="@DRDM=RASTER"\n' ;;
+      '*QMHalftone Gradation')
+        for name in TTRC GTRC ITRC TSCR GSCR ISCR; do
+          printf '@PJL SET JOBATTR="@%s=66"\n' "$name"
+        done ;;
+      '*QMTonerSaver True') printf '@PJL SET ECONOMODE=ON\n' ;;
+      '*QMBrightnes Normal') printf '@PJL SET JOBATTR="@PSBR=0"\n' ;;
+      '*Smoothing True') printf '@PJL SET RET=ON\n' ;;
+      '*PageSize A4' | '*Collate True' | '*Duplex None') ;;
+      *) echo "unexpected feature line: $feature" ;;
+    esac
+  done
+}
+{
+  cat <<'EOF'
+<UEL>@PJL JOB MODE=PRINTER<CR>
+<HOST bytes>
+@PJL SET JOBATTR="@LUNA=tux"
+@PJL SET JOBATTR="@NLPP=N1"
+@PJL SET JOBATTR="@JOAU=tux"<CR>
+@PJL SET RENDERMODE=GRAYSCALE
+EOF
+  decomp_pjl
+  echo '@PJL ENTER LANGUAGE=POSTSCRIPT'
+} | check_job decomp decomp 3 1 cat once
+[ "$(grep -ac '^%%BeginFeature: ' "$W/capture/pstops.${JOB[decomp]}.ps")" -ge 5 ] ||
+  fail "decomp: pstops wrote fewer feature lines than the queue has options"
+
+# ticketfilter-basic reads its own ticket keys only: the secure print of its prefix counts, the
+# mailbox print given with the other program's prefix does not.
+submit basic basic -U tux -t "Basic" -o QMStaple=TopDouble -o QMColorMode=Black \
+  -o ${B}PrintTypeTicketKey=2 -o ${B}PrintTypeUserNameTicketKey=tux \
+  -o ${B}PrintTypePasswordTicketKey=4321 -o ${P}PrintTypeTicketKey=5 \
+  -o ${P}PrintTypeMBNTicketKey=12
+check_job basic basic 3 1 cat <<'EOF'
+<UEL>@PJL JOB MODE=PRINTER<CR>
+@PJL SET HOLD=STORE
+@PJL SET HOLDTYPE=PRIVATE
+@PJL SET USERNAME="tux"<CR>
+@PJL SET HOLDENCRYPTKEY="4321"<CR>
+<HOST bytes>
+@PJL SET JOBATTR="@LUNA=tux"
+@PJL SET JOBATTR="@LWAD=0"
+@PJL SET RENDERMODE=GRAYSCALE
+@PJL COMMENT QMJOBINFO VERSION=1.3.0
+@PJL COMMENT QMJOBINFO BEGIN
+@PJL COMMENT QMJOBINFO PDLTYPE=PDL[POSTSCRIPT]:VERSION[3]
+@PJL COMMENT QMJOBINFO JOBTYPE=PRINT
+@PJL COMMENT QMJOBINFO DUPLEXTYPE=SIMPLEX
+@PJL COMMENT QMJOBINFO COLORMODE=GRAYSCALE
+@PJL COMMENT QMJOBINFO NUP=1
+@PJL COMMENT QMJOBINFO STAPLE=ON
+@PJL COMMENT QMJOBINFO PUNCH=OFF
+@PJL COMMENT QMJOBINFO BOOKLETTYPE=TYPE[NOBOOKLET]
+@PJL COMMENT QMJOBINFO END
+@PJL ENTER LANGUAGE=POSTSCRIPT
+EOF
+
+# The filters ran as the spooler's user and wrote no error.
+if grep -aE '\[Job [0-9]+\] ERROR:' "$W/log/error_log" >/dev/null; then
+  fail "a filter reported an error:"
+  grep -aE '\[Job [0-9]+\] ERROR:' "$W/log/error_log" | head -n 5
+else
+  pass "no filter reported an error"
+fi
+
+stop_cupsd
+[ "$FAILURES" -eq 0 ] || { echo "$FAILURES check(s) failed"; exit 1; }
+echo "all checks passed"

@@ -1,0 +1,156 @@
+// docs/tickets.md against the programs' ticket tables: every option either program reads is
+// listed under the name that program reads, with "—" for a program that does not read it, and
+// every option listed is read by one of them.
+#include <gtest/gtest.h>
+
+#include <fstream>
+#include <map>
+#include <set>
+#include <sstream>
+#include <string>
+#include <vector>
+
+#include "filter/program_traits.h"
+#include "modules/comment/comment.h"
+#include "modules/features/features.h"
+#include "modules/jba/jba.h"
+#include "modules/names/names.h"
+#include "modules/pbind/pbind.h"
+#include "modules/printtype/printtype.h"
+#include "modules/specialpage/specialpage.h"
+#include "modules/watermark/watermark.h"
+#include "support/job_harness.h"
+
+namespace tf::test {
+namespace {
+
+constexpr char kNotRead[] = "—";
+constexpr char kIndex[] = "<n>";  // stands for an entry's index in a value-ticket name
+
+// The options one program reads: name → how its option name is formed.
+using ProgramOptions = std::map<std::string, KeyKind>;
+
+void Add(ProgramOptions& options, const std::string& name, KeyKind kind) {
+  const auto [it, added] = options.emplace(name, kind);
+  EXPECT_TRUE(added || it->second == kind) << name << " is read both with and without prefix";
+}
+
+void AddTable(ProgramOptions& options, std::span<const TicketDataEntry> table) {
+  for (const TicketDataEntry& row : table) Add(options, row.key, row.keyKind);
+}
+
+ProgramOptions OptionsOf(const ProgramTraits& traits) {
+  ProgramOptions options;
+  AddTable(options, PrintTypeticketData);
+  AddTable(options, PrintTypeticketDataForUTF8);
+  AddTable(options, FeaturesTicketTable());
+  AddTable(options, WatermarkTicketTable());
+  AddTable(options, PBindTicketTable());
+  AddTable(options, CommentTicketTable());
+  AddTable(options, SpecialPageTicketTable());
+  const JBATables& account = *traits.accountTables;
+  AddTable(options, account.ticketDataCommon);
+  AddTable(options, account.ticketDataAdmin);
+  AddTable(options, account.ticketDataCommonForUTF8);
+  AddTable(options, account.ticketDataAdminForUTF8);
+  // Options read outside the tables.
+  Add(options, kPrintTypeProductType, KeyKind::Prefixed);
+  for (const char* name : CommentCollationOptions()) Add(options, name, KeyKind::Plain);
+  for (const char* stem : SpecialPageValueKeyStems()) {
+    Add(options, std::string(stem) + kIndex, KeyKind::Prefixed);
+  }
+  return options;
+}
+
+// One ticket row of the reference: the cells Name, ticketfilter, ticketfilter-basic.
+struct DocumentedOption {
+  std::string name;
+  std::string full;   // the option name ticketfilter reads, or "—"
+  std::string basic;  // the option name ticketfilter-basic reads, or "—"
+  int line;
+};
+
+// The text of a cell "`text`" (or "—" as it stands); empty when the cell has another form.
+std::string CellValue(std::string cell) {
+  const auto first = cell.find_first_not_of(' ');
+  const auto last = cell.find_last_not_of(' ');
+  if (first == std::string::npos) return "";
+  cell = cell.substr(first, last - first + 1);
+  if (cell == kNotRead) return cell;
+  if (cell.size() < 3 || cell.front() != '`' || cell.back() != '`') return "";
+  cell = cell.substr(1, cell.size() - 2);
+  return cell.find('`') == std::string::npos ? cell : "";
+}
+
+// Every table row of the reference whose first cell is a code span: a ticket row.
+std::vector<DocumentedOption> ReadReference() {
+  std::ifstream file(std::string(TF_TEST_DATA_DIR) + "/../../docs/tickets.md");
+  EXPECT_TRUE(file.good()) << "docs/tickets.md cannot be read";
+  std::vector<DocumentedOption> rows;
+  std::string text;
+  for (int number = 1; std::getline(file, text); ++number) {
+    if (text.rfind("| `", 0) != 0) continue;
+    std::vector<std::string> cells;
+    std::stringstream split(text.substr(1));
+    for (std::string cell; std::getline(split, cell, '|');) cells.push_back(cell);
+    EXPECT_GE(cells.size(), 5u) << "line " << number << ": a ticket row has five cells";
+    if (cells.size() < 5) continue;
+    DocumentedOption row{CellValue(cells[0]), CellValue(cells[1]), CellValue(cells[2]), number};
+    EXPECT_FALSE(row.name.empty() || row.full.empty() || row.basic.empty())
+        << "line " << number << ": the first three cells are code spans or \"—\"";
+    rows.push_back(row);
+  }
+  return rows;
+}
+
+std::string ExpectedCell(const ProgramOptions& options, const ProgramTraits& traits,
+                         const std::string& name) {
+  const auto it = options.find(name);
+  if (it == options.end()) return kNotRead;
+  return it->second == KeyKind::Prefixed ? traits.ticketKeyPrefix + name : name;
+}
+
+TEST(TicketReferenceTest, EveryRowNamesTheOptionsBothProgramsRead) {
+  const ProgramOptions full = OptionsOf(FullTraits());
+  const ProgramOptions basic = OptionsOf(BasicTraits());
+  std::set<std::string> seen;
+  for (const DocumentedOption& row : ReadReference()) {
+    EXPECT_TRUE(seen.insert(row.name).second) << "line " << row.line << ": " << row.name
+                                              << " is listed twice";
+    EXPECT_TRUE(full.count(row.name) || basic.count(row.name))
+        << "line " << row.line << ": " << row.name << " is read by neither program";
+    EXPECT_EQ(row.full, ExpectedCell(full, FullTraits(), row.name))
+        << "line " << row.line << ": the option ticketfilter reads for " << row.name;
+    EXPECT_EQ(row.basic, ExpectedCell(basic, BasicTraits(), row.name))
+        << "line " << row.line << ": the option ticketfilter-basic reads for " << row.name;
+  }
+}
+
+TEST(TicketReferenceTest, EveryOptionOfBothProgramsIsListed) {
+  std::set<std::string> documented;
+  for (const DocumentedOption& row : ReadReference()) documented.insert(row.name);
+  for (const ProgramTraits* traits : {&FullTraits(), &BasicTraits()}) {
+    for (const auto& [name, kind] : OptionsOf(*traits)) {
+      EXPECT_TRUE(documented.count(name))
+          << traits->programName << " reads " << ExpectedCell(OptionsOf(*traits), *traits, name)
+          << ", which docs/tickets.md does not list";
+    }
+  }
+}
+
+TEST(TicketReferenceTest, TheProgramsDifferOnlyInTheirPrefixAndAccountOptions) {
+  // The reference's two columns rest on this: both programs read the same module tables with
+  // their own prefix; only ticketfilter reads the account's infoList and infoSetList.
+  const ProgramOptions full = OptionsOf(FullTraits());
+  const ProgramOptions basic = OptionsOf(BasicTraits());
+  std::set<std::string> onlyFull;
+  for (const auto& [name, kind] : full) {
+    if (!basic.count(name)) onlyFull.insert(name);
+  }
+  for (const auto& [name, kind] : basic) EXPECT_TRUE(full.count(name)) << name;
+  EXPECT_EQ(onlyFull, (std::set<std::string>{"JBAInfoListTicketKey", "JBAInfoSetListTicketKey"}));
+  EXPECT_STRNE(FullTraits().ticketKeyPrefix, BasicTraits().ticketKeyPrefix);
+}
+
+}  // namespace
+}  // namespace tf::test
