@@ -18,7 +18,7 @@ enum InsertionPoint : int {
   kPointEndPageSetup = 24,   // after "%%EndPageSetup"
   kPointEndPage = 27,        // before "ep"
   kPointEndPageP = 28,       // before "endp"
-  kPointPageSave = 29,       // understood by the watermark, raised by no stream mode
+  kPointPageSave = 29,       // before the "showpage" that ends a page without page-end procedures
 };
 
 // Start-up: resets the job's records and binds the envelope and module tables.

@@ -127,6 +127,7 @@ void PsInsertionMatcher::CountComment(std::string_view line) {
     // The pages and copies of an embedded document are not the job's.
   } else if (line.starts_with(kCommentPage)) {
     ++dscPages_;
+    pageSetupEnded_ = false;
   } else if (const int copies = ParseCopiesNumber(line.substr(kCommentCopies.size()));
              copies > 0) {
     job_.pageLogCopies = std::to_string(copies);
@@ -157,6 +158,12 @@ bool PsInsertionMatcher::Handle(const PsLine& line, PrinterStream& out) {
     WriteLine(line, out);
     job_.sawPageEnd = true;
   } else if (text == kLineShowpage) {
+    // PostScript without page-end procedures (what pstops passes on) ends its pages with
+    // "showpage": there the page end is point 29, which closes the page-start save of point 24.
+    if (pageSetupEnded_ && !job_.sawPageEnd && documentDepth_ == 0) {
+      pageSetupEnded_ = false;
+      OutputPSCommandFromFilter(job_, kPointPageSave, page_, out);
+    }
     if (job_.CancelJob()) return false;
     WriteLine(line, out);
   } else if (text == kLineBp) {
@@ -171,6 +178,7 @@ bool PsInsertionMatcher::Handle(const PsLine& line, PrinterStream& out) {
   } else if (text == kLineEndPageSetup) {
     WriteLine(line, out);
     OutputPSCommandFromFilter(job_, kPointEndPageSetup, page_, out);
+    if (documentDepth_ == 0) pageSetupEnded_ = true;
   } else if (text == kLineBeginProlog) {
     WriteLine(line, out);
     OutputPSCommandFromFilter(job_, kPointBeginProlog, page_, out);

@@ -60,6 +60,8 @@ class PsInsertionMatcher {
   int dscPages_ = 0;      // "%%Page:" comments outside embedded documents
   int documentDepth_ = 0;  // nesting of "%%BeginDocument" ... "%%EndDocument"
   bool reportedBadCopies_ = false;
+  // The current page's setup ended (point 24 was raised) and its end has not been marked yet.
+  bool pageSetupEnded_ = false;
 };
 
 enum class StreamStatus {

@@ -155,14 +155,24 @@ render() {
 # The PJL trailer that ends every printer stream.
 trailer() { printf '\e%%-12345X@PJL EOJ\n'; }
 
-# The watermark's insertions into PostScript prepared by pstops, which has no "ep" or "endp" line:
-# the procedure set after "%%BeginProlog" and the page-start save after every "%%EndPageSetup".
+# The watermark's insertions into PostScript prepared by pstops, whose pages end with "showpage"
+# and have no "ep" or "endp" line: the procedure set after "%%BeginProlog", the page-start save
+# after every "%%EndPageSetup", and the drawing block before every page's closing "showpage".
+# The tests' watermark: red at density 50, Helvetica 48, a 400 x 60 box at 45 degrees on A4
+# portrait, offsets absent (-1): the start point is (297.5 - 170 cos 45 - 1, 421 - 230 sin 45 - 1).
 insert_watermark() {
   sed -e '/^%%BeginProlog$/a\
 userdict/qmvInfo 2 dict dup begin\
 /qmvpgsave 0 def\
 /qmvbp{/qmvpgsave save store} bind def' -e '/^%%EndPageSetup$/a\
-qmvbp'
+qmvbp' -e '/^showpage$/i\
+qmvpgsave restore /qmvpgsave save store gsave\
+1.00 0.50 0.50 setrgbcolor\
+/Helvetica 48 selectfont\
+176.29 257.37 moveto\
+45 rotate\
+(CONFIDENTIAL) show\
+grestore'
 }
 
 # Compares the bytes of file $2 with the expected bytes in file $1; on a difference shows both as
