@@ -166,7 +166,7 @@ userdict/qmvInfo 2 dict dup begin\
 /qmvpgsave 0 def\
 /qmvbp{/qmvpgsave save store} bind def' -e '/^%%EndPageSetup$/a\
 qmvbp' -e '/^showpage$/i\
-qmvpgsave restore /qmvpgsave save store gsave\
+qmvpgsave restore gsave\
 1.00 0.50 0.50 setrgbcolor\
 /Helvetica 48 selectfont\
 176.29 257.37 moveto\

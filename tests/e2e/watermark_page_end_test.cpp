@@ -2,6 +2,7 @@
 // drawn before each page's closing "showpage", closing the page-start save of the same page.
 #include <gtest/gtest.h>
 
+#include <cstdlib>
 #include <string>
 
 #include "support/filter_runner.h"
@@ -33,7 +34,7 @@ const std::string kProcSet =
     "userdict/qmvInfo 2 dict dup begin\n/qmvpgsave 0 def\n/qmvbp{/qmvpgsave save store} bind def\n";
 
 const std::string kBlock =
-    "qmvpgsave restore /qmvpgsave save store gsave\n"
+    "qmvpgsave restore gsave\n"
     "1.00 0.50 0.50 setrgbcolor\n"
     "/Helvetica 48 selectfont\n"
     "197.50 396.00 moveto\n"
@@ -104,6 +105,42 @@ TEST(WatermarkPageEndTest, OnlyAPageEndThatClosesAPageSetup) {
   const std::string epPs = PostScriptOf(withEp, WatermarkOptions("0"));
   EXPECT_EQ(epPs.find("qmvpgsave restore"), std::string::npos);
   EXPECT_NE(epPs.find("pgsave restore /pgsave save store gsave"), std::string::npos);
+}
+
+}  // namespace
+}  // namespace tf::test
+
+namespace tf::test {
+namespace {
+
+// Renders `postscript` with Ghostscript and returns what it printed (the save level line).
+std::string RunGhostscript(const std::string& postscript) {
+  TempDir dir;
+  WriteFile(dir.File("job.ps"), postscript +
+                                    "\n(save level: ) print vmstatus pop pop == flush\n");
+  const std::string command = "gs -q -dNOPAUSE -dBATCH -dSAFER -sDEVICE=nullpage " +
+                              dir.File("job.ps") + " >" + dir.File("out") + " 2>&1";
+  EXPECT_EQ(std::system(command.c_str()), 0);
+  return ReadFile(dir.File("out")).value_or("");
+}
+
+TEST(WatermarkPageEndTest, LongJobLeavesTheSaveLevelAsItFoundIt) {
+  // Thirty pages: a save left open per page would pass the save-level limit of strict
+  // interpreters (15).  The watermarked job must end at the save level of the plain job.
+  std::string job = "%!PS-Adobe-3.0\n%%BeginProlog\n/F {/Helvetica findfont 20 scalefont setfont} "
+                    "def\n%%EndProlog\n";
+  for (int page = 1; page <= 30; ++page) {
+    const std::string n = std::to_string(page);
+    job += "%%Page: " + n + " " + n + "\n%%BeginPageSetup\n%%EndPageSetup\nF 72 700 moveto (" + n +
+           ") show\nshowpage\n";
+  }
+  job += "%%EOF\n";
+  std::string watermarked = PostScriptOf(job, WatermarkOptions("0"));
+  ASSERT_FALSE(watermarked.empty());
+  watermarked.pop_back();  // control-D
+  const std::string plain = RunGhostscript(job);
+  ASSERT_NE(plain.find("save level: "), std::string::npos) << plain;
+  EXPECT_EQ(RunGhostscript(watermarked), plain);
 }
 
 }  // namespace

@@ -79,7 +79,11 @@ static_assert(std::size(WatermarkticketData) == 25);
 // The page reset line that opens the drawing block at each page-end point.
 constexpr char kResetEndPage[] = "pgsave restore /pgsave save store gsave\n";           // "ep"
 constexpr char kResetEndPageP[] = "pm restore /pm save store gsave\n";                  // "endp"
-constexpr char kResetPageSave[] = "qmvpgsave restore /qmvpgsave save store gsave\n";  // 29
+// Point 29 ends a page that "showpage" closes: nothing restores a save made there after the
+// page, so the block restores the page-start save of "qmvbp" without making a new one, and every
+// page leaves the save level as it found it (a new save per page would pile up to the
+// interpreter's save-level limit on a long job).
+constexpr char kResetPageSave[] = "qmvpgsave restore gsave\n";  // 29
 
 constexpr double kPi = 3.1415926;
 constexpr double kHalfPi = 1.5707963;

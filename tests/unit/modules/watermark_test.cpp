@@ -77,7 +77,7 @@ std::string Block(const std::string& reset, const std::string& body =
 
 const std::string kResetEp = "pgsave restore /pgsave save store gsave\n";
 const std::string kResetEndp = "pm restore /pm save store gsave\n";
-const std::string kResetPageSave = "qmvpgsave restore /qmvpgsave save store gsave\n";
+const std::string kResetPageSave = "qmvpgsave restore gsave\n";
 
 TEST(WatermarkTicketsTest, EveryRowReadsItsField) {
   const std::string options = WmOptions({
