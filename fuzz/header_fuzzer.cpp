@@ -6,7 +6,9 @@
 // two that enclose its value at the end of the line; each line must be whole characters (of
 // Shift-JIS, or on a UTF-8 printer of UTF-8 or Shift-JIS, as some readers convert to Shift-JIS in
 // either mode).  The switch into PostScript ends the header, except in decomposition mode.
-// An XML job ticket before the header must be a well-formed document.
+// An XML job ticket before the header must be a well-formed document.  The PostScript that the
+// same job inserts at each insertion point must be closed: whole lines, every string and
+// procedure that it opens closed again, no stray closing bracket.
 //
 // Input: byte 0 chooses the program (bit 0: ticketfilter-basic) and PPD attributes (bit 1: UTF-8
 // printer language, bit 2: decomposition mode, bit 3: "CommentOn", bit 4: monochrome, bit 5: a
@@ -15,11 +17,13 @@
 #include <libxml/parser.h>
 
 #include <algorithm>
+#include <cctype>
 #include <cstdint>
 #include <string>
 #include <string_view>
 #include <vector>
 
+#include "engine/dispatch.h"
 #include "engine/envelope.h"
 #include "fuzz_support.h"
 
@@ -45,6 +49,60 @@ void CheckXml(std::string_view xml) {
                                 XML_PARSE_NONET | XML_PARSE_NOERROR | XML_PARSE_NOWARNING);
   if (doc == nullptr) Fail("the XML job ticket is not well-formed", xml);
   xmlFreeDoc(doc);
+}
+
+// `ps` read with the PostScript token rules: comments, literal strings (nested parentheses, a
+// backslash escapes the byte after it), hexadecimal and base-85 strings, dictionary brackets,
+// procedure braces.
+void CheckClosedPostScript(std::string_view ps) {
+  if (ps.empty()) return;
+  if (ps.back() != '\n') Fail("an insertion without its line end", ps);
+  int braces = 0;
+  for (std::size_t i = 0; i < ps.size(); ++i) {
+    const char c = ps[i];
+    const char next = i + 1 < ps.size() ? ps[i + 1] : '\0';
+    if (c == '%') {
+      while (i < ps.size() && ps[i] != '\n' && ps[i] != '\r') ++i;
+    } else if (c == '(') {
+      int depth = 1;
+      while (depth > 0 && ++i < ps.size()) {
+        if (ps[i] == '\\') {
+          ++i;
+        } else if (ps[i] == '(') {
+          ++depth;
+        } else if (ps[i] == ')') {
+          --depth;
+        }
+      }
+      if (depth > 0) Fail("an insertion leaves a string open", ps);
+    } else if (c == ')') {
+      Fail("an insertion closes a string it did not open", ps);
+    } else if (c == '<' && next == '<') {
+      ++i;
+    } else if (c == '<' && next == '~') {
+      const std::size_t end = ps.find("~>", i + 2);
+      if (end == std::string_view::npos) Fail("an insertion leaves a string open", ps);
+      i = end + 1;
+    } else if (c == '<') {
+      const std::size_t end = ps.find('>', i);
+      if (end == std::string_view::npos) Fail("an insertion leaves a string open", ps);
+      for (unsigned char h : ps.substr(i + 1, end - i - 1)) {
+        if (!std::isxdigit(h) && !std::isspace(h)) {
+          Fail("an insertion holds a broken hexadecimal string", ps);
+        }
+      }
+      i = end;
+    } else if (c == '>' && next == '>') {
+      ++i;
+    } else if (c == '>') {
+      Fail("an insertion holds a stray >", ps);
+    } else if (c == '{') {
+      ++braces;
+    } else if (c == '}' && --braces < 0) {
+      Fail("an insertion closes a procedure it did not open", ps);
+    }
+  }
+  if (braces != 0) Fail("an insertion leaves a procedure open", ps);
 }
 
 void CheckLine(std::string_view line, bool utf8) {
@@ -115,6 +173,14 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
   }
   if (decomp ? enterLines != 0 : (enterLines != 1 || last != enter)) {
     Fail("the switch into PostScript is not where it belongs", header);
+  }
+
+  for (int point : {kPointBeginProlog, kPointEndProlog, kPointEndSetup, kPointSetPageDevice,
+                    kPointBeginPage, kPointEndPageSetup, kPointEndPage, kPointEndPageP,
+                    kPointPageSave}) {
+    run.ResetOutput();
+    OutputPSCommandFromFilter(run.job(), point, 1, run.job().out);
+    CheckClosedPostScript(run.Output());
   }
   return 0;
 }
