@@ -8,7 +8,12 @@ set -euo pipefail
 cd "$(dirname "$0")/.."
 build=${1:?build directory}
 seconds=${2:?seconds per harness}
-work=${3:-$(mktemp -d -t tf-fuzz.XXXXXX)}
+work=${3:-}
+own_work=false
+if [ -z "$work" ]; then
+  work=$(mktemp -d -t tf-fuzz.XXXXXX)
+  own_work=true
+fi
 shift $(( $# < 3 ? $# : 3 ))
 harnesses=("$@")
 [ ${#harnesses[@]} -gt 0 ] || harnesses=(ps_stream header text specialpage)
@@ -30,4 +35,6 @@ for h in "${harnesses[@]}"; do
     status=1
   fi
 done
+# A work directory of this run's own is removed, unless it holds a finding.
+if $own_work && [ $status -eq 0 ]; then rm -rf "$work"; fi
 exit $status
