@@ -257,9 +257,9 @@ TEST_F(SigtermTest, BeforeTheStream) {
     const std::string fifo = tmp.File("ppd.fifo");
     ASSERT_EQ(mkfifo(fifo.c_str(), 0600), 0);
     inv.ppd = fifo;
-    inv.sigtermAfterSeconds = 0.3;
+    inv.sigtermAfterSeconds = 0.5;
     std::thread ppdWriter([&] {
-      std::this_thread::sleep_for(std::chrono::milliseconds(800));
+      std::this_thread::sleep_for(std::chrono::milliseconds(1200));
       WriteFile(fifo, *ReadFile(DataPath(mode.ppd)));  // opens only once the program reads
     });
     const FilterRun run = RunFilterProgram(inv);
@@ -328,7 +328,7 @@ TEST_F(SigtermTest, AfterTheLastPage) {
     inv.input = job.substr(0, tail);
     inv.inputAfterSignal = job.substr(tail);
     inv.stdinStaysOpen = true;
-    inv.sigtermAfterSeconds = 0.5;
+    inv.sigtermAfterSeconds = 1.0;
     const std::string reference = Reference(inv);
     const StreamParts ref = SplitStream(reference);
     ASSERT_TRUE(ref.ok);
@@ -360,7 +360,7 @@ TEST_F(SigtermTest, AfterTheStreamWhileTheEndIsWritten) {
   ASSERT_LT(reference.size(), 120000u);
 
   inv.holdOutputUntilSignal = true;
-  inv.sigtermAfterSeconds = 0.7;
+  inv.sigtermAfterSeconds = 1.0;
   const FilterRun run = RunFilterProgram(inv);
   EXPECT_EQ(run.out, reference);
   ExpectCancelledCleanly(run, mode, tmp, marker);
