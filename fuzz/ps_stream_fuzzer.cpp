@@ -6,8 +6,8 @@
 // the stream ends where the input says (line ends, insertion lines and long-line pieces fall on
 // read boundaries).  The output must be the input byte for byte with exactly the insertions of the
 // job at exactly their lines: the expected stream is built by a plain model of the line rules (one
-// byte at a time, lines cut into pieces of 8065 bytes), with each insertion point's PostScript
-// taken from the job itself.  In decomposition mode the PJL written before the switch into
+// byte at a time, lines cut into pieces of 8065 bytes, the page comments that decide where a page
+// closed by "showpage" ends), with each insertion point's PostScript taken from the job itself.  In decomposition mode the PJL written before the switch into
 // PostScript must be whole PJL lines without a stray quote or control byte.
 //
 // Input: byte 0 chooses the mode (bit 0: decomposition), the layout (bit 1: 4-up, so the
@@ -59,9 +59,9 @@ std::string JobOptionsText(bool nup4) {
   return options;
 }
 
-constexpr int kPoints[] = {kPointBeginProlog, kPointEndProlog,   kPointEndSetup,
+constexpr int kPoints[] = {kPointBeginProlog,   kPointEndProlog, kPointEndSetup,
                            kPointSetPageDevice, kPointBeginPage, kPointEndPageSetup,
-                           kPointEndPage,     kPointEndPageP};
+                           kPointEndPage,       kPointEndPageP,  kPointPageSave};
 
 // One prepared job per mode and layout, reused from run to run (its once-flags stay armed, as the
 // watermark is on every page), with the PostScript each insertion point writes.
@@ -119,13 +119,25 @@ std::size_t ChunkSize(unsigned selector) {
   return (selector - 47) * 1024;
 }
 
+// A comment that page accounting looks at: a whole line of 7 to 255 bytes.
+bool IsAccountingComment(std::string_view line) {
+  if (line.size() < 7 || line.size() > 255) return false;
+  return line.starts_with("%%Page:") || line.starts_with("%%BeginDocument") ||
+         line.starts_with("%%EndDocument") || line.starts_with("%RBINumCopies:");
+}
+
 // The stream as the line rules make it: every byte of the input in order, long lines in pieces of
-// 8065 bytes of which only the last is matched, and each insertion at its line.
+// 8065 bytes of which only the last is matched, and each insertion at its line.  A page closed by
+// "showpage" (a page whose setup ended, in a job without "ep" or "endp" so far, outside an
+// embedded document) gets point 29 before its "showpage"; "%%Page:" starts a page anew.
 std::string ExpectedStream(std::string_view input, bool decomp, const PreparedJob& prepared) {
   const auto& at = prepared.insertion;
   std::string out;
   std::string line;
   bool prologEndSeen = false;
+  bool sawPageEnd = false;
+  bool pageSetupEnded = false;
+  int documentDepth = 0;
   for (std::size_t i = 0; i < input.size(); ++i) {
     const char c = input[i];
     if (c != '\n' && c != '\r') {
@@ -144,8 +156,16 @@ std::string ExpectedStream(std::string_view input, bool decomp, const PreparedJo
       out += whole;
     } else if (whole.compare(0, whole.size() - 1, "ep") == 0) {
       out += at[kPointEndPage] + whole;
+      sawPageEnd = true;
     } else if (whole.compare(0, whole.size() - 1, "endp") == 0) {
       out += at[kPointEndPageP] + whole;
+      sawPageEnd = true;
+    } else if (whole.compare(0, whole.size() - 1, "showpage") == 0) {
+      if (pageSetupEnded && !sawPageEnd && documentDepth == 0) {
+        pageSetupEnded = false;
+        out += at[kPointPageSave];
+      }
+      out += whole;
     } else if (whole.compare(0, whole.size() - 1, "bp") == 0) {
       out += whole + at[kPointBeginPage];
     } else if (whole.compare(0, whole.size() - 1, "%%EndSetup") == 0) {
@@ -154,6 +174,7 @@ std::string ExpectedStream(std::string_view input, bool decomp, const PreparedJo
       out += at[kPointSetPageDevice] + whole;
     } else if (whole.compare(0, whole.size() - 1, "%%EndPageSetup") == 0) {
       out += whole + at[kPointEndPageSetup];
+      if (documentDepth == 0) pageSetupEnded = true;
     } else if (whole.compare(0, whole.size() - 1, "%%BeginProlog") == 0) {
       out += whole + at[kPointBeginProlog];
     } else if (whole.compare(0, whole.size() - 1, "%%EndProlog") == 0) {
@@ -161,6 +182,16 @@ std::string ExpectedStream(std::string_view input, bool decomp, const PreparedJo
       out += whole;
       prologEndSeen = true;
     } else {
+      const std::string_view text(whole.data(), whole.size() - 1);
+      if (IsAccountingComment(text)) {
+        if (text.starts_with("%%BeginDocument")) {
+          ++documentDepth;
+        } else if (text.starts_with("%%EndDocument")) {
+          if (documentDepth > 0) --documentDepth;
+        } else if (documentDepth == 0 && text.starts_with("%%Page:")) {
+          pageSetupEnded = false;
+        }
+      }
       out += whole;
     }
   }

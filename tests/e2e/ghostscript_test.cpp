@@ -225,6 +225,61 @@ TEST(GhostscriptTest, WatermarkIsDrawnOnEveryPageAroundItsPosition) {
   }
 }
 
+// The same three pages as CUPS's pstops passes them on: no page procedures, each page closed by
+// "showpage", and as a page-procedure job whose page save comes before "%%EndPageSetup".
+std::string ThreeShowpagePages() {
+  std::string ps =
+      "%!PS-Adobe-3.0\n%%Pages: 3\n%%EndComments\n%%BeginProlog\n%%EndProlog\n"
+      "%%BeginSetup\n<< /PageSize [595 842] >> setpagedevice\n%%EndSetup\n";
+  for (int page = 1; page <= 3; ++page) {
+    const std::string n = std::to_string(page);
+    ps += "%%Page: " + n + " " + n + "\n%%BeginPageSetup\n%%EndPageSetup\n" +
+          "0 setgray /Helvetica 12 selectfont 72 72 moveto (page " + n + ") show\nshowpage\n";
+  }
+  return ps + "%%Trailer\n%%EOF\n";
+}
+std::string ThreePagesSavedBeforePageSetupEnds() {
+  std::string ps = ThreePageJob();
+  for (std::size_t at = ps.find("%%EndPageSetup\nbp\n"); at != std::string::npos;
+       at = ps.find("%%EndPageSetup\nbp\n", at)) {
+    ps.replace(at, 18, "bp\n%%EndPageSetup\n");
+  }
+  return ps;
+}
+
+std::string PostScriptOfJob(const std::string& job, const std::string& options) {
+  FilterInvocation inv;
+  inv.ppd = DataPath("utf8.ppd");
+  inv.options = options;
+  inv.input = job;
+  const FilterRun run = RunFilterProgram(inv);
+  EXPECT_EQ(run.exitStatus, 0) << run.err;
+  return SplitStream(run.out).postscript;
+}
+
+// On these jobs every page leaves the interpreter's save level as it found it: with the watermark
+// on every page the job ends at the same save level as without it.
+TEST(GhostscriptTest, WatermarkOnEveryPageKeepsTheSaveLevel) {
+  const std::string report = "\n(save level ) print vmstatus pop pop ==\n";
+  for (const std::string& job : {ThreeShowpagePages(), ThreePagesSavedBeforePageSetupEnds()}) {
+    const std::string marked = PostScriptOfJob(job, WatermarkOptions(0));
+    ASSERT_NE(marked.find("(WWWW) show"), std::string::npos);
+    const Render with = RenderWithGhostscript(marked + report);
+    const Render without = RenderWithGhostscript(PostScriptOfJob(job, "") + report);
+    ExpectCleanRender(with);
+    ExpectCleanRender(without);
+    ASSERT_NE(without.log.find("save level "), std::string::npos);
+    EXPECT_EQ(with.log, without.log);
+    for (const Image& page : with.pages) {
+      long blue = 0;
+      for (int py = 0; py < page.height; ++py) {
+        for (int px = 0; px < page.width; ++px) blue += IsWatermarkBlue(page.At(px, py)) ? 1 : 0;
+      }
+      EXPECT_GT(blue, 300);
+    }
+  }
+}
+
 // The separator-page, image-shift and automatic-fit blocks call procedures that only the printer
 // has (/Custom/ProcSet).  On an interpreter without them each block fails inside its "stopped"
 // and the job goes on: no error reaches the job, every page is drawn.
