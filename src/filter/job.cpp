@@ -1,6 +1,7 @@
 // One print job.
 #include "filter/job.h"
 
+#include <cstdio>
 #include <cstdlib>
 
 namespace tf {
@@ -12,7 +13,15 @@ Job::Job(const ProgramTraits& programTraits, const FilterConfig& filterConfig, i
 const PpdFile& Job::ppd() {
   if (!ppdLoaded_) {
     ppdLoaded_ = true;
-    ppd_.Open(std::getenv("PPD"));
+    const char* path = std::getenv("PPD");
+    // A PPD that is named but cannot be read (missing, empty, not a PPD, a directory) answers
+    // "absent" to every question, as no PPD does: byte mode, pass-through, no comment block.
+    if (!ppd_.Open(path) && path != nullptr && *path != '\0') {
+      std::fprintf(stderr,
+                   "DEBUG: Unable to open the PPD file %s; the job goes on without its "
+                   "attributes.\n",
+                   path);
+    }
   }
   return ppd_;
 }

@@ -8,6 +8,7 @@
 #include <sys/wait.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <chrono>
 #include <cstdlib>
 #include <cstring>
@@ -150,9 +151,11 @@ FilterRun RunFilterProgram(const FilterInvocation& inv) {
     struct pollfd fds[3];
     int count = 0;
     if (inFd >= 0 && inputOffset < input.size()) fds[count++] = {inFd, POLLOUT, 0};
-    if (outFd >= 0) fds[count++] = {outFd, POLLIN, 0};
+    if (outFd >= 0 && (!inv.holdOutputUntilSignal || signalled)) {
+      fds[count++] = {outFd, POLLIN, 0};
+    }
     if (errFd >= 0) fds[count++] = {errFd, POLLIN, 0};
-    if (count == 0) break;
+    if (count == 0 && !(inv.holdOutputUntilSignal && !signalled && outFd >= 0)) break;
     poll(fds, static_cast<nfds_t>(count), 50);
     for (int i = 0; i < count; ++i) {
       if (fds[i].revents == 0) continue;
@@ -166,7 +169,11 @@ FilterRun RunFilterProgram(const FilterInvocation& inv) {
         }
       } else {
         char buffer[65536];
-        ssize_t n = read(fds[i].fd, buffer, sizeof(buffer));
+        std::size_t want = sizeof(buffer);
+        if (fds[i].fd == outFd && inv.closeStdoutAfter) {
+          want = std::min(want, *inv.closeStdoutAfter - run.out.size());
+        }
+        ssize_t n = read(fds[i].fd, buffer, want);
         std::string& sink = (fds[i].fd == outFd) ? run.out : run.err;
         if (n > 0) {
           sink.append(buffer, static_cast<std::size_t>(n));

@@ -29,7 +29,8 @@ struct FilterInvocation {
   std::map<std::string, std::string> env;  // further environment
   std::optional<std::vector<std::string>> rawArgs;  // replaces argv[1..] when set
   bool closeStdoutAtStart = false;     // the reader of standard output is gone from the start
-  std::optional<std::size_t> closeStdoutAfter;  // stop reading after this many bytes
+  std::optional<std::size_t> closeStdoutAfter;  // read exactly this many bytes, then close
+  bool holdOutputUntilSignal = false;  // standard output is not read before the signal is sent
   std::optional<double> sigtermAfterSeconds;     // send SIGTERM after this delay
   bool stdinStaysOpen = false;         // keep standard input open until the signal is sent
   std::string inputAfterSignal;        // written to standard input once the signal was sent

@@ -7,10 +7,12 @@
 // may have the watermark on its first page only.
 #include "modules/watermark/watermark.h"
 
+#include <cctype>
 #include <cmath>
 #include <cstdio>
 #include <cstring>
 #include <iterator>
+#include <string_view>
 
 #include "engine/dispatch.h"
 #include "engine/ticket.h"
@@ -147,10 +149,39 @@ void WriteSelectFont(const WatermarkOptions& wm, PrinterStream& stream) {
   QMfputs(size, stream);
 }
 
+// True when `text` is exactly one PostScript string operand: a literal string whose parentheses
+// balance (a backslash escapes the byte after it) and close at its last byte, or a hexadecimal
+// string of hex digits and white space.  A string cut short by its 256-byte field, or followed by
+// more text, is not one: written as it stands it would leave the string open, and the rest of
+// the job would be read as its characters.
+bool IsStringOperand(std::string_view text) {
+  if (text.size() >= 2 && text.front() == '(') {
+    int depth = 0;
+    for (std::size_t i = 0; i < text.size(); ++i) {
+      if (text[i] == '\\') {
+        ++i;
+      } else if (text[i] == '(') {
+        ++depth;
+      } else if (text[i] == ')' && --depth == 0) {
+        return i + 1 == text.size();
+      }
+    }
+    return false;
+  }
+  if (text.size() >= 2 && text.front() == '<' && text.back() == '>') {
+    for (char c : text.substr(1, text.size() - 2)) {
+      const bool blank = c == ' ' || c == '\t' || c == '\r' || c == '\n' || c == '\f';
+      if (!std::isxdigit(static_cast<unsigned char>(c)) && !blank) return false;
+    }
+    return true;
+  }
+  return false;
+}
+
 // "<text> show".  A text that is already a string operand ("(...)" or "<...>") goes out as it
 // stands; any other text is written as a literal string.
 void WriteShow(const WatermarkOptions& wm, PrinterStream& stream) {
-  if (wm.text[0] == '(' || wm.text[0] == '<') {
+  if (IsStringOperand(wm.text)) {
     QMfputs(wm.text, stream);
   } else {
     QMfputs("(", stream);

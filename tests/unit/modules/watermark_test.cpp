@@ -272,6 +272,22 @@ TEST(WatermarkTextTest, StringOperandsComeOutUnchanged) {
   EXPECT_EQ(ShowLine(ByteList("(%%d %s)")), "(%%d %s) show\n");
 }
 
+// A text that opens a string but does not close it exactly at its end (a long operand cut by its
+// 256-byte field, a text with more after its string) used to go out as it stood: the string stayed
+// open and swallowed the rest of the job.  It is written as a literal string instead.
+TEST(WatermarkTextTest, CutStringOperandNoLongerLeavesTheStringOpen) {
+  const std::string longText = "(" + std::string(300, 'A') + ")";
+  EXPECT_EQ(ShowLine(longText), "(\\(" + std::string(254, 'A') + ") show\n");
+  EXPECT_EQ(ShowLine(ByteList("(a)(b)")), "(\\(a\\)\\(b\\)) show\n");
+  EXPECT_EQ(ShowLine(ByteList("(x) show erasepage (y")), "(\\(x\\) show erasepage \\(y) show\n");
+  EXPECT_EQ(ShowLine(ByteList("(open")), "(\\(open) show\n");
+  EXPECT_EQ(ShowLine(ByteList("(ends in escape\\)")), "(\\(ends in escape\\\\\\)) show\n");
+  EXPECT_EQ(ShowLine(ByteList("<4142 zz>")), "(<4142 zz>) show\n");
+  // Whole operands, nested and escaped parentheses included, still go out unchanged.
+  EXPECT_EQ(ShowLine(ByteList("(a (nested) \\) b)")), "(a (nested) \\) b) show\n");
+  EXPECT_EQ(ShowLine(ByteList("<41 42\n43>")), "<41 42\n43> show\n");
+}
+
 TEST(WatermarkTextTest, PlainTextBecomesALiteralString) {
   EXPECT_EQ(ShowLine("Secret"), "(Secret) show\n");
   EXPECT_EQ(ShowLine(ByteList("50% off")), "(50% off) show\n");
