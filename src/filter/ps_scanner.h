@@ -68,6 +68,60 @@ inline const char* FindLineEnd(const char* p, const char* end) {
   return nullptr;
 }
 
+// The line ends of [begin, end), in order.  The bytes are looked at 64 at a time: one block gives
+// a bit mask of its line ends, and each call takes the next bit, so that the many short lines of
+// a job cost a few instructions each rather than a search of their own.
+class LineEnds {
+ public:
+  LineEnds(const char* begin, const char* end) : block_(begin), end_(end) {
+    mask_ = Mask(block_);
+  }
+
+  // The next line end, or nullptr when there is none.
+  const char* Next() {
+    while (mask_ == 0) {
+      if (end_ - block_ <= kBlock) return nullptr;
+      block_ += kBlock;
+      mask_ = Mask(block_);
+    }
+    const char* at = block_ + __builtin_ctzll(mask_);
+    mask_ &= mask_ - 1;
+    return at;
+  }
+
+ private:
+  static constexpr std::ptrdiff_t kBlock = 64;
+
+  // Bit i is set when block[i] ends a line; only the bytes before end_ count.
+  std::uint64_t Mask(const char* block) const {
+    const std::ptrdiff_t available = end_ - block;
+#if defined(__SSE2__)
+    if (available >= kBlock) {
+      const __m128i lf = _mm_set1_epi8('\n');
+      const __m128i cr = _mm_set1_epi8('\r');
+      std::uint64_t mask = 0;
+      for (int i = 0; i < 4; ++i) {
+        const __m128i bytes = _mm_loadu_si128(reinterpret_cast<const __m128i*>(block + 16 * i));
+        const unsigned bits = static_cast<unsigned>(_mm_movemask_epi8(
+            _mm_or_si128(_mm_cmpeq_epi8(bytes, lf), _mm_cmpeq_epi8(bytes, cr))));
+        mask |= static_cast<std::uint64_t>(bits) << (16 * i);
+      }
+      return mask;
+    }
+#endif
+    std::uint64_t mask = 0;
+    const std::ptrdiff_t n = available < kBlock ? available : kBlock;
+    for (std::ptrdiff_t i = 0; i < n; ++i) {
+      if (block[i] == '\n' || block[i] == '\r') mask |= std::uint64_t{1} << i;
+    }
+    return mask;
+  }
+
+  const char* block_;
+  const char* const end_;
+  std::uint64_t mask_;
+};
+
 // Reads `fd` to its end and copies it to `out`.  The handler supplies:
 //   static constexpr std::size_t kMaxPiece;  longest piece it may want (at most kPieceSize - 1)
 //   static constexpr bool kLastLineUnmatched; true: a line whose terminator is the input's final
@@ -125,10 +179,17 @@ ScanOutcome ScanPostScript(int fd, PrinterStream& out, Handler& handler,
 
     const char* pending = begin;    // first byte of this chunk not yet written
     const char* lineStart = begin;  // first byte of the current line in this chunk
-    for (;;) {
-      const char* lineEnd = FindLineEnd(lineStart, end);
-      if (lineEnd == nullptr) break;
+    LineEnds lineEnds(begin, end);
+    while (const char* lineEnd = lineEnds.Next()) {
       const std::size_t inChunk = static_cast<std::size_t>(lineEnd - lineStart);
+      // Most lines begin in this chunk and are too long (or empty) to be wanted, and nothing of
+      // them waits in spill: they stay in the pending bytes.  The line that the chunk's last byte
+      // ends takes the full path, which may hold it back.
+      if (lineLength == 0 && inChunk - 1 >= Handler::kMaxPiece && inChunk < kPieceSize &&
+          (!Handler::kLastLineUnmatched || lineEnd + 1 != end)) {
+        lineStart = lineEnd + 1;
+        continue;
+      }
       const std::size_t piece =
           static_cast<std::size_t>((lineLength + inChunk) % kPieceSize);
       const bool spanning = piece > inChunk;  // the piece began in an earlier chunk (in spill)

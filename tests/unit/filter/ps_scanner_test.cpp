@@ -127,14 +127,14 @@ std::string Scan(const std::string& input, std::size_t chunkSize) {
 
 void ExpectSameAsModel(const std::string& input) {
   const std::string expected = Model(input);
-  for (std::size_t chunk : {1u, 2u, 3u, 5u, 16u, 17u, 64u, 8065u, 8066u, 262144u}) {
+  for (std::size_t chunk : {1u, 2u, 3u, 5u, 16u, 17u, 63u, 64u, 65u, 130u, 8065u, 8066u, 262144u}) {
     ASSERT_EQ(Scan(input, chunk), expected) << "chunk size " << chunk;
   }
 }
 
 void ExpectSameAsLookAheadModel(const std::string& input) {
   const std::string expected = LookAheadModel(input);
-  for (std::size_t chunk : {1u, 2u, 3u, 7u, 64u, 8064u, 8065u, 8066u, 262144u}) {
+  for (std::size_t chunk : {1u, 2u, 3u, 7u, 63u, 64u, 65u, 130u, 8064u, 8065u, 8066u, 262144u}) {
     ASSERT_EQ(Scan<LookAheadHandler>(input, chunk), expected) << "chunk size " << chunk;
   }
 }
