@@ -1,7 +1,9 @@
 // The output channel: buffered writes with the job copy fed first.
 #include "filter/output_channel.h"
 
+#include <fcntl.h>
 #include <poll.h>
+#include <sys/stat.h>
 #include <unistd.h>
 
 #include <cerrno>
@@ -69,6 +71,17 @@ bool OutFile::Close() {
   }
   fd_ = -1;
   return ok;
+}
+
+void EnlargePipeBuffer(int fd) {
+#if defined(F_SETPIPE_SZ)
+  struct stat st;
+  if (fstat(fd, &st) != 0 || !S_ISFIFO(st.st_mode)) return;
+  if (fcntl(fd, F_GETPIPE_SZ) >= kPipeBufferSize) return;
+  fcntl(fd, F_SETPIPE_SZ, kPipeBufferSize);  // refused: the default size still works
+#else
+  (void)fd;
+#endif
 }
 
 std::size_t QMfwrite(const void* data, std::size_t size, std::size_t count, PrinterStream& stream) {

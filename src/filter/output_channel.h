@@ -64,6 +64,12 @@ class PrinterStream {
   OutFile* jobCopy_;
 };
 
+// When `fd` is a pipe, asks for a pipe buffer of kPipeBufferSize bytes, so that the two ends of
+// the pipe wake each other far less often.  Anything else, or a refusal (the user's pipe quota),
+// leaves the descriptor as it is.
+inline constexpr int kPipeBufferSize = 1 << 20;
+void EnlargePipeBuffer(int fd);
+
 // The four write operations of the filter.
 std::size_t QMfwrite(const void* data, std::size_t size, std::size_t count, PrinterStream& stream);
 // Writes `text` without adding a line end.
