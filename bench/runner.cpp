@@ -14,11 +14,12 @@
 // standard error /dev/null.  The wall time runs from just before the fork to the end of the
 // drain and the child's exit; peak resident memory and CPU time are the child's own (wait4).
 // Prints one line a program:
-//   LABEL runs=N wall_s=MEDIAN wall_min_s=MIN cpu_s=MEDIAN maxrss_kib=MAX out_bytes=N
+//   LABEL runs=N wall_s=MEDIAN wall_min_s=MIN cpu_s=MEDIAN maxrss_kib=MAX in_bytes=N out_bytes=N
 // and exits 1 when a run fails (a non-zero exit status, or an output size that changes).
 #include <dirent.h>
 #include <fcntl.h>
 #include <sys/resource.h>
+#include <sys/stat.h>
 #include <sys/wait.h>
 #include <time.h>
 #include <unistd.h>
@@ -202,11 +203,13 @@ int main(int argc, char** argv) {
 
   bool failed = false;
   for (const Program& program : programs) {
-    std::printf("%s runs=%d wall_s=%.6f wall_min_s=%.6f cpu_s=%.6f maxrss_kib=%ld "
+    struct stat st;
+    const long long inBytes = stat(program.input.c_str(), &st) == 0 ? st.st_size : -1;
+    std::printf("%s runs=%d wall_s=%.6f wall_min_s=%.6f cpu_s=%.6f maxrss_kib=%ld in_bytes=%lld "
                 "out_bytes=%llu\n",
                 program.label.c_str(), rounds, Median(program.walls),
                 *std::min_element(program.walls.begin(), program.walls.end()),
-                Median(program.cpus), program.maxrssKib, program.outBytes);
+                Median(program.cpus), program.maxrssKib, inBytes, program.outBytes);
     failed = failed || program.failed;
   }
   return failed ? 1 : 0;
