@@ -7,6 +7,7 @@
 #include <unistd.h>
 
 #include <cerrno>
+#include <climits>
 #include <cstring>
 
 namespace tf {
@@ -17,8 +18,13 @@ void OutFile::Attach(int fd) {
   Close();
   fd_ = fd;
   used_ = 0;
+  segmentCount_ = 0;
+  lastIsCopied_ = false;
   error_ = 0;
-  if (fd_ >= 0 && !buffer_) buffer_ = std::make_unique<char[]>(kBufferSize);
+  if (fd_ >= 0 && !buffer_) {
+    buffer_ = std::make_unique<char[]>(kBufferSize);
+    segments_ = std::make_unique<iovec[]>(kMaxSegments);
+  }
 }
 
 void OutFile::WriteThrough(const char* data, std::size_t size) {
@@ -38,27 +44,70 @@ void OutFile::WriteThrough(const char* data, std::size_t size) {
   }
 }
 
+// One gathered write of every queued segment (more when the file takes only part of them).
+void OutFile::WriteSegments() {
+  iovec* segment = segments_.get();
+  std::size_t left = segmentCount_;
+  while (left > 0 && error_ == 0) {
+    const int count = static_cast<int>(left < IOV_MAX ? left : IOV_MAX);
+    ssize_t n = ::writev(fd_, segment, count);
+    if (n < 0 && errno == EINTR) continue;
+    if (n < 0 && (errno == EAGAIN || errno == EWOULDBLOCK)) {
+      struct pollfd pfd = {fd_, POLLOUT, 0};
+      poll(&pfd, 1, -1);
+      continue;
+    }
+    if (n <= 0) {
+      error_ = (n < 0) ? errno : EIO;
+      break;
+    }
+    // Skip what was written; a segment written in part keeps its rest.
+    std::size_t written = static_cast<std::size_t>(n);
+    while (left > 0 && written >= segment->iov_len) {
+      written -= segment->iov_len;
+      ++segment;
+      --left;
+    }
+    if (left > 0) {
+      segment->iov_base = static_cast<char*>(segment->iov_base) + written;
+      segment->iov_len -= written;
+    }
+  }
+  segmentCount_ = 0;
+  used_ = 0;
+  lastIsCopied_ = false;
+}
+
 void OutFile::Write(const void* data, std::size_t size) {
   if (fd_ < 0 || error_ != 0 || size == 0) return;
   const char* bytes = static_cast<const char*>(data);
-  if (used_ + size <= kBufferSize) {
-    std::memcpy(buffer_.get() + used_, bytes, size);
-    used_ += size;
+  if (size >= kBufferSize / 2) {
+    // Large spans are not copied: they go out now, after what is queued.
+    Flush();
+    WriteThrough(bytes, size);
     return;
   }
-  Flush();
-  if (size >= kBufferSize / 2) {
-    WriteThrough(bytes, size);  // large spans go out directly, without a copy
+  if (used_ + size > kBufferSize || (!lastIsCopied_ && segmentCount_ == kMaxSegments)) Flush();
+  std::memcpy(buffer_.get() + used_, bytes, size);
+  if (lastIsCopied_) {
+    segments_[segmentCount_ - 1].iov_len += size;
   } else {
-    std::memcpy(buffer_.get(), bytes, size);
-    used_ = size;
+    segments_[segmentCount_++] = iovec{buffer_.get() + used_, size};
+    lastIsCopied_ = true;
   }
+  used_ += size;
+}
+
+void OutFile::WriteBorrowed(const void* data, std::size_t size) {
+  if (fd_ < 0 || error_ != 0 || size == 0) return;
+  if (segmentCount_ == kMaxSegments) Flush();
+  segments_[segmentCount_++] = iovec{const_cast<void*>(data), size};
+  lastIsCopied_ = false;
 }
 
 void OutFile::Flush() {
-  if (fd_ < 0 || used_ == 0) return;
-  WriteThrough(buffer_.get(), used_);
-  used_ = 0;
+  if (fd_ < 0 || segmentCount_ == 0) return;
+  WriteSegments();
 }
 
 bool OutFile::Close() {

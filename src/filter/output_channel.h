@@ -5,7 +5,13 @@
 // records the data stream without any caller knowing of it.  Writes are buffered per file; a write
 // error is remembered (the first errno) and later writes to that file are dropped, so a job whose
 // printer went away runs to its end without blocking and reports the failure at exit.
+//
+// The stream's bulk, the PostScript passed through, is not copied into the buffer: the scanner
+// hands over spans of its read chunk as borrowed bytes, which are queued by reference and go out
+// with the buffered bytes in one gathered write before the chunk is read again.
 #pragma once
+
+#include <sys/uio.h>
 
 #include <cstddef>
 #include <memory>
@@ -17,6 +23,8 @@ namespace tf {
 class OutFile {
  public:
   static constexpr std::size_t kBufferSize = 64 * 1024;
+  // Most pieces (copied runs and borrowed spans) queued before they are written.
+  static constexpr std::size_t kMaxSegments = 256;
 
   OutFile() = default;
   explicit OutFile(int fd) { Attach(fd); }
@@ -28,7 +36,10 @@ class OutFile {
   bool IsOpen() const { return fd_ >= 0; }
   int fd() const { return fd_; }
 
+  // Copies the bytes into the buffer.
   void Write(const void* data, std::size_t size);
+  // Queues the bytes by reference: they must stay unchanged until the next Flush (or Close).
+  void WriteBorrowed(const void* data, std::size_t size);
   void Flush();
   // Flushes and closes; returns false when any write failed.
   bool Close();
@@ -38,10 +49,15 @@ class OutFile {
 
  private:
   void WriteThrough(const char* data, std::size_t size);
+  void WriteSegments();
 
   int fd_ = -1;
   std::unique_ptr<char[]> buffer_;
   std::size_t used_ = 0;
+  // The queued pieces in order; a copied run points into buffer_.
+  std::unique_ptr<iovec[]> segments_;
+  std::size_t segmentCount_ = 0;
+  bool lastIsCopied_ = false;  // the last segment ends at buffer_ + used_
   int error_ = 0;
 };
 
@@ -56,6 +72,16 @@ class PrinterStream {
     destination_->Write(data, size);
   }
   void Write(std::string_view text) { Write(text.data(), text.size()); }
+  // Borrowed bytes (see OutFile::WriteBorrowed): unchanged until ReleaseBorrowed returns.
+  void WriteBorrowed(const void* data, std::size_t size) {
+    if (jobCopy_ != nullptr && jobCopy_->IsOpen()) jobCopy_->WriteBorrowed(data, size);
+    destination_->WriteBorrowed(data, size);
+  }
+  // Writes out everything queued, so that borrowed bytes may change afterwards.
+  void ReleaseBorrowed() {
+    if (jobCopy_ != nullptr) jobCopy_->Flush();
+    destination_->Flush();
+  }
 
   OutFile& destination() { return *destination_; }
 

@@ -8,7 +8,9 @@
 // last multiple of kPieceSize, is looked at.  So a line is matched by the bytes of that piece, and
 // everything before it has been written when the handler sees it.
 //
-// Memory stays constant whatever the job size: one read chunk and one piece buffer.
+// Memory stays constant whatever the job size: one read chunk and one piece buffer.  The bytes
+// passed through are handed to the output as borrowed spans of the chunk (not copied), and the
+// output is released before the chunk is read again or freed.
 #pragma once
 
 #include <unistd.h>
@@ -141,6 +143,11 @@ ScanOutcome ScanPostScript(int fd, PrinterStream& out, Handler& handler,
   std::unique_ptr<char[]> chunk(new char[chunkSize]);
   // The unwritten bytes of the current line's last piece, carried from earlier chunks.
   std::unique_ptr<char[]> spill(new char[kPieceSize + 1]);
+  // Borrowed spans of the chunk go out before the chunk changes or goes away.
+  struct ReleaseOnExit {
+    PrinterStream& out;
+    ~ReleaseOnExit() { out.ReleaseBorrowed(); }
+  } release{out};
   std::size_t spillLength = 0;
   std::uint64_t lineLength = 0;  // bytes of the current line in earlier chunks
   bool deferred = false;         // a complete line waits in spill (kLastLineUnmatched)
@@ -148,6 +155,7 @@ ScanOutcome ScanPostScript(int fd, PrinterStream& out, Handler& handler,
   ScanOutcome outcome;
 
   for (;;) {
+    out.ReleaseBorrowed();
     ssize_t n = ::read(fd, chunk.get(), chunkSize);
     if (n < 0) {
       if (errno == EINTR) continue;
@@ -203,7 +211,7 @@ ScanOutcome ScanPostScript(int fd, PrinterStream& out, Handler& handler,
             spillLength += inChunk;
           } else {
             if (spillLength > 0) out.Write(spill.get(), spillLength);
-            out.Write(pending, static_cast<std::size_t>(lineEnd - piece - pending));
+            out.WriteBorrowed(pending, static_cast<std::size_t>(lineEnd - piece - pending));
             std::memcpy(spill.get(), lineEnd - piece, piece);
             spillLength = piece;
           }
@@ -228,7 +236,7 @@ ScanOutcome ScanPostScript(int fd, PrinterStream& out, Handler& handler,
       if (pieceText != nullptr && handler.Wants(pieceText, piece)) {
         if (!spanning) {
           if (spillLength > 0) out.Write(spill.get(), spillLength);
-          out.Write(pending, static_cast<std::size_t>(pieceText - pending));
+          out.WriteBorrowed(pending, static_cast<std::size_t>(pieceText - pending));
         }
         spillLength = 0;
         if (!handler.Handle(PsLine{pieceText, piece, *lineEnd}, out)) {
@@ -247,7 +255,7 @@ ScanOutcome ScanPostScript(int fd, PrinterStream& out, Handler& handler,
     // The chunk ends inside a line (or exactly at a line's end).
     const std::size_t inChunk = static_cast<std::size_t>(end - lineStart);
     if (inChunk == 0) {
-      out.Write(pending, static_cast<std::size_t>(end - pending));
+      out.WriteBorrowed(pending, static_cast<std::size_t>(end - pending));
       continue;
     }
     const std::uint64_t total = lineLength + inChunk;
@@ -260,13 +268,13 @@ ScanOutcome ScanPostScript(int fd, PrinterStream& out, Handler& handler,
         spillLength += inChunk;
       } else {
         if (spillLength > 0) out.Write(spill.get(), spillLength);
-        out.Write(pending, static_cast<std::size_t>(end - piece - pending));
+        out.WriteBorrowed(pending, static_cast<std::size_t>(end - piece - pending));
         std::memcpy(spill.get(), end - piece, piece);
         spillLength = piece;
       }
     } else {
       if (spillLength > 0) out.Write(spill.get(), spillLength);
-      out.Write(pending, static_cast<std::size_t>(end - pending));
+      out.WriteBorrowed(pending, static_cast<std::size_t>(end - pending));
       spillLength = 0;
     }
     lineLength = total;

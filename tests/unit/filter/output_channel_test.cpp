@@ -7,6 +7,8 @@
 #include <unistd.h>
 
 #include <string>
+#include <thread>
+#include <vector>
 
 namespace tf {
 namespace {
@@ -75,6 +77,76 @@ TEST_F(OutputChannelTest, LargeWritesKeepTheirOrder) {
   EXPECT_EQ(ReadAll(streamFd_), "head" + big + "tail");
 }
 
+// The scanner's pattern: borrowed spans between small copied pieces, more pieces than one
+// gathered write holds and more copied bytes than the buffer holds.
+std::string InterleavedWrites(PrinterStream& out, std::vector<std::string>& spans) {
+  std::string expected;
+  for (int i = 0; i < 700; ++i) {
+    spans.push_back(std::string(static_cast<std::size_t>(1 + (i * 37) % 3000), char('a' + i % 26)));
+  }
+  for (int i = 0; i < 700; ++i) {
+    const std::string piece = "<" + std::to_string(i) + ">" + std::string(i % 200, '.');
+    out.Write(piece);
+    out.WriteBorrowed(spans[i].data(), spans[i].size());
+    expected += piece + spans[i];
+  }
+  out.Write("end");
+  return expected + "end";
+}
+
+TEST_F(OutputChannelTest, BorrowedAndCopiedBytesKeepTheirOrder) {
+  copy_.Attach(dup(copyFd_));
+  PrinterStream out(&stream_, &copy_);
+  std::vector<std::string> spans;
+  const std::string expected = InterleavedWrites(out, spans);
+  out.ReleaseBorrowed();
+  EXPECT_EQ(ReadAll(streamFd_), expected);
+  EXPECT_EQ(ReadAll(copyFd_), expected);
+}
+
+TEST(OutFileTest, GatheredWritesSurviveAFullNonBlockingPipe) {
+  int fds[2];
+  ASSERT_EQ(pipe2(fds, O_NONBLOCK), 0);
+  fcntl(fds[1], F_SETPIPE_SZ, 4096);  // a small pipe: writes are taken in part
+  std::string received;
+  std::thread reader([&received, fd = fds[0]] {
+    int flags = fcntl(fd, F_GETFL);
+    fcntl(fd, F_SETFL, flags & ~O_NONBLOCK);
+    char buffer[777];
+    for (ssize_t n; (n = read(fd, buffer, sizeof(buffer))) > 0;) {
+      received.append(buffer, static_cast<std::size_t>(n));
+    }
+  });
+  std::string expected;
+  {
+    OutFile file(fds[1]);
+    OutFile none;
+    PrinterStream out(&file, &none);
+    std::vector<std::string> spans;
+    expected = InterleavedWrites(out, spans);
+    out.ReleaseBorrowed();
+    EXPECT_EQ(file.error(), 0);
+    EXPECT_TRUE(file.Close());
+  }
+  reader.join();
+  close(fds[0]);
+  EXPECT_EQ(received.size(), expected.size());
+  EXPECT_TRUE(received == expected);
+}
+
+TEST(OutFileTest, PipesGetTheLargeBufferOtherFilesAreLeftAlone) {
+  int fds[2];
+  ASSERT_EQ(pipe(fds), 0);
+  EnlargePipeBuffer(fds[1]);
+  EXPECT_GE(fcntl(fds[1], F_GETPIPE_SZ), kPipeBufferSize);
+  close(fds[0]);
+  close(fds[1]);
+  const int file = memfd_create("file", 0);
+  EnlargePipeBuffer(file);  // not a pipe: nothing happens
+  EXPECT_EQ(write(file, "x", 1), 1);
+  close(file);
+}
+
 TEST(OutFileTest, WriteErrorIsRememberedAndLaterWritesDropped) {
   int fd = open("/dev/full", O_WRONLY);
   ASSERT_GE(fd, 0);
@@ -83,6 +155,9 @@ TEST(OutFileTest, WriteErrorIsRememberedAndLaterWritesDropped) {
   file.Flush();
   EXPECT_EQ(file.error(), ENOSPC);
   file.Write("def", 3);
+  file.WriteBorrowed("ghi", 3);
+  file.Flush();
+  EXPECT_EQ(file.error(), ENOSPC);
   EXPECT_FALSE(file.Close());
 }
 
