@@ -21,6 +21,8 @@ void OutFile::Attach(int fd) {
   segmentCount_ = 0;
   lastIsCopied_ = false;
   error_ = 0;
+  refersToSource_ = false;
+  openLiteral_ = openReference_ = kNoPiece;
   if (fd_ >= 0 && !buffer_) {
     buffer_ = std::make_unique<char[]>(kBufferSize);
     segments_ = std::make_unique<iovec[]>(kMaxSegments);
@@ -81,6 +83,10 @@ void OutFile::WriteSegments() {
 void OutFile::Write(const void* data, std::size_t size) {
   if (fd_ < 0 || error_ != 0 || size == 0) return;
   const char* bytes = static_cast<const char*>(data);
+  if (refersToSource_) {
+    PutLiteral(bytes, size);
+    return;
+  }
   if (size >= kBufferSize / 2) {
     // Large spans are not copied: they go out now, after what is queued.
     Flush();
@@ -98,15 +104,87 @@ void OutFile::Write(const void* data, std::size_t size) {
   used_ += size;
 }
 
-void OutFile::WriteBorrowed(const void* data, std::size_t size) {
+void OutFile::WriteBorrowed(const void* data, std::size_t size, std::int64_t sourceOffset) {
   if (fd_ < 0 || error_ != 0 || size == 0) return;
+  if (refersToSource_) {
+    if (sourceOffset >= 0) {
+      PutReference(size, sourceOffset);
+    } else {
+      PutLiteral(static_cast<const char*>(data), size);
+    }
+    return;
+  }
+  if (segmentCount_ > 0 && !lastIsCopied_) {
+    iovec& last = segments_[segmentCount_ - 1];
+    if (static_cast<const char*>(last.iov_base) + last.iov_len == data) {
+      last.iov_len += size;  // the next bytes of the same span
+      return;
+    }
+  }
   if (segmentCount_ == kMaxSegments) Flush();
   segments_[segmentCount_++] = iovec{const_cast<void*>(data), size};
   lastIsCopied_ = false;
 }
 
+void OutFile::ReferToSource() {
+  Flush();
+  refersToSource_ = true;
+}
+
+void OutFile::PutLiteral(const char* data, std::size_t size) {
+  constexpr std::size_t kHeader = sizeof(std::uint64_t);
+  openReference_ = kNoPiece;
+  while (size > 0 && error_ == 0) {
+    if (openLiteral_ == kNoPiece) {
+      if (used_ + kHeader >= kBufferSize) Flush();
+      openLiteral_ = used_;
+      const std::uint64_t empty = 0;
+      std::memcpy(buffer_.get() + used_, &empty, kHeader);
+      used_ += kHeader;
+    }
+    const std::size_t n = size < kBufferSize - used_ ? size : kBufferSize - used_;
+    std::memcpy(buffer_.get() + used_, data, n);
+    used_ += n;
+    std::uint64_t header;
+    std::memcpy(&header, buffer_.get() + openLiteral_, kHeader);
+    header += static_cast<std::uint64_t>(n) << 1;
+    std::memcpy(buffer_.get() + openLiteral_, &header, kHeader);
+    data += n;
+    size -= n;
+    if (size > 0) Flush();
+  }
+}
+
+void OutFile::PutReference(std::size_t size, std::int64_t sourceOffset) {
+  constexpr std::size_t kHeader = sizeof(std::uint64_t);
+  openLiteral_ = kNoPiece;
+  if (openReference_ != kNoPiece && referenceEnd_ == sourceOffset) {
+    // The input bytes that follow the last reference: it grows.
+    std::uint64_t header;
+    std::memcpy(&header, buffer_.get() + openReference_, kHeader);
+    header += static_cast<std::uint64_t>(size) << 1;
+    std::memcpy(buffer_.get() + openReference_, &header, kHeader);
+    referenceEnd_ += static_cast<std::int64_t>(size);
+    return;
+  }
+  if (used_ + 2 * kHeader > kBufferSize) Flush();
+  const std::uint64_t words[2] = {(static_cast<std::uint64_t>(size) << 1) | kSourcePieceFlag,
+                                  static_cast<std::uint64_t>(sourceOffset)};
+  openReference_ = used_;
+  std::memcpy(buffer_.get() + used_, words, sizeof(words));
+  used_ += sizeof(words);
+  referenceEnd_ = sourceOffset + static_cast<std::int64_t>(size);
+}
+
 void OutFile::Flush() {
-  if (fd_ < 0 || segmentCount_ == 0) return;
+  if (fd_ < 0) return;
+  if (refersToSource_) {
+    openLiteral_ = openReference_ = kNoPiece;
+    if (used_ > 0) WriteThrough(buffer_.get(), used_);
+    used_ = 0;
+    return;
+  }
+  if (segmentCount_ == 0) return;
   WriteSegments();
 }
 

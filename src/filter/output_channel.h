@@ -14,10 +14,16 @@
 #include <sys/uio.h>
 
 #include <cstddef>
+#include <cstdint>
 #include <memory>
 #include <string_view>
 
 namespace tf {
+
+// A file of source pieces (OutFile::ReferToSource) is a sequence of pieces, each headed by one
+// 64-bit word in the machine's byte order: (length << 1) | 1 for bytes of the source, followed by
+// a 64-bit word with their source offset; (length << 1) for bytes that follow the header.
+inline constexpr std::uint64_t kSourcePieceFlag = 1;
 
 // A buffered writer on one file descriptor (-1: closed, writes are dropped).
 class OutFile {
@@ -39,8 +45,15 @@ class OutFile {
   // Copies the bytes into the buffer.
   void Write(const void* data, std::size_t size);
   // Queues the bytes by reference: they must stay unchanged until the next Flush (or Close).
-  void WriteBorrowed(const void* data, std::size_t size);
+  // `sourceOffset` is their offset in the input when they are input bytes, else -1.
+  void WriteBorrowed(const void* data, std::size_t size, std::int64_t sourceOffset = -1);
   void Flush();
+
+  // From now on the file records where the data came from instead of input bytes: borrowed bytes
+  // with a source offset become a reference to the input, every other byte is kept as it is (see
+  // kSourcePieceFlag).  The input must then stay unchanged until the file has been read back.
+  void ReferToSource();
+  bool refersToSource() const { return refersToSource_; }
   // Flushes and closes; returns false when any write failed.
   bool Close();
 
@@ -50,6 +63,8 @@ class OutFile {
  private:
   void WriteThrough(const char* data, std::size_t size);
   void WriteSegments();
+  void PutLiteral(const char* data, std::size_t size);
+  void PutReference(std::size_t size, std::int64_t sourceOffset);
 
   int fd_ = -1;
   std::unique_ptr<char[]> buffer_;
@@ -59,6 +74,12 @@ class OutFile {
   std::size_t segmentCount_ = 0;
   bool lastIsCopied_ = false;  // the last segment ends at buffer_ + used_
   int error_ = 0;
+  // Source pieces: the buffer holds the pieces; the header of the last one while it can grow.
+  static constexpr std::size_t kNoPiece = static_cast<std::size_t>(-1);
+  bool refersToSource_ = false;
+  std::size_t openLiteral_ = kNoPiece;    // buffer offset of the last piece's header (literal)
+  std::size_t openReference_ = kNoPiece;  // the same for a reference
+  std::int64_t referenceEnd_ = 0;         // source offset just after the open reference
 };
 
 // A destination that also feeds the job copy.
@@ -73,9 +94,9 @@ class PrinterStream {
   }
   void Write(std::string_view text) { Write(text.data(), text.size()); }
   // Borrowed bytes (see OutFile::WriteBorrowed): unchanged until ReleaseBorrowed returns.
-  void WriteBorrowed(const void* data, std::size_t size) {
+  void WriteBorrowed(const void* data, std::size_t size, std::int64_t sourceOffset = -1) {
     if (jobCopy_ != nullptr && jobCopy_->IsOpen()) jobCopy_->WriteBorrowed(data, size);
-    destination_->WriteBorrowed(data, size);
+    destination_->WriteBorrowed(data, size, sourceOffset);
   }
   // Writes out everything queued, so that borrowed bytes may change afterwards.
   void ReleaseBorrowed() {

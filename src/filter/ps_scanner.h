@@ -36,6 +36,25 @@ struct PsLine {
   const char* piece;
   std::size_t length;
   char terminator;  // '\n' or '\r'
+  // When the piece and its terminator are length + 1 bytes of the read chunk: the input offset of
+  // the piece, so that a handler can pass them on by reference (WritePsLine).  -1 otherwise.
+  std::int64_t sourceOffset = -1;
+};
+
+// Writes the line's piece and terminator to `out`: by reference when they lie in the read chunk.
+inline void WritePsLine(const PsLine& line, PrinterStream& out) {
+  if (line.sourceOffset >= 0) {
+    out.WriteBorrowed(line.piece, line.length + 1, line.sourceOffset);
+  } else {
+    out.Write(line.piece, line.length);
+    out.Write(&line.terminator, 1);
+  }
+}
+
+// Where the scanner reads from: a file descriptor, or anything with the same Read.
+struct FdSource {
+  int fd;
+  ssize_t Read(char* buffer, std::size_t size) { return ::read(fd, buffer, size); }
 };
 
 enum class ScanResult {
@@ -124,7 +143,7 @@ class LineEnds {
   std::uint64_t mask_;
 };
 
-// Reads `fd` to its end and copies it to `out`.  The handler supplies:
+// Reads `source` to its end and copies it to `out`.  The handler supplies:
 //   static constexpr std::size_t kMaxPiece;  longest piece it may want (at most kPieceSize - 1)
 //   static constexpr bool kLastLineUnmatched; true: a line whose terminator is the input's final
 //                                            byte is written without being looked at
@@ -135,10 +154,12 @@ class LineEnds {
 //                                                         false to stop the stream
 // Everything before a wanted line has been written to `out` when Handle is called.  At the end
 // an unfinished last line is written as it stands.
-// `chunkSize` is the size of one read (tests use small ones to put chunk ends everywhere).
-template <class Handler>
-ScanOutcome ScanPostScript(int fd, PrinterStream& out, Handler& handler,
-                           std::size_t chunkSize = 256 * 1024) {
+// `sourceBase` is the input offset of the source's first byte, or -1 when the bytes have no
+// offset to refer to: spans are then borrowed without one.  `chunkSize` is the size of one read
+// (tests use small ones to put chunk ends everywhere).
+template <class Handler, class Source>
+ScanOutcome ScanPostScriptFrom(Source& source, std::int64_t sourceBase, PrinterStream& out,
+                               Handler& handler, std::size_t chunkSize = 256 * 1024) {
   static_assert(Handler::kMaxPiece < kPieceSize);
   std::unique_ptr<char[]> chunk(new char[chunkSize]);
   // The unwritten bytes of the current line's last piece, carried from earlier chunks.
@@ -152,11 +173,13 @@ ScanOutcome ScanPostScript(int fd, PrinterStream& out, Handler& handler,
   std::uint64_t lineLength = 0;  // bytes of the current line in earlier chunks
   bool deferred = false;         // a complete line waits in spill (kLastLineUnmatched)
   char deferredTerminator = 0;
+  std::int64_t chunkOffset = sourceBase;  // input offset of the chunk's first byte, or -1
+  std::int64_t nextOffset = sourceBase;
   ScanOutcome outcome;
 
   for (;;) {
     out.ReleaseBorrowed();
-    ssize_t n = ::read(fd, chunk.get(), chunkSize);
+    ssize_t n = source.Read(chunk.get(), chunkSize);
     if (n < 0) {
       if (errno == EINTR) continue;
       outcome.result = ScanResult::ReadError;
@@ -164,11 +187,17 @@ ScanOutcome ScanPostScript(int fd, PrinterStream& out, Handler& handler,
       return outcome;
     }
     if (n == 0) break;
+    chunkOffset = nextOffset;
+    if (nextOffset >= 0) nextOffset += n;
     outcome.empty = false;
     outcome.lastByte = static_cast<unsigned char>(chunk[static_cast<std::size_t>(n) - 1]);
 
     const char* const begin = chunk.get();
     const char* const end = begin + n;
+    // The input offset of `p` in this chunk, or -1.
+    auto offsetOf = [begin, chunkOffset](const char* p) -> std::int64_t {
+      return chunkOffset < 0 ? -1 : chunkOffset + (p - begin);
+    };
     if (deferred) {
       // More input follows the held line: it is an ordinary line after all.
       deferred = false;
@@ -211,7 +240,8 @@ ScanOutcome ScanPostScript(int fd, PrinterStream& out, Handler& handler,
             spillLength += inChunk;
           } else {
             if (spillLength > 0) out.Write(spill.get(), spillLength);
-            out.WriteBorrowed(pending, static_cast<std::size_t>(lineEnd - piece - pending));
+            out.WriteBorrowed(pending, static_cast<std::size_t>(lineEnd - piece - pending),
+                              offsetOf(pending));
             std::memcpy(spill.get(), lineEnd - piece, piece);
             spillLength = piece;
           }
@@ -236,10 +266,12 @@ ScanOutcome ScanPostScript(int fd, PrinterStream& out, Handler& handler,
       if (pieceText != nullptr && handler.Wants(pieceText, piece)) {
         if (!spanning) {
           if (spillLength > 0) out.Write(spill.get(), spillLength);
-          out.WriteBorrowed(pending, static_cast<std::size_t>(pieceText - pending));
+          out.WriteBorrowed(pending, static_cast<std::size_t>(pieceText - pending),
+                            offsetOf(pending));
         }
         spillLength = 0;
-        if (!handler.Handle(PsLine{pieceText, piece, *lineEnd}, out)) {
+        const std::int64_t lineOffset = spanning ? -1 : offsetOf(pieceText);
+        if (!handler.Handle(PsLine{pieceText, piece, *lineEnd, lineOffset}, out)) {
           outcome.result = ScanResult::Stopped;
           return outcome;
         }
@@ -255,7 +287,8 @@ ScanOutcome ScanPostScript(int fd, PrinterStream& out, Handler& handler,
     // The chunk ends inside a line (or exactly at a line's end).
     const std::size_t inChunk = static_cast<std::size_t>(end - lineStart);
     if (inChunk == 0) {
-      out.WriteBorrowed(pending, static_cast<std::size_t>(end - pending));
+      out.WriteBorrowed(pending, static_cast<std::size_t>(end - pending),
+                        offsetOf(pending));
       continue;
     }
     const std::uint64_t total = lineLength + inChunk;
@@ -268,13 +301,15 @@ ScanOutcome ScanPostScript(int fd, PrinterStream& out, Handler& handler,
         spillLength += inChunk;
       } else {
         if (spillLength > 0) out.Write(spill.get(), spillLength);
-        out.WriteBorrowed(pending, static_cast<std::size_t>(end - piece - pending));
+        out.WriteBorrowed(pending, static_cast<std::size_t>(end - piece - pending),
+                          offsetOf(pending));
         std::memcpy(spill.get(), end - piece, piece);
         spillLength = piece;
       }
     } else {
       if (spillLength > 0) out.Write(spill.get(), spillLength);
-      out.WriteBorrowed(pending, static_cast<std::size_t>(end - pending));
+      out.WriteBorrowed(pending, static_cast<std::size_t>(end - pending),
+                        offsetOf(pending));
       spillLength = 0;
     }
     lineLength = total;
@@ -284,6 +319,17 @@ ScanOutcome ScanPostScript(int fd, PrinterStream& out, Handler& handler,
   if (spillLength > 0) out.Write(spill.get(), spillLength);
   if (deferred) out.Write(&deferredTerminator, 1);
   return outcome;
+}
+
+// Reads `fd` to its end (see ScanPostScriptFrom); spans carry their offsets in the file when it
+// can tell them.
+template <class Handler>
+ScanOutcome ScanPostScript(int fd, PrinterStream& out, Handler& handler,
+                           std::size_t chunkSize = 256 * 1024) {
+  FdSource source{fd};
+  const off_t base = ::lseek(fd, 0, SEEK_CUR);
+  return ScanPostScriptFrom(source, base < 0 ? -1 : static_cast<std::int64_t>(base), out, handler,
+                            chunkSize);
 }
 
 }  // namespace tf

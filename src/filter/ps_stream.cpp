@@ -51,10 +51,7 @@ int ParseCopiesNumber(std::string_view rest) {
   return i == rest.size() ? value : 0;
 }
 
-void WriteLine(const PsLine& line, PrinterStream& out) {
-  out.Write(line.piece, line.length);
-  out.Write(&line.terminator, 1);
-}
+void WriteLine(const PsLine& line, PrinterStream& out) { WritePsLine(line, out); }
 
 // The pass-through: every insertion line is handed to the matcher.
 class PassThroughHandler {
