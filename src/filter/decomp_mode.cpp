@@ -7,6 +7,9 @@
 #if defined(__linux__)
 #include <sys/sendfile.h>
 #endif
+#if defined(__SSE2__)
+#include <emmintrin.h>
+#endif
 
 #include <algorithm>
 #include <cerrno>
@@ -219,14 +222,24 @@ inline bool IsFamilyMark(const char* piece, const char* r, const char* end) {
 }
 
 // A cheap test that a line may name a parameter family: every family holds "TRC" (TTRC, GTRC,
-// ITRC) or "CPR" (TCPR, GCPR, ICPR).  Looks only at the places of the byte 'R'.
+// ITRC) or "CPR" (TCPR, GCPR, ICPR).  Looks only at the places of the byte 'R', found 16 bytes at
+// a time (every line of the job comes here, most of them image data).
 bool MayHoldParameters(const char* piece, std::size_t length) {
   if (length < kMinParameterLine) return false;
   const char* const end = piece + length;
-  for (const char* r = piece + 1; r < end; ++r) {
-    r = static_cast<const char*>(std::memchr(r, 'R', static_cast<std::size_t>(end - r)));
-    if (r == nullptr) return false;
-    if (IsFamilyMark(piece, r, end)) return true;
+  const char* r = piece + 1;
+#if defined(__SSE2__)
+  const __m128i letterR = _mm_set1_epi8('R');
+  for (; end - r >= 16; r += 16) {
+    unsigned mask = static_cast<unsigned>(_mm_movemask_epi8(
+        _mm_cmpeq_epi8(_mm_loadu_si128(reinterpret_cast<const __m128i*>(r)), letterR)));
+    for (; mask != 0; mask &= mask - 1) {
+      if (IsFamilyMark(piece, r + __builtin_ctz(mask), end)) return true;
+    }
+  }
+#endif
+  for (; r < end; ++r) {
+    if (*r == 'R' && IsFamilyMark(piece, r, end)) return true;
   }
   return false;
 }

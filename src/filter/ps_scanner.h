@@ -89,6 +89,12 @@ inline const char* FindLineEnd(const char* p, const char* end) {
   return nullptr;
 }
 
+// The length of the last piece of a line of `length` bytes (lines are cut every kPieceSize bytes);
+// almost every line is shorter than a piece, which needs no division.
+inline std::size_t PieceLength(std::uint64_t length) {
+  return static_cast<std::size_t>(length < kPieceSize ? length : length % kPieceSize);
+}
+
 // The line ends of [begin, end), in order.  The bytes are looked at 64 at a time: one block gives
 // a bit mask of its line ends, and each call takes the next bit, so that the many short lines of
 // a job cost a few instructions each rather than a search of their own.
@@ -228,7 +234,7 @@ ScanOutcome ScanPostScriptFrom(Source& source, std::int64_t sourceBase, PrinterS
         continue;
       }
       const std::size_t piece =
-          static_cast<std::size_t>((lineLength + inChunk) % kPieceSize);
+          PieceLength(lineLength + inChunk);
       const bool spanning = piece > inChunk;  // the piece began in an earlier chunk (in spill)
 
       if constexpr (Handler::kLastLineUnmatched) {
@@ -292,7 +298,7 @@ ScanOutcome ScanPostScriptFrom(Source& source, std::int64_t sourceBase, PrinterS
       continue;
     }
     const std::uint64_t total = lineLength + inChunk;
-    const std::size_t piece = static_cast<std::size_t>(total % kPieceSize);
+    const std::size_t piece = PieceLength(total);
     if (piece >= 1 && piece <= Handler::kMaxPiece) {
       if (piece > inChunk) {
         // The piece began in an earlier chunk: spill holds its start, and nothing of this chunk

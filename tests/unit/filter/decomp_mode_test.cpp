@@ -257,6 +257,25 @@ TEST_F(DecompModeTest, ParameterLines) {
   }
 }
 
+// The family marks ("TRC", "CPR") are looked for 16 bytes at a time: every position of the line
+// counts, among many other 'R' bytes.
+TEST_F(DecompModeTest, ParameterLinesAreFoundWhereverTheirNamesFall) {
+  const std::string rendering = "/TCPR 1 /GCPR 2 /ICPR 3";
+  const std::string screen = "/TSCR 1 /GSCR 1 /ISCR 1 /TTRC 2 /GTRC 2 /ITRC 2";
+  const std::string renderingPjl = JobAttr("TCPR=1") + JobAttr("GCPR=2") + JobAttr("ICPR=3");
+  const std::string screenPjl = JobAttr("TSCR=1") + JobAttr("GSCR=1") + JobAttr("ISCR=1") +
+                                JobAttr("TTRC=2") + JobAttr("GTRC=2") + JobAttr("ITRC=2");
+  for (std::size_t filler = 0; filler < 40; ++filler) {
+    const std::string before(filler, 'R');
+    for (const auto& [line, pjl] : {std::pair{before + rendering, renderingPjl},
+                                    std::pair{before + screen, screenPjl},
+                                    std::pair{rendering + " " + before, renderingPjl}}) {
+      const std::string input = line + "\n%%EOF\n";
+      EXPECT_EQ(Run(input).out, Completed(pjl, input + "\x04")) << line;
+    }
+  }
+}
+
 TEST_F(DecompModeTest, ParameterLinesUseTheirFirst100Digits) {
   std::string line = "/TCPR 1 /GCPR 2 /ICPR 3";
   for (int i = 0; i < 120; ++i) line += " /ABCD " + std::to_string(i % 10);
