@@ -229,12 +229,17 @@ bool MayHoldParameters(const char* piece, std::size_t length) {
   const char* const end = piece + length;
   const char* r = piece + 1;
 #if defined(__SSE2__)
-  const __m128i letterR = _mm_set1_epi8('R');
-  for (; end - r >= 16; r += 16) {
-    unsigned mask = static_cast<unsigned>(_mm_movemask_epi8(
-        _mm_cmpeq_epi8(_mm_loadu_si128(reinterpret_cast<const __m128i*>(r)), letterR)));
-    for (; mask != 0; mask &= mask - 1) {
-      if (IsFamilyMark(piece, r + __builtin_ctz(mask), end)) return true;
+  if (end - r >= 16) {
+    const __m128i letterR = _mm_set1_epi8('R');
+    for (;;) {
+      unsigned mask = static_cast<unsigned>(_mm_movemask_epi8(
+          _mm_cmpeq_epi8(_mm_loadu_si128(reinterpret_cast<const __m128i*>(r)), letterR)));
+      for (; mask != 0; mask &= mask - 1) {
+        if (IsFamilyMark(piece, r + __builtin_ctz(mask), end)) return true;
+      }
+      if (r + 16 == end) return false;
+      // The last block ends at the line's end (it may look at some bytes twice).
+      r = end - r >= 32 ? r + 16 : end - 16;
     }
   }
 #endif
