@@ -95,57 +95,36 @@ inline std::size_t PieceLength(std::uint64_t length) {
   return static_cast<std::size_t>(length < kPieceSize ? length : length % kPieceSize);
 }
 
-// The line ends of [begin, end), in order.  The bytes are looked at 64 at a time: one block gives
-// a bit mask of its line ends, and each call takes the next bit, so that the many short lines of
-// a job cost a few instructions each rather than a search of their own.
+// Sets bit i % 64 of masks[i / 64] when p[i] is a line feed or a carriage return, for every
+// i < n, and clears the other bits; `masks` holds (n + 63) / 64 words.  Uses AVX2 where the
+// processor has it (the whole chunk at once, so the choice is made once per chunk).
+void LineEndMasks(const char* p, std::size_t n, std::uint64_t* masks);
+// The same with SSE2 only (what LineEndMasks does on older processors).
+void LineEndMasksPortable(const char* p, std::size_t n, std::uint64_t* masks);
+
+// The line ends of a chunk, in order, from its LineEndMasks: each call takes the next bit, so
+// that the many short lines of a job cost a few instructions each.
 class LineEnds {
  public:
-  LineEnds(const char* begin, const char* end) : block_(begin), end_(end) {
-    mask_ = Mask(block_);
-  }
+  LineEnds(const char* begin, const std::uint64_t* masks, std::size_t n)
+      : begin_(begin), masks_(masks), words_((n + 63) / 64), mask_(words_ > 0 ? masks[0] : 0) {}
 
   // The next line end, or nullptr when there is none.
   const char* Next() {
     while (mask_ == 0) {
-      if (end_ - block_ <= kBlock) return nullptr;
-      block_ += kBlock;
-      mask_ = Mask(block_);
+      if (++index_ >= words_) return nullptr;
+      mask_ = masks_[index_];
     }
-    const char* at = block_ + __builtin_ctzll(mask_);
+    const char* at = begin_ + index_ * 64 + static_cast<std::size_t>(__builtin_ctzll(mask_));
     mask_ &= mask_ - 1;
     return at;
   }
 
  private:
-  static constexpr std::ptrdiff_t kBlock = 64;
-
-  // Bit i is set when block[i] ends a line; only the bytes before end_ count.
-  std::uint64_t Mask(const char* block) const {
-    const std::ptrdiff_t available = end_ - block;
-#if defined(__SSE2__)
-    if (available >= kBlock) {
-      const __m128i lf = _mm_set1_epi8('\n');
-      const __m128i cr = _mm_set1_epi8('\r');
-      std::uint64_t mask = 0;
-      for (int i = 0; i < 4; ++i) {
-        const __m128i bytes = _mm_loadu_si128(reinterpret_cast<const __m128i*>(block + 16 * i));
-        const unsigned bits = static_cast<unsigned>(_mm_movemask_epi8(
-            _mm_or_si128(_mm_cmpeq_epi8(bytes, lf), _mm_cmpeq_epi8(bytes, cr))));
-        mask |= static_cast<std::uint64_t>(bits) << (16 * i);
-      }
-      return mask;
-    }
-#endif
-    std::uint64_t mask = 0;
-    const std::ptrdiff_t n = available < kBlock ? available : kBlock;
-    for (std::ptrdiff_t i = 0; i < n; ++i) {
-      if (block[i] == '\n' || block[i] == '\r') mask |= std::uint64_t{1} << i;
-    }
-    return mask;
-  }
-
-  const char* block_;
-  const char* const end_;
+  const char* const begin_;
+  const std::uint64_t* const masks_;
+  const std::size_t words_;
+  std::size_t index_ = 0;
   std::uint64_t mask_;
 };
 
@@ -168,6 +147,7 @@ ScanOutcome ScanPostScriptFrom(Source& source, std::int64_t sourceBase, PrinterS
                                Handler& handler, std::size_t chunkSize = 256 * 1024) {
   static_assert(Handler::kMaxPiece < kPieceSize);
   std::unique_ptr<char[]> chunk(new char[chunkSize]);
+  std::unique_ptr<std::uint64_t[]> masks(new std::uint64_t[(chunkSize + 63) / 64]);
   // The unwritten bytes of the current line's last piece, carried from earlier chunks.
   std::unique_ptr<char[]> spill(new char[kPieceSize + 1]);
   // Borrowed spans of the chunk go out before the chunk changes or goes away.
@@ -222,7 +202,8 @@ ScanOutcome ScanPostScriptFrom(Source& source, std::int64_t sourceBase, PrinterS
 
     const char* pending = begin;    // first byte of this chunk not yet written
     const char* lineStart = begin;  // first byte of the current line in this chunk
-    LineEnds lineEnds(begin, end);
+    LineEndMasks(begin, static_cast<std::size_t>(n), masks.get());
+    LineEnds lineEnds(begin, masks.get(), static_cast<std::size_t>(n));
     while (const char* lineEnd = lineEnds.Next()) {
       const std::size_t inChunk = static_cast<std::size_t>(lineEnd - lineStart);
       // Most lines begin in this chunk and are too long (or empty) to be wanted, and nothing of

@@ -204,5 +204,45 @@ TEST(PsScannerTest, LookAheadRandomStreamsMatchTheModel) {
   }
 }
 
+// The line-end masks against a byte loop, for every length around the 64-byte blocks and bytes
+// that differ from a line end in one bit or only in the sign bit.
+TEST(LineEndMasksTest, EveryLengthMatchesAByteLoop) {
+  std::mt19937 random(20261210);
+  const char bytes[] = {'\n', '\r', 'a', '\0', '\x0b', '\x0c', '\x8a', '\x8d', '\x0e', '\x2a'};
+  for (std::size_t n = 0; n <= 300; ++n) {
+    std::string text(n + 1, '\0');
+    for (char& c : text) c = bytes[random() % std::size(bytes)];
+    for (std::size_t offset : {0u, 1u}) {  // aligned and unaligned starts
+      std::vector<std::uint64_t> expected((n + 63) / 64, 0), fast(expected.size(), ~0ull),
+          portable(expected.size(), ~0ull);
+      for (std::size_t i = 0; i < n; ++i) {
+        const char c = text[offset + i];
+        if (c == '\n' || c == '\r') expected[i / 64] |= std::uint64_t{1} << (i % 64);
+      }
+      LineEndMasks(text.data() + offset, n, fast.data());
+      LineEndMasksPortable(text.data() + offset, n, portable.data());
+      ASSERT_EQ(fast, expected) << "length " << n;
+      ASSERT_EQ(portable, expected) << "length " << n;
+    }
+  }
+}
+
+// Lines of lengths around the limits of the scanner (the longest wanted piece, the block of 64,
+// the piece of 8065) with and without a keyword at their end.
+TEST(PsScannerTest, LinesAroundTheLimitsMatchTheModel) {
+  std::mt19937 random(20261211);
+  const std::size_t lengths[] = {0, 1, 2, 34, 35, 36, 37, 63, 64, 65, 8063, 8064, 8065, 8066, 16130};
+  for (int round = 0; round < 6; ++round) {
+    std::string input;
+    for (int i = 0; i < 30; ++i) {
+      input += std::string(lengths[random() % std::size(lengths)], 'x');
+      if (random() % 2 == 0) input += kKeywords[random() % std::size(kKeywords)];
+      input += (random() % 3 == 0) ? "\r" : "\n";
+    }
+    ExpectSameAsModel(input);
+    ExpectSameAsLookAheadModel(input);
+  }
+}
+
 }  // namespace
 }  // namespace tf
