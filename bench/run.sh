@@ -153,11 +153,34 @@ echo "Measuring (load average $load_before)"
 "$bin/bench_runner" "$out/large.spec" "$rounds" >>"$raw"
 load_after=$(cut -d' ' -f1-3 /proc/loadavg)
 
+# With a baseline: the printer streams of both builds, byte for byte, on the large jobs.
+identical=""
+if [ -n "$baseline" ]; then
+  identical="identical"
+  # run PROGRAM PPD MODE JOB OPTIONS: the stream's checksum; MODE file (argv[6]) or pipe
+  run() {
+    if [ "$3" = file ]; then
+      env PPD="$2" TMPDIR="$tmp_dir" "$1" 1 tux Quarterly 1 "$5" "$4" 2>/dev/null | md5sum
+    else
+      cat "$4" | env PPD="$2" TMPDIR="$tmp_dir" "$1" 1 tux Quarterly 1 "$5" 2>/dev/null | md5sum
+    fi
+  }
+  compare() {
+    [ "$(run "$bin/ticketfilter" "$@")" = "$(run "$baseline" "$@")" ] ||
+      identical="DIFFERENT ($*)"
+  }
+  compare "$ppd" pipe "$large" "$options"
+  compare "$ppd" file "$large" "$watermark"
+  compare "$decomp_ppd" file "$flarge" "$options"
+  compare "$decomp_ppd" pipe "$flarge" "$watermark"
+fi
+
 {
   echo "ticketfilter benchmark, $(date -u '+%Y-%m-%d %H:%M UTC'), commit $(git rev-parse --short HEAD 2>/dev/null || echo '?')"
   echo "machine: $(lscpu | sed -n 's/^Model name: *//p'), $(nproc) cores; kernel $(uname -r);" \
        "$(c++ --version | head -1)"
   echo "load average before: $load_before; after: $load_after"
+  [ -z "$identical" ] || echo "printer streams of this build and the baseline on the large jobs: $identical"
   echo "large job $(stat -c %s "$large") bytes, small job $(stat -c %s "$small") bytes;" \
        "PPD $(stat -c %s "$ppd") bytes; medians of $rounds runs ($start_rounds for start-up)"
   echo
