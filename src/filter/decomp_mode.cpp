@@ -415,6 +415,7 @@ class ReplayHandler {
   static constexpr bool kLastLineUnmatched = false;
 
   explicit ReplayHandler(Job& job) : job_(job) {}
+  static constexpr bool MayStartWith(char first) { return first == 'e' || first == 's'; }
 
   bool Wants(const char* piece, std::size_t length) {
     const std::string_view line(piece, length);
@@ -432,6 +433,15 @@ class ReplayHandler {
  private:
   Job& job_;
 };
+
+static_assert(
+    [] {
+      for (std::string_view line : kPageEndLines) {
+        if (!ReplayHandler::MayStartWith(line[0])) return false;
+      }
+      return true;
+    }(),
+    "every page-end line begins with a byte MayStartWith takes");
 
 // The temporary file of one run.  Its name is removed as soon as it is created: the file lives
 // only as long as its descriptor, so nothing is left behind, whether the job ends, is cancelled

@@ -102,30 +102,54 @@ void LineEndMasks(const char* p, std::size_t n, std::uint64_t* masks);
 // The same with SSE2 only (what LineEndMasks does on older processors).
 void LineEndMasksPortable(const char* p, std::size_t n, std::uint64_t* masks);
 
-// The line ends of a chunk, in order, from its LineEndMasks: each call takes the next bit, so
-// that the many short lines of a job cost a few instructions each.
+// The line ends of a chunk, in order.  Their masks are made a segment at a time (LineEndMasks
+// on kSegment bytes), so that the lines are then looked at while the segment is still in the
+// nearest cache; each call takes the next bit, so that the many short lines of a job cost a few
+// instructions each.
 class LineEnds {
  public:
-  LineEnds(const char* begin, const std::uint64_t* masks, std::size_t n)
-      : begin_(begin), masks_(masks), words_((n + 63) / 64), mask_(words_ > 0 ? masks[0] : 0) {}
+  static constexpr std::size_t kSegment = 16 * 1024;
+  static constexpr std::size_t kSegmentWords = kSegment / 64;
+
+  // `masks` holds kSegmentWords words.
+  LineEnds(const char* begin, std::size_t n, std::uint64_t* masks)
+      : begin_(begin), n_(n), masks_(masks) {
+    MakeSegment();
+  }
 
   // The next line end, or nullptr when there is none.
   const char* Next() {
     while (mask_ == 0) {
-      if (++index_ >= words_) return nullptr;
-      mask_ = masks_[index_];
+      if (++index_ == words_) {
+        segment_ += kSegment;
+        if (segment_ >= n_) return nullptr;
+        MakeSegment();
+      } else {
+        mask_ = masks_[index_];
+      }
     }
-    const char* at = begin_ + index_ * 64 + static_cast<std::size_t>(__builtin_ctzll(mask_));
+    const char* at = begin_ + segment_ + index_ * 64 +
+                     static_cast<std::size_t>(__builtin_ctzll(mask_));
     mask_ &= mask_ - 1;
     return at;
   }
 
  private:
+  void MakeSegment() {
+    const std::size_t size = n_ - segment_ < kSegment ? n_ - segment_ : kSegment;
+    LineEndMasks(begin_ + segment_, size, masks_);
+    words_ = (size + 63) / 64;
+    index_ = 0;
+    mask_ = words_ > 0 ? masks_[0] : 0;
+  }
+
   const char* const begin_;
-  const std::uint64_t* const masks_;
-  const std::size_t words_;
+  const std::size_t n_;
+  std::uint64_t* const masks_;
+  std::size_t segment_ = 0;  // offset of the current segment
+  std::size_t words_ = 0;    // its mask words
   std::size_t index_ = 0;
-  std::uint64_t mask_;
+  std::uint64_t mask_ = 0;
 };
 
 // Reads `source` to its end and copies it to `out`.  The handler supplies:
@@ -137,6 +161,9 @@ class LineEnds {
 //   bool Handle(const PsLine& line, PrinterStream& out);  writes the piece and its terminator
 //                                                         itself, with any insertion; returns
 //                                                         false to stop the stream
+// and may supply
+//   static constexpr bool MayStartWith(char first);  false when no line it wants begins with
+//                                                    `first` (Wants is then not asked)
 // Everything before a wanted line has been written to `out` when Handle is called.  At the end
 // an unfinished last line is written as it stands.
 // `sourceBase` is the input offset of the source's first byte, or -1 when the bytes have no
@@ -147,7 +174,7 @@ ScanOutcome ScanPostScriptFrom(Source& source, std::int64_t sourceBase, PrinterS
                                Handler& handler, std::size_t chunkSize = 256 * 1024) {
   static_assert(Handler::kMaxPiece < kPieceSize);
   std::unique_ptr<char[]> chunk(new char[chunkSize]);
-  std::unique_ptr<std::uint64_t[]> masks(new std::uint64_t[(chunkSize + 63) / 64]);
+  std::unique_ptr<std::uint64_t[]> masks(new std::uint64_t[LineEnds::kSegmentWords]);
   // The unwritten bytes of the current line's last piece, carried from earlier chunks.
   std::unique_ptr<char[]> spill(new char[kPieceSize + 1]);
   // Borrowed spans of the chunk go out before the chunk changes or goes away.
@@ -202,17 +229,22 @@ ScanOutcome ScanPostScriptFrom(Source& source, std::int64_t sourceBase, PrinterS
 
     const char* pending = begin;    // first byte of this chunk not yet written
     const char* lineStart = begin;  // first byte of the current line in this chunk
-    LineEndMasks(begin, static_cast<std::size_t>(n), masks.get());
-    LineEnds lineEnds(begin, masks.get(), static_cast<std::size_t>(n));
+    LineEnds lineEnds(begin, static_cast<std::size_t>(n), masks.get());
     while (const char* lineEnd = lineEnds.Next()) {
       const std::size_t inChunk = static_cast<std::size_t>(lineEnd - lineStart);
       // Most lines begin in this chunk and are too long (or empty) to be wanted, and nothing of
       // them waits in spill: they stay in the pending bytes.  The line that the chunk's last byte
       // ends takes the full path, which may hold it back.
-      if (lineLength == 0 && inChunk - 1 >= Handler::kMaxPiece && inChunk < kPieceSize &&
+      if (lineLength == 0 && inChunk < kPieceSize &&
           (!Handler::kLastLineUnmatched || lineEnd + 1 != end)) {
-        lineStart = lineEnd + 1;
-        continue;
+        bool skip = inChunk - 1 >= Handler::kMaxPiece;
+        if constexpr (requires { Handler::MayStartWith('%'); }) {
+          skip = skip || !Handler::MayStartWith(*lineStart);
+        }
+        if (skip) {
+          lineStart = lineEnd + 1;
+          continue;
+        }
       }
       const std::size_t piece =
           PieceLength(lineLength + inChunk);

@@ -38,6 +38,13 @@ struct MarkingHandler {
   }
 };
 
+// The same, telling the scanner which first bytes its lines may have.
+struct FirstByteMarkingHandler : MarkingHandler {
+  static constexpr bool MayStartWith(char first) {
+    return first == '%' || first == 'b' || first == 'e' || first == 's' || first == 'u';
+  }
+};
+
 // The stream read one byte at a time into an 8192-byte line buffer that is written out whenever
 // it reaches 8065 bytes; only the buffer's content at a line end is matched.
 std::string Model(const std::string& input) {
@@ -129,6 +136,7 @@ void ExpectSameAsModel(const std::string& input) {
   const std::string expected = Model(input);
   for (std::size_t chunk : {1u, 2u, 3u, 5u, 16u, 17u, 63u, 64u, 65u, 130u, 8065u, 8066u, 262144u}) {
     ASSERT_EQ(Scan(input, chunk), expected) << "chunk size " << chunk;
+    ASSERT_EQ(Scan<FirstByteMarkingHandler>(input, chunk), expected) << "chunk size " << chunk;
   }
 }
 
