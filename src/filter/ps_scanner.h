@@ -117,15 +117,54 @@ class LineEnds {
     MakeSegment();
   }
 
+  // The next line end after `*lineStart` whose line `passOver(lineStart, lineEnd)` does not pass
+  // over; `*lineStart` moves past the lines passed over.  nullptr when there is none.  Keeps its
+  // state in registers while it skips, which is where the time of a long job goes.
+  template <class PassOver>
+  const char* NextNotPassedOver(const char** lineStart, PassOver passOver) {
+    const char* start = *lineStart;
+    std::uint64_t mask = mask_;
+    std::size_t index = index_;
+    const char* base = begin_ + segment_;
+    for (;;) {
+      while (mask == 0) {
+        if (++index >= words_) {
+          if (segment_ + kSegment >= n_) {
+            mask_ = 0;
+            index_ = words_;
+            *lineStart = start;
+            return nullptr;
+          }
+          segment_ += kSegment;
+          MakeSegment();
+          mask = mask_;
+          index = 0;
+          base = begin_ + segment_;
+          continue;
+        }
+        mask = masks_[index];
+      }
+      const char* at = base + index * 64 + static_cast<std::size_t>(__builtin_ctzll(mask));
+      mask &= mask - 1;
+      if (!passOver(start, at)) {
+        mask_ = mask;
+        index_ = index;
+        *lineStart = start;
+        return at;
+      }
+      start = at + 1;
+    }
+  }
+
   // The next line end, or nullptr when there is none.
   const char* Next() {
     while (mask_ == 0) {
-      if (++index_ == words_) {
+      if (index_ + 1 >= words_) {
+        if (segment_ + kSegment >= n_) return nullptr;
         segment_ += kSegment;
-        if (segment_ >= n_) return nullptr;
         MakeSegment();
       } else {
-        mask_ = masks_[index_];
+        mask_ = masks_[++index_];
       }
     }
     const char* at = begin_ + segment_ + index_ * 64 +
@@ -230,22 +269,30 @@ ScanOutcome ScanPostScriptFrom(Source& source, std::int64_t sourceBase, PrinterS
     const char* pending = begin;    // first byte of this chunk not yet written
     const char* lineStart = begin;  // first byte of the current line in this chunk
     LineEnds lineEnds(begin, static_cast<std::size_t>(n), masks.get());
-    while (const char* lineEnd = lineEnds.Next()) {
-      const std::size_t inChunk = static_cast<std::size_t>(lineEnd - lineStart);
-      // Most lines begin in this chunk and are too long (or empty) to be wanted, and nothing of
-      // them waits in spill: they stay in the pending bytes.  The line that the chunk's last byte
-      // ends takes the full path, which may hold it back.
-      if (lineLength == 0 && inChunk < kPieceSize &&
-          (!Handler::kLastLineUnmatched || lineEnd + 1 != end)) {
-        bool skip = inChunk - 1 >= Handler::kMaxPiece;
-        if constexpr (requires { Handler::MayStartWith('%'); }) {
-          skip = skip || !Handler::MayStartWith(*lineStart);
-        }
-        if (skip) {
-          lineStart = lineEnd + 1;
-          continue;
-        }
+    // Most lines begin in this chunk and are too long (or empty) to be wanted, or begin with a
+    // byte no wanted line has, and nothing of them waits in spill: they stay in the pending
+    // bytes.  The line that the chunk's last byte ends takes the full path, which may hold it back.
+    auto passOver = [end](const char* start, const char* lineEnd) {
+      const std::size_t length = static_cast<std::size_t>(lineEnd - start);
+      if (length >= kPieceSize) return false;
+      if constexpr (Handler::kLastLineUnmatched) {
+        if (lineEnd + 1 == end) return false;
       }
+      if (length - 1 >= Handler::kMaxPiece) return true;
+      if constexpr (requires { Handler::MayStartWith('%'); }) {
+        return !Handler::MayStartWith(*start);
+      }
+      return false;
+    };
+    for (;;) {
+      // A handler that looks at every line (the longest piece, no first bytes) skips none.
+      constexpr bool kSkips = Handler::kMaxPiece < kPieceSize - 1 ||
+                              requires { Handler::MayStartWith('%'); };
+      const char* lineEnd = kSkips && lineLength == 0
+                                ? lineEnds.NextNotPassedOver(&lineStart, passOver)
+                                : lineEnds.Next();
+      if (lineEnd == nullptr) break;
+      const std::size_t inChunk = static_cast<std::size_t>(lineEnd - lineStart);
       const std::size_t piece =
           PieceLength(lineLength + inChunk);
       const bool spanning = piece > inChunk;  // the piece began in an earlier chunk (in spill)
