@@ -26,7 +26,9 @@ void OutFile::Attach(int fd) {
   if (fd_ >= 0 && !buffer_) {
     buffer_ = std::make_unique<char[]>(kBufferSize);
     segments_ = std::make_unique<iovec[]>(kMaxSegments);
+    segmentOffsets_ = std::make_unique<std::int64_t[]>(kMaxSegments);
   }
+  spliceSource_ = -1;
 }
 
 void OutFile::WriteThrough(const char* data, std::size_t size) {
@@ -46,10 +48,8 @@ void OutFile::WriteThrough(const char* data, std::size_t size) {
   }
 }
 
-// One gathered write of every queued segment (more when the file takes only part of them).
-void OutFile::WriteSegments() {
-  iovec* segment = segments_.get();
-  std::size_t left = segmentCount_;
+// One gathered write of the segments (more when the file takes only part of them).
+void OutFile::WriteVector(iovec* segment, std::size_t left) {
   while (left > 0 && error_ == 0) {
     const int count = static_cast<int>(left < IOV_MAX ? left : IOV_MAX);
     ssize_t n = ::writev(fd_, segment, count);
@@ -75,6 +75,56 @@ void OutFile::WriteSegments() {
       segment->iov_len -= written;
     }
   }
+}
+
+// Moves up to `size` bytes of the splice source, from `offset`, to the file; returns how many it
+// moved.  A source that cannot give the rest (cut short, or no splice between these files) ends
+// splicing for this file; a closed reader is a write error.
+std::size_t OutFile::Splice(std::int64_t offset, std::size_t size) {
+  std::size_t moved = 0;
+#if defined(__linux__) && defined(SPLICE_F_MORE)
+  loff_t from = static_cast<loff_t>(offset);
+  while (moved < size && error_ == 0) {
+    const ssize_t n = ::splice(spliceSource_, &from, fd_, nullptr, size - moved, SPLICE_F_MORE);
+    if (n > 0) {
+      moved += static_cast<std::size_t>(n);
+    } else if (n < 0 && errno == EINTR) {
+      continue;
+    } else if (n < 0 && errno == EAGAIN) {
+      struct pollfd pfd = {fd_, POLLOUT, 0};
+      poll(&pfd, 1, -1);
+    } else if (n < 0 && errno == EPIPE) {
+      error_ = EPIPE;
+    } else {
+      spliceSource_ = -1;
+      break;
+    }
+  }
+#else
+  (void)offset;
+  (void)size;
+  spliceSource_ = -1;
+#endif
+  return moved;
+}
+
+// Writes every queued segment in order: runs of bytes in memory in one gathered write, long
+// spans of the splice source by splice.
+void OutFile::WriteSegments() {
+  std::size_t first = 0;  // first segment not yet written
+  for (std::size_t i = 0; i < segmentCount_ && error_ == 0; ++i) {
+    const std::int64_t offset = segmentOffsets_[i];
+    const std::size_t size = segments_[i].iov_len;
+    if (spliceSource_ < 0 || offset < 0 || size < kSpliceMinimum) continue;
+    WriteVector(segments_.get() + first, i - first);
+    first = i + 1;
+    if (error_ != 0) break;
+    const std::size_t moved = Splice(offset, size);
+    // What the kernel did not move goes out from the borrowed bytes, which hold the same.
+    if (moved < size) WriteThrough(static_cast<const char*>(segments_[i].iov_base) + moved,
+                                   size - moved);
+  }
+  if (error_ == 0) WriteVector(segments_.get() + first, segmentCount_ - first);
   segmentCount_ = 0;
   used_ = 0;
   lastIsCopied_ = false;
@@ -98,6 +148,7 @@ void OutFile::Write(const void* data, std::size_t size) {
   if (lastIsCopied_) {
     segments_[segmentCount_ - 1].iov_len += size;
   } else {
+    segmentOffsets_[segmentCount_] = -1;
     segments_[segmentCount_++] = iovec{buffer_.get() + used_, size};
     lastIsCopied_ = true;
   }
@@ -116,14 +167,32 @@ void OutFile::WriteBorrowed(const void* data, std::size_t size, std::int64_t sou
   }
   if (segmentCount_ > 0 && !lastIsCopied_) {
     iovec& last = segments_[segmentCount_ - 1];
-    if (static_cast<const char*>(last.iov_base) + last.iov_len == data) {
+    const std::int64_t lastOffset = segmentOffsets_[segmentCount_ - 1];
+    if (static_cast<const char*>(last.iov_base) + last.iov_len == data &&
+        (lastOffset < 0 ? sourceOffset < 0
+                        : sourceOffset == lastOffset + static_cast<std::int64_t>(last.iov_len))) {
       last.iov_len += size;  // the next bytes of the same span
       return;
     }
   }
   if (segmentCount_ == kMaxSegments) Flush();
+  segmentOffsets_[segmentCount_] = sourceOffset;
   segments_[segmentCount_++] = iovec{const_cast<void*>(data), size};
   lastIsCopied_ = false;
+}
+
+void OutFile::SpliceFromSource(int sourceFd) {
+  Flush();
+  spliceSource_ = -1;
+#if defined(__linux__) && defined(SPLICE_F_MORE)
+  struct stat file, source;
+  if (sourceFd >= 0 && fd_ >= 0 && fstat(fd_, &file) == 0 && S_ISFIFO(file.st_mode) &&
+      fstat(sourceFd, &source) == 0 && S_ISREG(source.st_mode)) {
+    spliceSource_ = sourceFd;
+  }
+#else
+  (void)sourceFd;
+#endif
 }
 
 void OutFile::ReferToSource() {

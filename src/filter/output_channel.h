@@ -49,6 +49,13 @@ class OutFile {
   void WriteBorrowed(const void* data, std::size_t size, std::int64_t sourceOffset = -1);
   void Flush();
 
+  // Borrowed bytes with a source offset (at least kSpliceMinimum of them in a row) are moved
+  // from the file `sourceFd` by the kernel (splice) instead of being copied through this process,
+  // when this file is a pipe and the source a regular file; -1 turns it off.  A source that does
+  // not give the bytes (cut short, or no splice) leaves them to the ordinary write.
+  static constexpr std::size_t kSpliceMinimum = 64 * 1024;
+  void SpliceFromSource(int sourceFd);
+
   // From now on the file records where the data came from instead of input bytes: borrowed bytes
   // with a source offset become a reference to the input, every other byte is kept as it is (see
   // kSourcePieceFlag).  The input must then stay unchanged until the file has been read back.
@@ -63,6 +70,8 @@ class OutFile {
  private:
   void WriteThrough(const char* data, std::size_t size);
   void WriteSegments();
+  void WriteVector(iovec* segment, std::size_t count);
+  std::size_t Splice(std::int64_t offset, std::size_t size);
   void PutLiteral(const char* data, std::size_t size);
   void PutReference(std::size_t size, std::int64_t sourceOffset);
 
@@ -71,7 +80,9 @@ class OutFile {
   std::size_t used_ = 0;
   // The queued pieces in order; a copied run points into buffer_.
   std::unique_ptr<iovec[]> segments_;
+  std::unique_ptr<std::int64_t[]> segmentOffsets_;  // source offset of a borrowed segment, or -1
   std::size_t segmentCount_ = 0;
+  int spliceSource_ = -1;
   bool lastIsCopied_ = false;  // the last segment ends at buffer_ + used_
   int error_ = 0;
   // Source pieces: the buffer holds the pieces; the header of the last one while it can grow.

@@ -388,12 +388,18 @@ ScanOutcome ScanPostScriptFrom(Source& source, std::int64_t sourceBase, PrinterS
 }
 
 // Reads `fd` to its end (see ScanPostScriptFrom); spans carry their offsets in the file when it
-// can tell them.
+// can tell them, and the spans of a regular file go on to a pipe by splice (OutFile::
+// SpliceFromSource) rather than through this process.
 template <class Handler>
 ScanOutcome ScanPostScript(int fd, PrinterStream& out, Handler& handler,
                            std::size_t chunkSize = 256 * 1024) {
   FdSource source{fd};
   const off_t base = ::lseek(fd, 0, SEEK_CUR);
+  struct SpliceScope {
+    OutFile& file;
+    ~SpliceScope() { file.SpliceFromSource(-1); }
+  } splice{out.destination()};
+  if (base >= 0) out.destination().SpliceFromSource(fd);
   return ScanPostScriptFrom(source, base < 0 ? -1 : static_cast<std::int64_t>(base), out, handler,
                             chunkSize);
 }

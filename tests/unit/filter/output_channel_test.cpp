@@ -6,6 +6,7 @@
 #include <sys/mman.h>
 #include <unistd.h>
 
+#include <cstdint>
 #include <string>
 #include <thread>
 #include <vector>
@@ -130,6 +131,58 @@ TEST(OutFileTest, GatheredWritesSurviveAFullNonBlockingPipe) {
   }
   reader.join();
   close(fds[0]);
+  EXPECT_EQ(received.size(), expected.size());
+  EXPECT_TRUE(received == expected);
+}
+
+// Long borrowed spans with a source offset go from the source file to the pipe by splice; a span
+// that the source cannot give whole (it is shorter than the offsets say) goes out from the
+// borrowed bytes, and so does everything after it.
+TEST(OutFileTest, SplicedSpansKeepTheirOrderAndFallBackToTheBorrowedBytes) {
+  std::string source;
+  for (int i = 0; source.size() < 600000; ++i) source += "(line " + std::to_string(i) + ")\n";
+  const int sourceFd = memfd_create("source", 0);
+  ASSERT_EQ(write(sourceFd, source.data(), source.size()), static_cast<ssize_t>(source.size()));
+  int fds[2];
+  ASSERT_EQ(pipe(fds), 0);
+  std::string received;
+  std::thread reader([&received, fd = fds[0]] {
+    char buffer[4096];
+    for (ssize_t n; (n = read(fd, buffer, sizeof(buffer))) > 0;) {
+      received.append(buffer, static_cast<std::size_t>(n));
+    }
+  });
+  std::string expected;
+  // The borrowed bytes, as the scanner's chunk holds them; here they differ from the source file
+  // in one byte a line, so that the output shows which way each span went.
+  std::string chunk = source;
+  for (char& c : chunk) c = c == '(' ? '[' : c;
+  // A span that runs past the end of the source file (as after the file was cut short).
+  const std::string tail = source.substr(source.size() - 1000) + std::string(199000, 'T');
+  {
+    OutFile file(fds[1]);
+    file.SpliceFromSource(sourceFd);
+    auto borrow = [&](std::size_t offset, std::size_t size, const std::string& expectedFrom) {
+      file.WriteBorrowed(chunk.data() + offset, size, static_cast<std::int64_t>(offset));
+      expected += expectedFrom.substr(offset, size);
+    };
+    file.Write("head\n", 5);
+    expected += "head\n";
+    borrow(0, 100000, source);       // spliced
+    borrow(100000, 100000, source);  // continues the span before
+    file.Write("ins\n", 4);
+    expected += "ins\n";
+    borrow(250000, 1000, chunk);     // short: written from memory
+    borrow(300000, 70000, source);   // spliced
+    file.Flush();
+    file.WriteBorrowed(tail.data(), tail.size(), static_cast<std::int64_t>(source.size() - 1000));
+    expected += tail;
+    borrow(400000, 100000, chunk);   // after a splice that fell short: from memory
+    EXPECT_TRUE(file.Close());
+  }
+  reader.join();
+  close(fds[0]);
+  close(sourceFd);
   EXPECT_EQ(received.size(), expected.size());
   EXPECT_TRUE(received == expected);
 }
