@@ -293,8 +293,7 @@ ScanOutcome ScanPostScriptFrom(Source& source, std::int64_t sourceBase, PrinterS
                                 : lineEnds.Next();
       if (lineEnd == nullptr) break;
       const std::size_t inChunk = static_cast<std::size_t>(lineEnd - lineStart);
-      const std::size_t piece =
-          PieceLength(lineLength + inChunk);
+      const std::size_t piece = PieceLength(lineLength + inChunk);
       const bool spanning = piece > inChunk;  // the piece began in an earlier chunk (in spill)
 
       if constexpr (Handler::kLastLineUnmatched) {
