@@ -779,6 +779,8 @@ StreamStatus ReplayPrintDataFromPieces(Job& job, int piecesFd, int inputFd) {
     return StreamStatus::InputError;
   };
   while (!job.CancelJob()) {
+    // The printer is gone (a write error is kept and reported at the end): nothing more to send.
+    if (out.error() != 0) return StreamStatus::Completed;
     if (!pieces.Ready()) {
       if (pieces.error() != 0) return unreadable(pieces.error());
       return StreamStatus::Completed;

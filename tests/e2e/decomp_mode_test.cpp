@@ -128,6 +128,29 @@ TEST(DecompModeE2eTest, LargePrintFileWithAWatermarkIsTheSameAsFromStandardInput
   EXPECT_TRUE(IsEmptyDirectory(tmp.path()));
 }
 
+// The printer goes away while the print file is sent again: the job fails and ends at once, with
+// no temporary file left, whether the reader was gone from the start or left in the middle.
+TEST(DecompModeE2eTest, PrinterGoneDuringTheReplayFailsTheJob) {
+  std::string job = kJobStart + kResolutionFeature + kResolutionBody + "%%EndSetup\n";
+  while (job.size() < (8u << 20)) job += "bp\n" + std::string(3000, 'x') + "\nep\n";
+  TempDir tmp, files;
+  WriteFile(files.File("job.ps"), job);
+  for (const bool atStart : {true, false}) {
+    FilterInvocation inv = Invocation("", "decomp-color.ppd", tmp.path());
+    inv.file = files.File("job.ps");
+    if (atStart) {
+      inv.closeStdoutAtStart = true;
+    } else {
+      inv.closeStdoutAfter = 1u << 20;
+    }
+    inv.timeoutSeconds = 20;
+    const FilterRun run = RunFilterProgram(inv);
+    EXPECT_EQ(run.exitStatus, 1) << atStart;
+    EXPECT_EQ(run.signal, 0);
+    EXPECT_TRUE(IsEmptyDirectory(tmp.path()));
+  }
+}
+
 TEST(DecompModeE2eTest, OneFeatureOfEachFamily) {
   const std::vector<std::pair<std::string, std::string>> features = {
       {"*QMColorDensityYellowMid +2", JobAttr("AJYM=5")},
