@@ -103,8 +103,8 @@ tab=$'\t'
 env_plain="PPD=$ppd;TMPDIR=$tmp_dir"
 env_decomp="PPD=$decomp_ppd;TMPDIR=$tmp_dir"
 filter_args="1${tab}tux${tab}Quarterly report${tab}1"
-# spec SIZE JOB FEATURE_JOB: the programs measured on one job size.
-spec() {
+# plan SIZE JOB FEATURE_JOB: the programs measured on one job size.
+plan() {
   local size=$1 job=$2 fjob=$3
   printf '%s\n' \
     "$size:cat${tab}$job${tab}-${tab}-${tab}cat" \
@@ -132,9 +132,9 @@ spec() {
   if [ -n "$baseline" ]; then
     printf '%s\n' "start:baseline${tab}$empty${tab}-${tab}$env_plain${tab}$baseline${tab}$filter_args${tab}$options"
   fi
-} >"$out/start.spec"
-spec small "$small" "$fsmall" >"$out/small.spec"
-spec large "$large" "$flarge" >"$out/large.spec"
+} >"$out/start.plan"
+plan small "$small" "$fsmall" >"$out/small.plan"
+plan large "$large" "$flarge" >"$out/large.plan"
 
 # Wait for a quiet machine (other work skews the timings), up to load_wait seconds.
 load() { cut -d' ' -f1 /proc/loadavg; }
@@ -149,9 +149,9 @@ raw=$out/raw.txt
 load_before=$(cut -d' ' -f1-3 /proc/loadavg)
 echo "Measuring (load average $load_before)"
 : >"$raw"
-"$bin/bench_runner" "$out/start.spec" "$start_rounds" >>"$raw"
-"$bin/bench_runner" "$out/small.spec" "$rounds" >>"$raw"
-"$bin/bench_runner" "$out/large.spec" "$rounds" >>"$raw"
+"$bin/bench_runner" "$out/start.plan" "$start_rounds" >>"$raw"
+"$bin/bench_runner" "$out/small.plan" "$rounds" >>"$raw"
+"$bin/bench_runner" "$out/large.plan" "$rounds" >>"$raw"
 load_after=$(cut -d' ' -f1-3 /proc/loadavg)
 
 # With a baseline: the printer streams of both builds, byte for byte, on the large jobs.

@@ -1,8 +1,8 @@
 // Runs the benchmark's programs in one fixed shape, in rounds, and reports their medians.
 //
-//   bench_runner SPEC ROUNDS
+//   bench_runner PLAN ROUNDS
 //
-// SPEC holds one program a line, fields separated by tabs:
+// PLAN holds one program a line, fields separated by tabs:
 //   LABEL  INPUT  CLEANUP  ENV  PROGRAM  ARGS...
 // INPUT is the file given as standard input; CLEANUP a folder emptied after every run (the job
 // copies) or "-"; ENV "NAME=VALUE" settings separated by ";" or "-".  Lines starting with "#"
@@ -148,25 +148,25 @@ RunResult RunOnce(const Program& program) {
 
 int main(int argc, char** argv) {
   if (argc != 3 || std::atoi(argv[2]) < 1) {
-    std::fprintf(stderr, "usage: bench_runner SPEC ROUNDS\n");
+    std::fprintf(stderr, "usage: bench_runner PLAN ROUNDS\n");
     return 2;
   }
   const int rounds = std::atoi(argv[2]);
   std::vector<Program> programs;
   {
-    std::FILE* spec = std::fopen(argv[1], "r");
-    if (spec == nullptr) {
+    std::FILE* plan = std::fopen(argv[1], "r");
+    if (plan == nullptr) {
       std::perror(argv[1]);
       return 2;
     }
     char line[4096];
-    while (std::fgets(line, sizeof(line), spec) != nullptr) {
+    while (std::fgets(line, sizeof(line), plan) != nullptr) {
       std::string text(line);
       while (!text.empty() && (text.back() == '\n' || text.back() == '\r')) text.pop_back();
       if (text.empty() || text[0] == '#') continue;
       const std::vector<std::string> fields = Split(text, '\t');
       if (fields.size() < 5) {
-        std::fprintf(stderr, "bench_runner: bad spec line: %s\n", text.c_str());
+        std::fprintf(stderr, "bench_runner: bad plan line: %s\n", text.c_str());
         return 2;
       }
       Program program;
@@ -177,7 +177,7 @@ int main(int argc, char** argv) {
       program.args.assign(fields.begin() + 4, fields.end());
       programs.push_back(std::move(program));
     }
-    std::fclose(spec);
+    std::fclose(plan);
   }
 
   for (int round = 0; round < rounds; ++round) {
