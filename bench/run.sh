@@ -124,6 +124,15 @@ plan() {
   if [ -x "$pstops" ]; then
     printf '%s\n' "$size:pstops${tab}$job${tab}-${tab}$env_plain${tab}$pstops${tab}$filter_args${tab}$options"
   fi
+  if [ "$size" = large ]; then
+    # The input from a pipe, as after another filter: cat feeds each program (and cat itself).
+    local feed="sh${tab}-c${tab}"'cat "$0" | "$@"'
+    printf '%s\n' \
+      "$size:pipe:cat${tab}$job${tab}-${tab}-${tab}$feed${tab}$job${tab}cat" \
+      "$size:pipe:ticketfilter${tab}$job${tab}-${tab}$env_plain${tab}$feed${tab}$job${tab}$bin/ticketfilter${tab}$filter_args${tab}$options" \
+      "$size:pipe:cat(features)${tab}$fjob${tab}-${tab}-${tab}$feed${tab}$fjob${tab}cat" \
+      "$size:pipe:decomposition${tab}$fjob${tab}-${tab}$env_decomp${tab}$feed${tab}$fjob${tab}$bin/ticketfilter${tab}$filter_args${tab}$options"
+  fi
 }
 {
   printf '%s\n' \
@@ -191,10 +200,11 @@ fi
       for (i = 2; i <= NF; ++i) { split($i, kv, "="); v[label, kv[1]] = kv[2] }
       order[++n] = label
     }
-    function ref(label,   size, name) {
-      split(label, p, ":"); size = p[1]; name = p[2]
-      if (name ~ /decomposition|features/) return size ":cat(features)"
-      return size ":cat"
+    function ref(label,   size, name, feed) {
+      split(label, p, ":"); size = p[1]; name = substr(label, length(size) + 2)
+      feed = (name ~ /^pipe:/) ? "pipe:" : ""
+      if (name ~ /decomposition|features/) return size ":" feed "cat(features)"
+      return size ":" feed "cat"
     }
     function ratio(a, b) { return v[b, "wall_s"] > 0 ? v[a, "wall_s"] / v[b, "wall_s"] : 0 }
     END {
@@ -227,7 +237,10 @@ fi
       line("pass-through time / cat (large job)", t1, 1.3, "x")
       line("  with the job copy / cat", t1c, 0, "x")
       line("  with a watermark on every page / cat", t1w, 0, "x")
+      line("  from a pipe / cat from a pipe", ratio("large:pipe:ticketfilter", "large:pipe:cat"), 0, "x")
       line("decomposition mode time / cat (large job)", t2, 3, "x")
+      line("  from a pipe / cat from a pipe",
+           ratio("large:pipe:decomposition", "large:pipe:cat(features)"), 0, "x")
       line("peak memory, large job - small job (MiB)", spread / 1024, 1, " MiB")
       line("peak memory above the libcups floor (MiB)", worst / 1024, 2, " MiB")
       line("empty job time / libcups floor", t5, 1.5, "x")
