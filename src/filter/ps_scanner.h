@@ -272,7 +272,7 @@ ScanOutcome ScanPostScriptFrom(Source& source, std::int64_t sourceBase, PrinterS
     // Most lines begin in this chunk and are too long (or empty) to be wanted, or begin with a
     // byte no wanted line has, and nothing of them waits in spill: they stay in the pending
     // bytes.  The line that the chunk's last byte ends takes the full path, which may hold it back.
-    auto passOver = [end](const char* start, const char* lineEnd) {
+    auto passOver = [=](const char* start, const char* lineEnd) {
       const std::size_t length = static_cast<std::size_t>(lineEnd - start);
       if (length >= kPieceSize) return false;
       if constexpr (Handler::kLastLineUnmatched) {
