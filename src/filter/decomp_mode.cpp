@@ -2,9 +2,13 @@
 #include "filter/decomp_mode.h"
 
 #include <poll.h>
+#include <sys/stat.h>
 #include <unistd.h>
 #if defined(__linux__)
 #include <sys/sendfile.h>
+#endif
+#if defined(__SSE2__)
+#include <emmintrin.h>
 #endif
 
 #include <algorithm>
@@ -12,6 +16,8 @@
 #include <cstdio>
 #include <cstring>
 #include <iterator>
+#include <string>
+#include <vector>
 
 #include "engine/envelope.h"
 #include "engine/format.h"
@@ -216,14 +222,29 @@ inline bool IsFamilyMark(const char* piece, const char* r, const char* end) {
 }
 
 // A cheap test that a line may name a parameter family: every family holds "TRC" (TTRC, GTRC,
-// ITRC) or "CPR" (TCPR, GCPR, ICPR).  Looks only at the places of the byte 'R'.
+// ITRC) or "CPR" (TCPR, GCPR, ICPR).  Looks only at the places of the byte 'R', found 16 bytes at
+// a time (every line of the job comes here, most of them image data).
 bool MayHoldParameters(const char* piece, std::size_t length) {
   if (length < kMinParameterLine) return false;
   const char* const end = piece + length;
-  for (const char* r = piece + 1; r < end; ++r) {
-    r = static_cast<const char*>(std::memchr(r, 'R', static_cast<std::size_t>(end - r)));
-    if (r == nullptr) return false;
-    if (IsFamilyMark(piece, r, end)) return true;
+  const char* r = piece + 1;
+#if defined(__SSE2__)
+  if (end - r >= 16) {
+    const __m128i letterR = _mm_set1_epi8('R');
+    for (;;) {
+      unsigned mask = static_cast<unsigned>(_mm_movemask_epi8(
+          _mm_cmpeq_epi8(_mm_loadu_si128(reinterpret_cast<const __m128i*>(r)), letterR)));
+      for (; mask != 0; mask &= mask - 1) {
+        if (IsFamilyMark(piece, r + __builtin_ctz(mask), end)) return true;
+      }
+      if (r + 16 == end) return false;
+      // The last block ends at the line's end (it may look at some bytes twice).
+      r = end - r >= 32 ? r + 16 : end - 16;
+    }
+  }
+#endif
+  for (; r < end; ++r) {
+    if (*r == 'R' && IsFamilyMark(piece, r, end)) return true;
   }
   return false;
 }
@@ -394,6 +415,7 @@ class ReplayHandler {
   static constexpr bool kLastLineUnmatched = false;
 
   explicit ReplayHandler(Job& job) : job_(job) {}
+  static constexpr bool MayStartWith(char first) { return first == 'e' || first == 's'; }
 
   bool Wants(const char* piece, std::size_t length) {
     const std::string_view line(piece, length);
@@ -404,14 +426,22 @@ class ReplayHandler {
   }
 
   bool Handle(const PsLine& line, PrinterStream& out) {
-    out.Write(line.piece, line.length);
-    out.Write(&line.terminator, 1);
+    WritePsLine(line, out);
     return !job_.CancelJob();
   }
 
  private:
   Job& job_;
 };
+
+static_assert(
+    [] {
+      for (std::string_view line : kPageEndLines) {
+        if (!ReplayHandler::MayStartWith(line[0])) return false;
+      }
+      return true;
+    }(),
+    "every page-end line begins with a byte MayStartWith takes");
 
 // The temporary file of one run.  Its name is removed as soon as it is created: the file lives
 // only as long as its descriptor, so nothing is left behind, whether the job ends, is cancelled
@@ -503,6 +533,149 @@ bool CopyRestOfLine(int fd, PrinterStream& out, int* error) {
   }
 }
 
+// Reads back a temporary file of source pieces (OutFile::ReferToSource): the kept PostScript, made
+// of input bytes read again from the input file and of the bytes the filter added.  Read serves
+// the bytes in order across pieces, so that the scanner can take the rest of the stream from
+// here; the current piece can also be taken over by the caller (Take, for the direct copy).
+class PieceReader {
+ public:
+  PieceReader(int piecesFd, int inputFd) : pieces_(piecesFd), input_(inputFd), buffer_(kBuffer) {}
+
+  // Moves to the next piece when the current one is used up.  False at the end of the file, or
+  // on a read error (error() is then set).
+  bool Ready() {
+    while (remaining_ == 0) {
+      std::uint64_t header = 0;
+      const int got = ReadRaw(reinterpret_cast<char*>(&header), sizeof(header));
+      if (got <= 0) return false;
+      reference_ = (header & kSourcePieceFlag) != 0;
+      remaining_ = header >> 1;
+      if (reference_) {
+        std::uint64_t offset = 0;
+        if (ReadRaw(reinterpret_cast<char*>(&offset), sizeof(offset)) <= 0) {
+          if (error_ == 0) error_ = EIO;
+          return false;
+        }
+        offset_ = static_cast<std::int64_t>(offset);
+      }
+    }
+    return true;
+  }
+
+  bool reference() const { return reference_; }
+  std::uint64_t remaining() const { return remaining_; }
+  std::int64_t offset() const { return offset_; }
+  int error() const { return error_; }
+
+  // `n` bytes of the current reference went out directly.
+  void Take(std::uint64_t n) {
+    offset_ += static_cast<std::int64_t>(n);
+    remaining_ -= n;
+  }
+
+  // Gives back bytes that Read delivered, to be delivered again first.
+  void Unread(const char* data, std::size_t size) { pushback_.insert(0, data, size); }
+
+  // The next bytes of the kept PostScript: at most `size`; 0 at its end, -1 with errno set on an
+  // error (EIO when the input file has become shorter than the bytes it gave).
+  ssize_t Read(char* out, std::size_t size) {
+    if (!pushback_.empty()) {
+      const std::size_t n = std::min(size, pushback_.size());
+      std::memcpy(out, pushback_.data(), n);
+      pushback_.erase(0, n);
+      return static_cast<ssize_t>(n);
+    }
+    if (!Ready()) {
+      errno = error_;
+      return error_ != 0 ? -1 : 0;
+    }
+    const std::size_t n = static_cast<std::size_t>(std::min<std::uint64_t>(size, remaining_));
+    ssize_t got;
+    if (reference_) {
+      do {
+        got = ::pread(input_, out, n, static_cast<off_t>(offset_));
+      } while (got < 0 && errno == EINTR);
+      if (got == 0) errno = EIO;  // the input lost bytes it had when it was read
+      if (got <= 0) {
+        error_ = errno;
+        return -1;
+      }
+      offset_ += got;
+    } else {
+      got = ReadRaw(out, n);
+      if (got <= 0) {
+        if (error_ == 0) error_ = EIO;
+        errno = error_;
+        return -1;
+      }
+    }
+    remaining_ -= static_cast<std::uint64_t>(got);
+    return got;
+  }
+
+ private:
+  static constexpr std::size_t kBuffer = 64 * 1024;
+
+  // Up to `size` bytes of the pieces file (all of them unless it ends); 0 at its end, -1 on error.
+  int ReadRaw(char* out, std::size_t size) {
+    std::size_t done = 0;
+    while (done < size) {
+      if (position_ == filled_) {
+        ssize_t n;
+        do {
+          n = ::read(pieces_, buffer_.data(), buffer_.size());
+        } while (n < 0 && errno == EINTR);
+        if (n < 0) {
+          error_ = errno;
+          return -1;
+        }
+        if (n == 0) break;
+        position_ = 0;
+        filled_ = static_cast<std::size_t>(n);
+      }
+      const std::size_t n = std::min(size - done, filled_ - position_);
+      std::memcpy(out + done, buffer_.data() + position_, n);
+      position_ += n;
+      done += n;
+    }
+    return static_cast<int>(done);
+  }
+
+  const int pieces_;
+  const int input_;
+  std::vector<char> buffer_;
+  std::size_t position_ = 0;
+  std::size_t filled_ = 0;
+  bool reference_ = false;
+  std::uint64_t remaining_ = 0;
+  std::int64_t offset_ = 0;
+  int error_ = 0;
+  std::string pushback_;
+};
+
+// Copies the bytes from the reader up to and including the next line end to `out`.  False, with
+// `*error` set, when reading fails.
+bool CopyRestOfLine(PieceReader& reader, PrinterStream& out, int* error) {
+  char buffer[4096];
+  for (;;) {
+    const ssize_t n = reader.Read(buffer, sizeof(buffer));
+    if (n < 0) {
+      *error = errno;
+      return false;
+    }
+    if (n == 0) return true;
+    const char* end = FindLineEnd(buffer, buffer + n);
+    if (end == nullptr) {
+      out.Write(buffer, static_cast<std::size_t>(n));
+      continue;
+    }
+    const std::size_t used = static_cast<std::size_t>(end - buffer) + 1;
+    out.Write(buffer, used);
+    reader.Unread(buffer + used, static_cast<std::size_t>(n) - used);
+    return true;
+  }
+}
+
 }  // namespace
 
 const char* GetThePJLCommandfromKeywordsandMarkedValue(std::string_view keyword,
@@ -537,6 +710,11 @@ StreamStatus OutputPSStreamtoFileandInsertPJLforFeaturePDE(Job& job) {
     ReportFailure("Unable to create a temporary file for the print data", errno);
     return StreamStatus::InputError;
   }
+  // A regular input file is read again for the replay: the temporary file then keeps the bytes
+  // the filter adds and references to the input, not a second copy of the whole job.
+  struct stat inputBefore;
+  const bool byReference = ::fstat(input, &inputBefore) == 0 && S_ISREG(inputBefore.st_mode);
+  if (byReference) temporary.file.ReferToSource();
 
   // First pass: the PostScript with its insertions into the temporary file (and the job copy),
   // the PJL of the feature and parameter lines to standard output (and the job copy), in the
@@ -569,9 +747,95 @@ StreamStatus OutputPSStreamtoFileandInsertPJLforFeaturePDE(Job& job) {
     ReportFailure("Unable to read back the temporary file of the print data", errno);
     return StreamStatus::InputError;
   }
-  const StreamStatus replayed = ReplayPrintData(job, temporary.file.fd());
+  StreamStatus replayed;
+  if (byReference) {
+    struct stat inputAfter;
+    if (::fstat(input, &inputAfter) != 0 || inputAfter.st_size != inputBefore.st_size ||
+        inputAfter.st_mtim.tv_sec != inputBefore.st_mtim.tv_sec ||
+        inputAfter.st_mtim.tv_nsec != inputBefore.st_mtim.tv_nsec) {
+      std::fprintf(stderr, "ERROR: The print file changed while it was read\n");
+      return StreamStatus::InputError;
+    }
+    replayed = ReplayPrintDataFromPieces(job, temporary.file.fd(), input);
+  } else {
+    replayed = ReplayPrintData(job, temporary.file.fd());
+  }
   if (replayed == StreamStatus::Completed) handler.matcher().OutputCountedPages();
   return replayed;
+}
+
+StreamStatus ReplayPrintDataFromPieces(Job& job, int piecesFd, int inputFd) {
+  // References at least this long go from the input to the output directly.
+  constexpr std::uint64_t kDirectMinimum = 64 * 1024;
+  constexpr std::uint64_t kSlice = 1 << 20;
+  PieceReader pieces(piecesFd, inputFd);
+  OutFile& out = job.stdoutFile;
+  std::vector<char> buffer(64 * 1024);
+  bool direct = true;   // the system copies from the input to the output
+  char last = '\n';     // the last byte that went out
+  std::int64_t sentEnd = -1;  // input offset after the last direct copy, when that was last
+  auto unreadable = [](int error) {
+    ReportFailure("Unable to read back the print data", error);
+    return StreamStatus::InputError;
+  };
+  while (!job.CancelJob()) {
+    // The printer is gone (a write error is kept and reported at the end): nothing more to send.
+    if (out.error() != 0) return StreamStatus::Completed;
+    if (!pieces.Ready()) {
+      if (pieces.error() != 0) return unreadable(pieces.error());
+      return StreamStatus::Completed;
+    }
+#if defined(__linux__)
+    if (direct && pieces.reference() && pieces.remaining() >= kDirectMinimum) {
+      out.Flush();
+      if (out.fd() < 0 || out.error() != 0) {
+        direct = false;
+        continue;
+      }
+      off_t offset = static_cast<off_t>(pieces.offset());
+      const ssize_t n = ::sendfile(out.fd(), inputFd, &offset,
+                                   static_cast<std::size_t>(std::min(pieces.remaining(), kSlice)));
+      if (n > 0) {
+        pieces.Take(static_cast<std::uint64_t>(n));
+        sentEnd = pieces.offset();
+      } else if (n == 0) {
+        return unreadable(EIO);  // the input has become shorter
+      } else if (errno == EAGAIN) {
+        struct pollfd pfd = {out.fd(), POLLOUT, 0};
+        ::poll(&pfd, 1, -1);
+      } else if (errno != EINTR) {
+        direct = false;  // the rest goes through the buffer, which records a write error
+      }
+      continue;
+    }
+#endif
+    const ssize_t n = pieces.Read(
+        buffer.data(), static_cast<std::size_t>(std::min<std::uint64_t>(
+                           buffer.size(), pieces.remaining())));
+    if (n <= 0) return unreadable(n < 0 ? errno : EIO);
+    out.Write(buffer.data(), static_cast<std::size_t>(n));
+    last = buffer[static_cast<std::size_t>(n) - 1];
+    sentEnd = -1;
+  }
+
+  // Cancelled: on from here line by line, to the end of the next page.
+  if (sentEnd >= 0 && ::pread(inputFd, &last, 1, static_cast<off_t>(sentEnd - 1)) != 1) last = 0;
+  PrinterStream toPrinter(&out, nullptr);
+  if (last != '\n' && last != '\r') {
+    int error = 0;
+    if (!CopyRestOfLine(pieces, toPrinter, &error)) return unreadable(error);
+  }
+  ReplayHandler replay(job);
+  const ScanOutcome replayed = ScanPostScriptFrom(pieces, -1, toPrinter, replay);
+  switch (replayed.result) {
+    case ScanResult::Stopped:
+      return StreamStatus::Cancelled;
+    case ScanResult::ReadError:
+      return unreadable(replayed.error);
+    case ScanResult::Completed:
+      break;
+  }
+  return StreamStatus::Completed;
 }
 
 StreamStatus ReplayPrintData(Job& job, int fd) {

@@ -4,7 +4,9 @@
 // The PostScript is first copied, with the modules' insertions, into a temporary file; the feature
 // lines ("%%BeginFeature: *Keyword Choice") and the screen and rendering parameter lines met on
 // the way are turned into PJL at once, which lands after the job header.  Then the switch into
-// PostScript is written and the temporary file is replayed to the printer.
+// PostScript is written and the temporary file is replayed to the printer.  When the input is a
+// regular file (the spooler's print file), the temporary file keeps references to its bytes
+// instead of a copy, and the replay reads them from the input again.
 #pragma once
 
 #include <cstddef>
@@ -53,6 +55,11 @@ StreamStatus ReplayPrintData(Job& job, int fd);
 // The line-by-line copy of ReplayPrintData, from the file's offset; `midLine` says that the offset
 // is inside a line, whose rest is then copied without being looked at.
 StreamStatus ReplayPrintDataByLine(Job& job, int fd, bool midLine);
+
+// ReplayPrintData for a temporary file of source pieces (OutFile::ReferToSource) whose references
+// point into the input file `inputFd`.  InputError, after an "ERROR:" line, when a file cannot be
+// read or the input has become shorter.
+StreamStatus ReplayPrintDataFromPieces(Job& job, int piecesFd, int inputFd);
 
 // The decomposition mode for the whole PostScript of the job.  Writes the PJL of the feature and
 // parameter lines to standard output at once, then the switch into PostScript and the PostScript

@@ -162,6 +162,8 @@ int RunFilter(int argc, char** argv, const ProgramTraits& traits, const FilterCo
   job->cancelJob = &CancelJob;
   job->cancelJobForPipe = &CancelJobForPipe;
   job->stdoutFile.Attach(STDOUT_FILENO);
+  EnlargePipeBuffer(STDOUT_FILENO);
+  if (argc == 6) EnlargePipeBuffer(STDIN_FILENO);
   return RunJob(*job);
 }
 

@@ -51,10 +51,7 @@ int ParseCopiesNumber(std::string_view rest) {
   return i == rest.size() ? value : 0;
 }
 
-void WriteLine(const PsLine& line, PrinterStream& out) {
-  out.Write(line.piece, line.length);
-  out.Write(&line.terminator, 1);
-}
+void WriteLine(const PsLine& line, PrinterStream& out) { WritePsLine(line, out); }
 
 // The pass-through: every insertion line is handed to the matcher.
 class PassThroughHandler {
@@ -63,6 +60,10 @@ class PassThroughHandler {
   static constexpr bool kLastLineUnmatched = false;
 
   explicit PassThroughHandler(Job& job) : matcher_(job) {}
+  // The first bytes of the insertion lines and of the accounting comments.
+  static constexpr bool MayStartWith(char first) {
+    return first == '%' || first == 'b' || first == 'e' || first == 's' || first == 'u';
+  }
   bool Wants(const char* piece, std::size_t length) {
     return (length <= PsInsertionMatcher::kMaxLine &&
             PsInsertionMatcher::IsInsertionLine(piece, length)) ||
@@ -74,6 +75,21 @@ class PassThroughHandler {
  private:
   PsInsertionMatcher matcher_;
 };
+
+static_assert(PassThroughHandler::MayStartWith(kLineEp[0]) &&
+              PassThroughHandler::MayStartWith(kLineEndp[0]) &&
+              PassThroughHandler::MayStartWith(kLineShowpage[0]) &&
+              PassThroughHandler::MayStartWith(kLineBp[0]) &&
+              PassThroughHandler::MayStartWith(kLineEndSetup[0]) &&
+              PassThroughHandler::MayStartWith(kLineSetPageDevice[0]) &&
+              PassThroughHandler::MayStartWith(kLineEndPageSetup[0]) &&
+              PassThroughHandler::MayStartWith(kLineBeginProlog[0]) &&
+              PassThroughHandler::MayStartWith(kLineEndProlog[0]) &&
+              PassThroughHandler::MayStartWith(kCommentPage[0]) &&
+              PassThroughHandler::MayStartWith(kCommentCopies[0]) &&
+              PassThroughHandler::MayStartWith(kCommentBeginDocument[0]) &&
+              PassThroughHandler::MayStartWith(kCommentEndDocument[0]),
+              "every wanted line begins with one of the bytes MayStartWith takes");
 
 }  // namespace
 

@@ -25,7 +25,12 @@ int CreateJobCopyFile(const std::string& dir, const std::string& stamp, std::str
   constexpr int kMaxVariants = 10000;
   const std::string base = dir + (dir.empty() || dir.back() != '/' ? "/" : "") + "qm" + stamp;
   for (int variant = 0; variant < kMaxVariants; ++variant) {
-    std::string candidate = base + (variant == 0 ? "" : "-" + std::to_string(variant)) + ".job";
+    std::string candidate = base;
+    if (variant != 0) {
+      candidate += '-';
+      candidate += std::to_string(variant);
+    }
+    candidate += ".job";
     int fd = open(candidate.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_NOFOLLOW | O_CLOEXEC, 0600);
     if (fd >= 0) {
       *path = std::move(candidate);

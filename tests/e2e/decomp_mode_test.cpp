@@ -92,6 +92,65 @@ TEST(DecompModeE2eTest, InputFromAFileIsTheSameAsFromStandardInput) {
   EXPECT_TRUE(HeaderBefore(fromFile.out, CompletedTail(kJobPjl, kJob + "\x04")));
 }
 
+// A job of some megabytes, read again from the print file for the replay, with a watermark that
+// adds PostScript on every page, long lines, CR LF line ends and a last line without its end:
+// the same bytes as from standard input, which is kept whole in the temporary file.
+TEST(DecompModeE2eTest, LargePrintFileWithAWatermarkIsTheSameAsFromStandardInput) {
+  std::string job = kJobStart + kResolutionFeature + kResolutionBody + "%%EndSetup\n";
+  for (int page = 1; job.size() < (3u << 20); ++page) {
+    job += "%%Page: " + std::to_string(page) + " " + std::to_string(page) + "\nbp\n";
+    job += "%%BeginFeature: *QMTonerSaver " + std::string(page % 2 ? "True" : "False") + "\n";
+    job += "%%EndPageSetup\r\n";
+    for (int line = 0; line < 40; ++line) job += "72 " + std::to_string(line) + " m (text) s\n";
+    if (page % 7 == 0) job += std::string(20000, 'A') + "\n";
+    job += "ep\n";
+  }
+  job += "%%EOF";
+  const std::string prefix = "com.brantlowe.ticket.";
+  const std::string watermark = prefix + "WMARKNameTicket=Confidential " + prefix +
+                                "WMARKTypeTicket=0 " + prefix + "WMARKOnlyFirstTicket=0 " +
+                                prefix + "WMARKTextTicket=(Secret)";
+  TempDir tmp, files;
+  WriteFile(files.File("job.ps"), job);
+  FilterInvocation fileInv = Invocation("", "decomp-color.ppd", tmp.path());
+  fileInv.file = files.File("job.ps");
+  fileInv.options = watermark;
+  FilterInvocation stdinInv = Invocation(job, "decomp-color.ppd", tmp.path());
+  stdinInv.options = watermark;
+  const FilterRun fromFile = RunFilterProgram(fileInv);
+  const FilterRun fromStdin = RunFilterProgram(stdinInv);
+  ASSERT_EQ(fromFile.exitStatus, 0) << fromFile.err;
+  ASSERT_EQ(fromStdin.exitStatus, 0) << fromStdin.err;
+  EXPECT_GT(fromFile.out.size(), job.size());
+  EXPECT_TRUE(fromFile.out == fromStdin.out);
+  EXPECT_NE(fromFile.out.find("(Secret) show"), std::string::npos);
+  EXPECT_EQ(fromFile.err, fromStdin.err);
+  EXPECT_TRUE(IsEmptyDirectory(tmp.path()));
+}
+
+// The printer goes away while the print file is sent again: the job fails and ends at once, with
+// no temporary file left, whether the reader was gone from the start or left in the middle.
+TEST(DecompModeE2eTest, PrinterGoneDuringTheReplayFailsTheJob) {
+  std::string job = kJobStart + kResolutionFeature + kResolutionBody + "%%EndSetup\n";
+  while (job.size() < (8u << 20)) job += "bp\n" + std::string(3000, 'x') + "\nep\n";
+  TempDir tmp, files;
+  WriteFile(files.File("job.ps"), job);
+  for (const bool atStart : {true, false}) {
+    FilterInvocation inv = Invocation("", "decomp-color.ppd", tmp.path());
+    inv.file = files.File("job.ps");
+    if (atStart) {
+      inv.closeStdoutAtStart = true;
+    } else {
+      inv.closeStdoutAfter = 1u << 20;
+    }
+    inv.timeoutSeconds = 20;
+    const FilterRun run = RunFilterProgram(inv);
+    EXPECT_EQ(run.exitStatus, 1) << atStart;
+    EXPECT_EQ(run.signal, 0);
+    EXPECT_TRUE(IsEmptyDirectory(tmp.path()));
+  }
+}
+
 TEST(DecompModeE2eTest, OneFeatureOfEachFamily) {
   const std::vector<std::pair<std::string, std::string>> features = {
       {"*QMColorDensityYellowMid +2", JobAttr("AJYM=5")},

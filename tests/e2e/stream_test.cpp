@@ -38,6 +38,44 @@ TEST(StreamTest, PostScriptFromStandardInputAndFromAFileIsTheSame) {
   EXPECT_EQ(fromFile.out, fromStdin.out);
 }
 
+// A print file of some megabytes goes to the printer by splice in long spans, between the
+// watermark's insertions and the page lines: the same bytes as from standard input.
+TEST(StreamTest, LargePrintFileIsTheSameAsFromStandardInput) {
+  std::string job = "%!PS-Adobe-3.0\n%%BeginProlog\n/bp {} def\n%%EndProlog\n";
+  for (int page = 1; job.size() < (4u << 20); ++page) {
+    job += "%%Page: " + std::to_string(page) + " " + std::to_string(page) + "\nbp\n";
+    // Pages of very different sizes: spans below and above what goes by splice.
+    const int lines = page % 5 == 0 ? 3000 : 20;
+    for (int line = 0; line < lines; ++line) job += "72 " + std::to_string(line) + " m (x) s\n";
+    job += "ep\n";
+  }
+  job += "%%EOF\n";
+  const std::string prefix = "com.brantlowe.ticket.";
+  for (const std::string& options :
+       {std::string(), prefix + "WMARKNameTicket=Confidential " + prefix + "WMARKTypeTicket=0 " +
+                           prefix + "WMARKOnlyFirstTicket=0 " + prefix + "WMARKTextTicket=(S)"}) {
+    TempDir dir;
+    WriteFile(dir.File("job.ps"), job);
+    FilterInvocation inv;
+    inv.ppd = DataPath("plain.ppd");
+    inv.options = options;
+    inv.file = dir.File("job.ps");
+    const FilterRun fromFile = RunFilterProgram(inv);
+    inv.file.reset();
+    inv.input = job;
+    const FilterRun fromStdin = RunFilterProgram(inv);
+    ASSERT_EQ(fromFile.exitStatus, 0) << fromFile.err;
+    ASSERT_EQ(fromStdin.exitStatus, 0) << fromStdin.err;
+    EXPECT_TRUE(fromFile.out == fromStdin.out) << options;
+    EXPECT_EQ(fromFile.err, fromStdin.err);
+    if (options.empty()) {
+      const StreamParts parts = SplitStream(fromFile.out);
+      ASSERT_TRUE(parts.ok);
+      EXPECT_TRUE(parts.postscript == job + "\x04");
+    }
+  }
+}
+
 TEST(StreamTest, LineEndsAndOddBytesAreKeptByteForByte) {
   const std::vector<std::string> inputs = {
       "%!PS\r\nbp\r\nep\r\n%%EOF\r\n",                        // CR LF

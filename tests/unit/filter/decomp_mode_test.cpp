@@ -9,6 +9,7 @@
 #include <cstdlib>
 #include <filesystem>
 #include <string>
+#include <vector>
 
 #include "engine/envelope.h"
 #include "filter/output_channel.h"
@@ -256,6 +257,25 @@ TEST_F(DecompModeTest, ParameterLines) {
   }
 }
 
+// The family marks ("TRC", "CPR") are looked for 16 bytes at a time: every position of the line
+// counts, among many other 'R' bytes.
+TEST_F(DecompModeTest, ParameterLinesAreFoundWhereverTheirNamesFall) {
+  const std::string rendering = "/TCPR 1 /GCPR 2 /ICPR 3";
+  const std::string screen = "/TSCR 1 /GSCR 1 /ISCR 1 /TTRC 2 /GTRC 2 /ITRC 2";
+  const std::string renderingPjl = JobAttr("TCPR=1") + JobAttr("GCPR=2") + JobAttr("ICPR=3");
+  const std::string screenPjl = JobAttr("TSCR=1") + JobAttr("GSCR=1") + JobAttr("ISCR=1") +
+                                JobAttr("TTRC=2") + JobAttr("GTRC=2") + JobAttr("ITRC=2");
+  for (std::size_t filler = 0; filler < 40; ++filler) {
+    const std::string before(filler, 'R');
+    for (const auto& [line, pjl] : {std::pair{before + rendering, renderingPjl},
+                                    std::pair{before + screen, screenPjl},
+                                    std::pair{rendering + " " + before, renderingPjl}}) {
+      const std::string input = line + "\n%%EOF\n";
+      EXPECT_EQ(Run(input).out, Completed(pjl, input + "\x04")) << line;
+    }
+  }
+}
+
 TEST_F(DecompModeTest, ParameterLinesUseTheirFirst100Digits) {
   std::string line = "/TCPR 1 /GCPR 2 /ICPR 3";
   for (int i = 0; i < 120; ++i) line += " /ABCD " + std::to_string(i % 10);
@@ -369,6 +389,84 @@ TEST(ReplayTest, CancelledInsideALineLooksOnlyAtWholeLines) {
     close(fd);
     // Inside "xxxxep" the rest of the line is no page end; at a line start "ep" is one.
     EXPECT_EQ(h.Output(), midLine ? "ep\nfoo\nep\n" : "ep\n");
+  }
+}
+
+// The temporary file of a regular input file: references to the input and the added bytes.
+class PiecesReplayTest : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    for (int i = 0; input_.size() < 300000; ++i) {
+      input_ += "(line " + std::to_string(i) + ") show\n";
+      if (i % 50 == 0) input_ += "ep\n";
+    }
+    inputFd_ = MemoryFileWith(input_);
+    piecesFd_ = memfd_create("pieces", 0);
+    pieces_.Attach(dup(piecesFd_));
+    pieces_.ReferToSource();
+  }
+  void TearDown() override {
+    close(inputFd_);
+    close(piecesFd_);
+  }
+  // Input bytes [offset, offset + size) as the scanner hands them over.
+  void Reference(std::size_t offset, std::size_t size) {
+    pieces_.WriteBorrowed(input_.data() + offset, size, static_cast<std::int64_t>(offset));
+    expected_ += input_.substr(offset, size);
+  }
+  void Added(const std::string& bytes) {
+    pieces_.Write(bytes.data(), bytes.size());
+    expected_ += bytes;
+  }
+  StreamStatus Replay(JobHarness& h) {
+    pieces_.Flush();
+    lseek(piecesFd_, 0, SEEK_SET);
+    return ReplayPrintDataFromPieces(h.job(), piecesFd_, inputFd_);
+  }
+
+  std::string input_, expected_;
+  int inputFd_ = -1, piecesFd_ = -1;
+  OutFile pieces_;
+};
+
+TEST_F(PiecesReplayTest, ReferencesAndAddedBytesComeBackInOrder) {
+  Added("%!PS\n");
+  Reference(0, 100000);       // long enough to go out directly
+  Reference(100000, 10);      // continues the reference before
+  Added("inserted\n");
+  Reference(150000, 40);      // short: through the buffer
+  pieces_.WriteBorrowed("borrowed", 8, -1);  // borrowed bytes that are not input bytes
+  expected_ += "borrowed";
+  Added(std::string(70000, 'L'));  // more than the buffer holds
+  Reference(150040, input_.size() - 150040);
+  Added("\x04");
+  JobHarness h(FullTraits(), JobHarness::Args{}, "decomp-color.ppd");
+  QMfputs("header\n", h.job().out);  // pending output goes first
+  EXPECT_EQ(Replay(h), StreamStatus::Completed);
+  EXPECT_TRUE(h.Output() == "header\n" + expected_);
+}
+
+TEST_F(PiecesReplayTest, CancelledStopsAfterTheNextPageEndAcrossPieces) {
+  Reference(0, 7);  // "(line 0"
+  Added(" and more) show\nbp\nshow");
+  Added("page\nrest\n");
+  volatile std::sig_atomic_t cancel = 1;
+  JobHarness h(FullTraits(), JobHarness::Args{}, "decomp-color.ppd");
+  h.job().cancelJob = &cancel;
+  EXPECT_EQ(Replay(h), StreamStatus::Cancelled);
+  EXPECT_EQ(h.Output(), "(line 0 and more) show\nbp\nshowpage\n");
+}
+
+TEST_F(PiecesReplayTest, AnInputThatBecameShorterFailsTheReplay) {
+  for (const std::size_t size : {std::size_t{200000}, std::size_t{100}}) {
+    OutFile pieces(memfd_create("pieces", 0));
+    pieces.ReferToSource();
+    pieces.WriteBorrowed(input_.data(), size, static_cast<std::int64_t>(input_.size() - size / 2));
+    pieces.Flush();
+    lseek(pieces.fd(), 0, SEEK_SET);
+    JobHarness h(FullTraits(), JobHarness::Args{}, "decomp-color.ppd");
+    EXPECT_EQ(ReplayPrintDataFromPieces(h.job(), pieces.fd(), inputFd_), StreamStatus::InputError)
+        << size;
   }
 }
 

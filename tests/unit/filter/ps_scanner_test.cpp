@@ -38,6 +38,13 @@ struct MarkingHandler {
   }
 };
 
+// The same, telling the scanner which first bytes its lines may have.
+struct FirstByteMarkingHandler : MarkingHandler {
+  static constexpr bool MayStartWith(char first) {
+    return first == '%' || first == 'b' || first == 'e' || first == 's' || first == 'u';
+  }
+};
+
 // The stream read one byte at a time into an 8192-byte line buffer that is written out whenever
 // it reaches 8065 bytes; only the buffer's content at a line end is matched.
 std::string Model(const std::string& input) {
@@ -127,14 +134,15 @@ std::string Scan(const std::string& input, std::size_t chunkSize) {
 
 void ExpectSameAsModel(const std::string& input) {
   const std::string expected = Model(input);
-  for (std::size_t chunk : {1u, 2u, 3u, 5u, 16u, 17u, 64u, 8065u, 8066u, 262144u}) {
+  for (std::size_t chunk : {1u, 2u, 3u, 5u, 16u, 17u, 63u, 64u, 65u, 130u, 8065u, 8066u, 262144u}) {
     ASSERT_EQ(Scan(input, chunk), expected) << "chunk size " << chunk;
+    ASSERT_EQ(Scan<FirstByteMarkingHandler>(input, chunk), expected) << "chunk size " << chunk;
   }
 }
 
 void ExpectSameAsLookAheadModel(const std::string& input) {
   const std::string expected = LookAheadModel(input);
-  for (std::size_t chunk : {1u, 2u, 3u, 7u, 64u, 8064u, 8065u, 8066u, 262144u}) {
+  for (std::size_t chunk : {1u, 2u, 3u, 7u, 63u, 64u, 65u, 130u, 8064u, 8065u, 8066u, 262144u}) {
     ASSERT_EQ(Scan<LookAheadHandler>(input, chunk), expected) << "chunk size " << chunk;
   }
 }
@@ -200,6 +208,46 @@ TEST(PsScannerTest, LookAheadRandomStreamsMatchTheModel) {
     std::string input;
     const int count = static_cast<int>(random() % 60);
     for (int i = 0; i < count; ++i) input += parts[random() % parts.size()];
+    ExpectSameAsLookAheadModel(input);
+  }
+}
+
+// The line-end masks against a byte loop, for every length around the 64-byte blocks and bytes
+// that differ from a line end in one bit or only in the sign bit.
+TEST(LineEndMasksTest, EveryLengthMatchesAByteLoop) {
+  std::mt19937 random(20261210);
+  const char bytes[] = {'\n', '\r', 'a', '\0', '\x0b', '\x0c', '\x8a', '\x8d', '\x0e', '\x2a'};
+  for (std::size_t n = 0; n <= 300; ++n) {
+    std::string text(n + 1, '\0');
+    for (char& c : text) c = bytes[random() % std::size(bytes)];
+    for (std::size_t offset : {0u, 1u}) {  // aligned and unaligned starts
+      std::vector<std::uint64_t> expected((n + 63) / 64, 0), fast(expected.size(), ~0ull),
+          portable(expected.size(), ~0ull);
+      for (std::size_t i = 0; i < n; ++i) {
+        const char c = text[offset + i];
+        if (c == '\n' || c == '\r') expected[i / 64] |= std::uint64_t{1} << (i % 64);
+      }
+      LineEndMasks(text.data() + offset, n, fast.data());
+      LineEndMasksPortable(text.data() + offset, n, portable.data());
+      ASSERT_EQ(fast, expected) << "length " << n;
+      ASSERT_EQ(portable, expected) << "length " << n;
+    }
+  }
+}
+
+// Lines of lengths around the limits of the scanner (the longest wanted piece, the block of 64,
+// the piece of 8065) with and without a keyword at their end.
+TEST(PsScannerTest, LinesAroundTheLimitsMatchTheModel) {
+  std::mt19937 random(20261211);
+  const std::size_t lengths[] = {0, 1, 2, 34, 35, 36, 37, 63, 64, 65, 8063, 8064, 8065, 8066, 16130};
+  for (int round = 0; round < 6; ++round) {
+    std::string input;
+    for (int i = 0; i < 30; ++i) {
+      input += std::string(lengths[random() % std::size(lengths)], 'x');
+      if (random() % 2 == 0) input += kKeywords[random() % std::size(kKeywords)];
+      input += (random() % 3 == 0) ? "\r" : "\n";
+    }
+    ExpectSameAsModel(input);
     ExpectSameAsLookAheadModel(input);
   }
 }
