@@ -6,6 +6,7 @@
 #include <string_view>
 
 #include "engine/dispatch.h"
+#include "engine/ppd_keys.h"
 #include "filter/job.h"
 #include "modules/booklet/booklet.h"
 #include "modules/comment/comment.h"
@@ -31,11 +32,6 @@ constexpr ParaTable<Operand> symParaKPJLTrailer = MakeParaTable(cmdParaListKPJLT
 
 constexpr char prtfmtStrKPJLEnterPS[] = "@PJL ENTER LANGUAGE=POSTSCRIPT\n";
 
-constexpr char KPPDLanguageEncodingKey[] = "QMPrinterLanguageEncoding";
-constexpr char KPPDDecompModeKey[] = "QMPSDecompMode";
-constexpr char KPPDPCFileNameKey[] = "PCFileName";
-constexpr char KPPDCommentOnKey[] = "CommentOn";
-constexpr char KPPDColorModeKey[] = "QMColorMode";
 
 bool AttrEquals(Job& job, const char* name, std::string_view value) {
   auto attr = ppdFindAttr_ALT(job.ppd(), name);
@@ -79,7 +75,7 @@ void OutputKPJLCommandFromArray(Job& job, const FmtTableEntry* table, std::int32
 
 void OutputKPJLCommandLanguageEncodingForMDL7K2A(Job& job) {
   if (!job.traits.hasUtf8Mode) return;
-  if (AttrEquals(job, KPPDLanguageEncodingKey, "UTF-8")) {
+  if (PpdSaysUtf8(job.ppd())) {
     QMfprintf(job.out, "@PJL SET STRINGCODESET=UTF8\n");
   }
 }

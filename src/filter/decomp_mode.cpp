@@ -21,6 +21,7 @@
 
 #include "engine/envelope.h"
 #include "engine/format.h"
+#include "engine/ppd_keys.h"
 #include "filter/job.h"
 #include "filter/ps_scanner.h"
 #include "platform/files.h"
@@ -164,7 +165,6 @@ namespace {
 constexpr std::string_view kBeginFeature = "%%BeginFeature:";
 constexpr std::size_t kFeatureWorkSize = 100;  // a feature line is split within its first 99 bytes
 
-constexpr char KPPDColorDeviceKey[] = "ColorDevice";
 
 // Halftone of monochrome printers: the six screen attributes, by choice.
 constexpr const char* kHalftoneFineness[] = {

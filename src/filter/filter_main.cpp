@@ -13,6 +13,7 @@
 
 #include "engine/dispatch.h"
 #include "engine/envelope.h"
+#include "engine/ppd_keys.h"
 #include "filter/decomp_mode.h"
 #include "filter/job.h"
 #include "filter/ps_stream.h"
@@ -112,8 +113,7 @@ void CloseJobCopy(Job& job) {
 
 void PrepareJob(Job& job) {
   if (job.traits.hasUtf8Mode) {
-    auto encoding = ppdFindAttr_ALT(job.ppd(), "QMPrinterLanguageEncoding");
-    job.utf8Mode = encoding && *encoding == "UTF-8";
+    job.utf8Mode = PpdSaysUtf8(job.ppd());
   }
   job.pageLogCopies = CopiesForPageLog(job.argv[4]);
   PrepareUserName(job);

@@ -8,12 +8,12 @@
 #include <cstring>
 #include <string_view>
 
+#include "engine/ppd_keys.h"
 #include "filter/job.h"
 #include "filter/output_channel.h"
 
 namespace tf {
 
-constexpr char KPPDLanguageEncodingKey[] = "QMPrinterLanguageEncoding";
 
 constexpr char kBookletPortrait[] = "@PJL SET JOBATTR=\"@DIND=PORTRAIT\"\n";
 constexpr char kBookletLandscape[] = "@PJL SET JOBATTR=\"@DIND=LANDSCAPE\"\n";
@@ -39,8 +39,7 @@ bool IsLandscape(const CommentOptions& comment) {
 }  // namespace
 
 void OutputKPJLCommandforBooklet(Job& job) {
-  auto encoding = ppdFindAttr_ALT(job.ppd(), KPPDLanguageEncodingKey);
-  if (!encoding || *encoding != "UTF-8") return;
+  if (!PpdSaysUtf8(job.ppd())) return;
 
   const CommentOptions& comment = job.state.psoptioncomment;
   QMfputs(IsLandscape(comment) ? kBookletLandscape : kBookletPortrait, job.out);

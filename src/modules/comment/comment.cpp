@@ -14,6 +14,7 @@
 
 #include "engine/format.h"
 #include "engine/job_options.h"
+#include "engine/ppd_keys.h"
 #include "engine/ticket.h"
 #include "filter/job.h"
 #include "filter/output_channel.h"
@@ -39,7 +40,6 @@ constexpr char kLayoutRowsKey[] = "com.apple.print.PrintSettings.PMLayoutRows..n
 constexpr char kLayoutColumnsKey[] = "com.apple.print.PrintSettings.PMLayoutColumns..n.";
 constexpr char kCollateKey[] = "collate";
 constexpr char kDocumentHandlingKey[] = "multiple-document-handling";
-constexpr char KPPDColorModeKey[] = "QMColorMode";
 
 #define TF_COMMENT(field) TF_FIELD(psoptioncomment.field)
 
