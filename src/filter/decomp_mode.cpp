@@ -509,14 +509,33 @@ SendOutcome SendUntilCancelled(Job& job, int fd) {
 #endif
 }
 
-// Copies the bytes from the file's offset up to and including the next line end to `out`, and
-// leaves the offset just after it.  False, with `*error` set, when reading fails.
-bool CopyRestOfLine(int fd, PrinterStream& out, int* error) {
-  char buffer[64 * 1024];
+// Reads a file from its offset, for CopyRestOfLine: Unread moves the offset back.
+class FileLineReader {
+ public:
+  explicit FileLineReader(int fd) : fd_(fd) {}
+  ssize_t Read(char* out, std::size_t size) {
+    ssize_t n;
+    do {
+      n = ::read(fd_, out, size);
+    } while (n < 0 && errno == EINTR);
+    return n;
+  }
+  void Unread(const char*, std::size_t size) {
+    ::lseek(fd_, -static_cast<off_t>(size), SEEK_CUR);
+  }
+
+ private:
+  int fd_;
+};
+
+// Copies the bytes from `reader` up to and including the next line end to `out`, and gives the
+// bytes read past it back to the reader.  False, with `*error` set, when reading fails.
+template <class Reader>
+bool CopyRestOfLine(Reader& reader, PrinterStream& out, int* error) {
+  char buffer[16 * 1024];
   for (;;) {
-    const ssize_t n = ::read(fd, buffer, sizeof(buffer));
+    const ssize_t n = reader.Read(buffer, sizeof(buffer));
     if (n < 0) {
-      if (errno == EINTR) continue;
       *error = errno;
       return false;
     }
@@ -528,7 +547,7 @@ bool CopyRestOfLine(int fd, PrinterStream& out, int* error) {
     }
     const std::size_t used = static_cast<std::size_t>(end - buffer) + 1;
     out.Write(buffer, used);
-    ::lseek(fd, static_cast<off_t>(used) - n, SEEK_CUR);
+    reader.Unread(buffer + used, static_cast<std::size_t>(n) - used);
     return true;
   }
 }
@@ -652,29 +671,6 @@ class PieceReader {
   int error_ = 0;
   std::string pushback_;
 };
-
-// Copies the bytes from the reader up to and including the next line end to `out`.  False, with
-// `*error` set, when reading fails.
-bool CopyRestOfLine(PieceReader& reader, PrinterStream& out, int* error) {
-  char buffer[4096];
-  for (;;) {
-    const ssize_t n = reader.Read(buffer, sizeof(buffer));
-    if (n < 0) {
-      *error = errno;
-      return false;
-    }
-    if (n == 0) return true;
-    const char* end = FindLineEnd(buffer, buffer + n);
-    if (end == nullptr) {
-      out.Write(buffer, static_cast<std::size_t>(n));
-      continue;
-    }
-    const std::size_t used = static_cast<std::size_t>(end - buffer) + 1;
-    out.Write(buffer, used);
-    reader.Unread(buffer + used, static_cast<std::size_t>(n) - used);
-    return true;
-  }
-}
 
 }  // namespace
 
@@ -850,7 +846,8 @@ StreamStatus ReplayPrintDataByLine(Job& job, int fd, bool midLine) {
     // The rest of the current line goes out first, so that only whole lines are looked at for
     // the page end.
     int error = 0;
-    if (!CopyRestOfLine(fd, toPrinter, &error)) {
+    FileLineReader file(fd);
+    if (!CopyRestOfLine(file, toPrinter, &error)) {
       ReportFailure("Unable to read back the temporary file of the print data", error);
       return StreamStatus::InputError;
     }
