@@ -338,9 +338,10 @@ std::vector<std::string> JobEnvironment(const Case& c, const std::string& ppd,
     env.push_back("LSAN_OPTIONS=suppressions=" + leakSuppressions);
   }
   if (!ppd.empty()) env.push_back("PPD=" + ppd);
-  for (const auto& [name, value] : c.env) {
-    std::erase_if(env, [&](const std::string& e) { return e.starts_with(name + "="); });
-    env.push_back(name + "=" + Substitute(value, tmp, work));
+  for (const auto& entry : c.env) {
+    const std::string prefix = entry.first + "=";
+    std::erase_if(env, [&](const std::string& e) { return e.starts_with(prefix); });
+    env.push_back(prefix + Substitute(entry.second, tmp, work));
   }
   return env;
 }
