@@ -4,6 +4,7 @@
 #include <fcntl.h>
 #include <poll.h>
 #include <signal.h>
+#include <sys/prctl.h>
 #include <sys/resource.h>
 #include <sys/syscall.h>
 #include <sys/wait.h>
@@ -47,8 +48,12 @@ void CloseDescriptorsFrom(int first, int limit) {
 // The child's side of the fork: only async-signal-safe calls, then exec.  Never returns.
 [[noreturn]] void RunChild(const char* program, char* const* argv, int nullFd, int outputFd,
                            int errorFd, int descriptorLimit, const ProcessLimits& limits,
-                           int reportFd) {
+                           int reportFd, pid_t parent) {
   ::setpgid(0, 0);
+  // A service that is killed cannot stop its child: the child goes with the thread that started
+  // it, and at once when that happened before this line.
+  ::prctl(PR_SET_PDEATHSIG, SIGKILL);
+  if (::getppid() != parent) ::_exit(127);
   // The service may block signals in its threads or ignore SIGPIPE; the program starts clean.
   sigset_t none;
   sigemptyset(&none);
@@ -128,10 +133,11 @@ ProcessOutcome RunBoundedProcess(const std::vector<std::string>& argv, int outpu
           ? static_cast<int>(std::min<rlim_t>(files.rlim_cur, 65536))
           : 65536;
 
+  const pid_t parent = ::getpid();
   const pid_t pid = ::fork();
   if (pid == 0) {
     RunChild(program.c_str(), childArgv.data(), nullFd, outputFd, errorPipe[1], descriptorLimit,
-             limits, reportPipe[1]);
+             limits, reportPipe[1], parent);
   }
   const int forkError = errno;
   ::close(nullFd);

@@ -5,7 +5,8 @@
 // RunBoundedProcess starts the program in a process group of its own, with its address space and
 // CPU time limited (setrlimit), and stops the whole group when the time runs out or the caller
 // cancels: SIGTERM first, SIGKILL after a grace period.  It always reaps the child before it
-// returns, so that no process outlives the call.
+// returns, so that no process outlives the call; and the child gets SIGKILL when the thread that
+// started it ends, so that a service killed in the middle of a job leaves no child behind.
 //
 // Safe to call from a thread of a multi-threaded process: everything the child needs is prepared
 // before fork, and the child only calls async-signal-safe functions before exec.

@@ -6,6 +6,7 @@
 
 #include <fcntl.h>
 #include <signal.h>
+#include <sys/wait.h>
 #include <unistd.h>
 
 #include <gtest/gtest.h>
@@ -112,6 +113,31 @@ TEST(BoundedProcessTest, CancelStopsTheProgramSoon) {
   canceller.join();
   EXPECT_EQ(run.outcome.end, ProcessEnd::Cancelled);
   EXPECT_LT(elapsed, 200ms + 2 * kCancelPollInterval + 500ms);
+}
+
+TEST(BoundedProcessTest, ChildDoesNotOutliveAServiceThatIsKilled) {
+  // A stand-in for the service: a forked copy of this test that runs a long child and is then
+  // killed outright, as a service can be.
+  test::TempDir dir;
+  const std::string pidFile = dir.File("pid");
+  const pid_t service = ::fork();
+  ASSERT_GE(service, 0);
+  if (service == 0) {
+    const int out = ::open(pidFile.c_str(), O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC, 0600);
+    RunBoundedProcess({"sh", "-c", "echo $$; exec sleep 30"}, out, {});
+    ::_exit(0);
+  }
+  std::string pidText;
+  for (int i = 0; i < 250 && pidText.find('\n') == std::string::npos; ++i) {
+    std::this_thread::sleep_for(20ms);
+    pidText = test::ReadFile(pidFile).value_or("");
+  }
+  ASSERT_NE(pidText.find('\n'), std::string::npos) << "the child never started";
+  const pid_t child = static_cast<pid_t>(std::stol(pidText));
+  ::kill(service, SIGKILL);
+  ::waitpid(service, nullptr, 0);
+  for (int i = 0; i < 50 && !ProcessGone(child); ++i) std::this_thread::sleep_for(20ms);
+  EXPECT_TRUE(ProcessGone(child));
 }
 
 TEST(BoundedProcessTest, ProgramThatCannotStartSaysWhy) {
