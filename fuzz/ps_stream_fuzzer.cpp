@@ -59,9 +59,18 @@ std::string JobOptionsText(bool nup4) {
   return options;
 }
 
-constexpr int kPoints[] = {kPointBeginProlog,   kPointEndProlog, kPointEndSetup,
-                           kPointSetPageDevice, kPointBeginPage, kPointEndPageSetup,
-                           kPointEndPage,       kPointEndPageP,  kPointPageSave};
+// The points whose insertion does not depend on the page: what they write is the same each time.
+constexpr int kPoints[] = {kPointBeginProlog, kPointEndProlog,    kPointEndSetup,
+                           kPointSetPageDevice, kPointPageBegin, kPointBeginPage};
+
+// What the watermark writes at the page points, by what the page did before: after a page setup
+// whose page called "bp" before it ended (the page-start save), after the first page setup of a
+// job without "bp" there (the page-end procedures and the arming), after a later one (the arming);
+// at a page end, on a page that armed the page-end procedure or not.
+struct PageInsertions {
+  std::string setupAfterBp, setupFirst, setupArm;
+  std::string ep, epArmed, endp, endpArmed, showpage, showpageArmed;
+};
 
 // One prepared job per mode and layout, reused from run to run (its once-flags stay armed, as the
 // watermark is on every page), with the PostScript each insertion point writes.
@@ -69,7 +78,16 @@ struct PreparedJob {
   std::unique_ptr<MemoryFile> ppd;
   std::unique_ptr<InProcessJob> job;
   std::array<std::string, 32> insertion;
+  PageInsertions page;
 };
+
+// What `point` writes when the watermark's page flow is `flow` before it.
+std::string InsertionAt(InProcessJob& job, int point, const WatermarkPageFlow& flow) {
+  job.job().state.watermarkFlow = flow;
+  job.ResetOutput();
+  OutputPSCommandFromFilter(job.job(), point, 1, job.job().out);
+  return job.Output();
+}
 
 PreparedJob& Prepared(bool decomp, bool nup4) {
   static std::array<std::unique_ptr<PreparedJob>, 4> jobs;
@@ -86,11 +104,22 @@ PreparedJob& Prepared(bool decomp, bool nup4) {
   slot->job->ReadTickets();
   if (IsDecompositionMode(slot->job->job()) != decomp) Fail("the PPD does not set the mode");
   for (int point : kPoints) {
-    slot->job->ResetOutput();
-    OutputPSCommandFromFilter(slot->job->job(), point, 1, slot->job->job().out);
-    slot->insertion[static_cast<std::size_t>(point)] = slot->job->Output();
+    slot->insertion[static_cast<std::size_t>(point)] = InsertionAt(*slot->job, point, {});
   }
-  if (slot->insertion[kPointEndPage].empty() || slot->insertion[kPointBeginProlog].empty()) {
+  InProcessJob& j = *slot->job;
+  const WatermarkPageFlow bp{1, 0, 0, 0, 0}, none{}, defined{0, 0, 0, 0, 1};
+  const WatermarkPageFlow armed{0, 1, 1, 0, 1}, saved{1, 1, 0, 1, 0};
+  slot->page = {InsertionAt(j, kPointEndPageSetup, bp),
+                InsertionAt(j, kPointEndPageSetup, none),
+                InsertionAt(j, kPointEndPageSetup, defined),
+                InsertionAt(j, kPointEndPage, none),
+                InsertionAt(j, kPointEndPage, armed),
+                InsertionAt(j, kPointEndPageP, none),
+                InsertionAt(j, kPointEndPageP, armed),
+                InsertionAt(j, kPointPageSave, saved),
+                InsertionAt(j, kPointPageSave, armed)};
+  j.job().state.watermarkFlow = {};
+  if (slot->page.ep.empty() || slot->insertion[kPointBeginProlog].empty()) {
     Fail("the watermark is not on");
   }
   if ((nup4 ? slot->insertion[kPointSetPageDevice] : slot->insertion[kPointEndSetup]).empty()) {
@@ -127,17 +156,29 @@ bool IsAccountingComment(std::string_view line) {
 }
 
 // The stream as the line rules make it: every byte of the input in order, long lines in pieces of
-// 8065 bytes of which only the last is matched, and each insertion at its line.  A page closed by
-// "showpage" (a page whose setup ended, in a job without "ep" or "endp" so far, outside an
-// embedded document) gets point 29 before its "showpage"; "%%Page:" starts a page anew.
+// 8065 bytes of which only the last is matched, and each insertion at its line.  A page's setup
+// ends at its first "%%EndPageSetup" outside an embedded document: there the watermark opens the
+// page-start save when the page called "bp" before, else arms its page-end procedure (defining it
+// the first time).  A page closed by "showpage" (a page whose setup ended, in a job without "ep" or
+// "endp" so far, outside an embedded document) gets point 29 before its "showpage"; "%%Page:",
+// "ep", "endp" and that "showpage" start a page anew.
 std::string ExpectedStream(std::string_view input, bool decomp, const PreparedJob& prepared) {
   const auto& at = prepared.insertion;
+  const PageInsertions& page = prepared.page;
   std::string out;
   std::string line;
   bool prologEndSeen = false;
   bool sawPageEnd = false;
   bool pageSetupEnded = false;
+  bool bpBeforeSetup = false;
+  bool armed = false;
+  bool defined = false;
   int documentDepth = 0;
+  auto newPage = [&] {
+    pageSetupEnded = false;
+    bpBeforeSetup = false;
+    armed = false;
+  };
   for (std::size_t i = 0; i < input.size(); ++i) {
     const char c = input[i];
     if (c != '\n' && c != '\r') {
@@ -155,26 +196,38 @@ std::string ExpectedStream(std::string_view input, bool decomp, const PreparedJo
     if (decomp && i + 1 == input.size()) {
       out += whole;
     } else if (whole.compare(0, whole.size() - 1, "ep") == 0) {
-      out += at[kPointEndPage] + whole;
+      out += (armed ? page.epArmed : page.ep) + whole;
       sawPageEnd = true;
+      newPage();
     } else if (whole.compare(0, whole.size() - 1, "endp") == 0) {
-      out += at[kPointEndPageP] + whole;
+      out += (armed ? page.endpArmed : page.endp) + whole;
       sawPageEnd = true;
+      newPage();
     } else if (whole.compare(0, whole.size() - 1, "showpage") == 0) {
       if (pageSetupEnded && !sawPageEnd && documentDepth == 0) {
-        pageSetupEnded = false;
-        out += at[kPointPageSave];
+        out += armed ? page.showpageArmed : page.showpage;
+        newPage();
       }
       out += whole;
     } else if (whole.compare(0, whole.size() - 1, "bp") == 0) {
       out += whole + at[kPointBeginPage];
+      if (!pageSetupEnded) bpBeforeSetup = true;
     } else if (whole.compare(0, whole.size() - 1, "%%EndSetup") == 0) {
       out += at[kPointEndSetup] + whole;
     } else if (whole.compare(0, whole.size() - 1, "userdict/setpagedevice{pop}bind put") == 0) {
       out += at[kPointSetPageDevice] + whole;
     } else if (whole.compare(0, whole.size() - 1, "%%EndPageSetup") == 0) {
-      out += whole + at[kPointEndPageSetup];
-      if (documentDepth == 0) pageSetupEnded = true;
+      out += whole;
+      if (documentDepth == 0 && !pageSetupEnded) {
+        pageSetupEnded = true;
+        if (bpBeforeSetup) {
+          out += page.setupAfterBp;
+        } else {
+          out += defined ? page.setupArm : page.setupFirst;
+          defined = true;
+          armed = true;
+        }
+      }
     } else if (whole.compare(0, whole.size() - 1, "%%BeginProlog") == 0) {
       out += whole + at[kPointBeginProlog];
     } else if (whole.compare(0, whole.size() - 1, "%%EndProlog") == 0) {
@@ -189,7 +242,8 @@ std::string ExpectedStream(std::string_view input, bool decomp, const PreparedJo
         } else if (text.starts_with("%%EndDocument")) {
           if (documentDepth > 0) --documentDepth;
         } else if (documentDepth == 0 && text.starts_with("%%Page:")) {
-          pageSetupEnded = false;
+          out += at[kPointPageBegin];
+          newPage();
         }
       }
       out += whole;
@@ -256,6 +310,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
   Job& job = prepared.job->job();
   prepared.job->ResetOutput();
   job.sawPageEnd = false;
+  job.state.watermarkFlow = {};
 
   int sockets[2];
   if (::socketpair(AF_UNIX, SOCK_SEQPACKET | SOCK_CLOEXEC, 0, sockets) != 0) {

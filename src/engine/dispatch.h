@@ -14,8 +14,10 @@ enum InsertionPoint : int {
   kPointEndProlog = 14,      // before the first "%%EndProlog"
   kPointEndSetup = 16,       // before "%%EndSetup"
   kPointSetPageDevice = 21,  // before "userdict/setpagedevice{pop}bind put"
+  kPointPageBegin = 22,      // before a "%%Page:" comment outside embedded documents
   kPointBeginPage = 23,      // after "bp"
-  kPointEndPageSetup = 24,   // after "%%EndPageSetup"
+  kPointEndPageSetup = 24,   // after the first "%%EndPageSetup" of a page, outside embedded
+                             // documents
   kPointEndPage = 27,        // before "ep"
   kPointEndPageP = 28,       // before "endp"
   kPointPageSave = 29,       // before the "showpage" that ends a page without page-end procedures

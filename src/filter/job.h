@@ -57,6 +57,7 @@ struct JobState {
   FeaturesOptions kpjlOptionFeatures;
   WatermarkOptions psOptionWatermark;
   WatermarkOnceFlags watermarkOnce;
+  WatermarkPageFlow watermarkFlow;
   PBindOptions psoptionpbind;
   CommentOptions psoptioncomment;
   SpecialPageOptions psOptionSpecialPage;

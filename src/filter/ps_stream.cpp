@@ -134,7 +134,7 @@ bool PsInsertionMatcher::IsAccountingComment(const char* piece, std::size_t leng
   return piece[1] == 'R' && line.starts_with(kCommentCopies);
 }
 
-void PsInsertionMatcher::CountComment(std::string_view line) {
+void PsInsertionMatcher::CountComment(std::string_view line, PrinterStream& out) {
   if (line.starts_with(kCommentBeginDocument)) {
     ++documentDepth_;
   } else if (line.starts_with(kCommentEndDocument)) {
@@ -144,6 +144,7 @@ void PsInsertionMatcher::CountComment(std::string_view line) {
   } else if (line.starts_with(kCommentPage)) {
     ++dscPages_;
     pageSetupEnded_ = false;
+    OutputPSCommandFromFilter(job_, kPointPageBegin, page_, out);
   } else if (const int copies = ParseCopiesNumber(line.substr(kCommentCopies.size()));
              copies > 0) {
     job_.pageLogCopies = std::to_string(copies);
@@ -167,12 +168,14 @@ bool PsInsertionMatcher::Handle(const PsLine& line, PrinterStream& out) {
     WriteLine(line, out);
     OutputPageLogCommand(job_, page_);
     job_.sawPageEnd = true;
+    pageSetupEnded_ = false;
   } else if (text == kLineEndp) {
     ++page_;
     OutputPSCommandFromFilter(job_, kPointEndPageP, page_, out);
     if (job_.CancelJob()) return false;
     WriteLine(line, out);
     job_.sawPageEnd = true;
+    pageSetupEnded_ = false;
   } else if (text == kLineShowpage) {
     // PostScript without page-end procedures (what pstops passes on) ends its pages with
     // "showpage": there the page end is point 29, which closes the page-start save of point 24.
@@ -193,8 +196,10 @@ bool PsInsertionMatcher::Handle(const PsLine& line, PrinterStream& out) {
     WriteLine(line, out);
   } else if (text == kLineEndPageSetup) {
     WriteLine(line, out);
-    OutputPSCommandFromFilter(job_, kPointEndPageSetup, page_, out);
-    if (documentDepth_ == 0) pageSetupEnded_ = true;
+    if (documentDepth_ == 0 && !pageSetupEnded_) {
+      pageSetupEnded_ = true;
+      OutputPSCommandFromFilter(job_, kPointEndPageSetup, page_, out);
+    }
   } else if (text == kLineBeginProlog) {
     WriteLine(line, out);
     OutputPSCommandFromFilter(job_, kPointBeginProlog, page_, out);
@@ -203,7 +208,7 @@ bool PsInsertionMatcher::Handle(const PsLine& line, PrinterStream& out) {
     WriteLine(line, out);
     prologEndSeen_ = true;
   } else {
-    if (IsAccountingLine(line.piece, line.length)) CountComment(text);
+    if (IsAccountingLine(line.piece, line.length)) CountComment(text, out);
     WriteLine(line, out);
   }
   return true;

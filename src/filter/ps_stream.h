@@ -52,7 +52,7 @@ class PsInsertionMatcher {
  private:
   static constexpr std::size_t kShortestAccountingLine = 7;  // "%%Page:"
   static bool IsAccountingComment(const char* piece, std::size_t length);
-  void CountComment(std::string_view line);
+  void CountComment(std::string_view line, PrinterStream& out);
 
   Job& job_;
   int page_ = 0;
@@ -61,6 +61,9 @@ class PsInsertionMatcher {
   int documentDepth_ = 0;  // nesting of "%%BeginDocument" ... "%%EndDocument"
   bool reportedBadCopies_ = false;
   // The current page's setup ended (point 24 was raised) and its end has not been marked yet.
+  // A page has one page setup: a producer may end it twice (pstops adds its own page setup in
+  // front of the document's), and an embedded document may carry its own; only the first
+  // "%%EndPageSetup" of a page outside embedded documents raises point 24.
   bool pageSetupEnded_ = false;
 };
 

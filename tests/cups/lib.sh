@@ -155,24 +155,47 @@ render() {
 # The PJL trailer that ends every printer stream.
 trailer() { printf '\e%%-12345X@PJL EOJ\n'; }
 
-# The watermark's insertions into PostScript prepared by pstops, whose pages end with "showpage"
-# and have no "ep" or "endp" line: the procedure set after "%%BeginProlog", the page-start save
-# after every "%%EndPageSetup", and the drawing block before every page's closing "showpage".
+# The watermark's insertions into PostScript prepared by pstops, whose pages have no page
+# procedures ("bp", "ep", "endp") and end with "showpage": the procedure set after "%%BeginProlog";
+# after the first page setup, the page-end procedures (defined once) and their arming, after every
+# later page setup the arming; the drawing before every page's closing "showpage".
 # The tests' watermark: red at density 50, Helvetica 48, a 400 x 60 box at 45 degrees on A4
 # portrait, offsets absent (-1): the start point is (297.5 - 170 cos 45 - 1, 421 - 230 sin 45 - 1).
+watermark_drawing() {
+  printf '%s\n' '1.00 0.50 0.50 setrgbcolor' '/Helvetica 48 selectfont' '176.29 257.37 moveto' \
+    '45 rotate' '(CONFIDENTIAL) show'
+}
+watermark_page_end_procedures() {
+  printf '%s\n' 'currentglobal true setglobal' 'globaldict/qmvWM 8 dict put' 'qmvWM begin' \
+    '/armed false def' '/ctm 6 array def' \
+    '/draw{qmvWM/armed get{qmvWM/armed false put gsave qmvWM/ctm get setmatrix'
+  watermark_drawing
+  printf '%s\n' 'grestore}if}bind def' \
+    '/sameM{true 0 1 5{3 index 1 index get 3 index 2 index get sub abs 0.0001 lt exch pop and}for 3 1 roll pop pop}bind def' \
+    '/page{qmvWM/ctm get currentmatrix pop currentglobal false setglobal' \
+    'currentpagedevice/EndPage get' \
+    'dup type/arraytype eq{dup length 9 eq{dup 0 get/qmvWMmark eq}{false}ifelse}{false}ifelse' \
+    '{pop}{matrix currentmatrix matrix defaultmatrix qmvWM/sameM get exec' \
+    '{[/qmvWMmark/pop cvx/dup cvx 2/ne cvx{qmvWM/draw get exec}/if cvx null/exec cvx]cvx' \
+    'dup 7 4 -1 roll put 1 dict dup/EndPage 4 -1 roll put systemdict/setpagedevice get exec}' \
+    '{pop}ifelse}ifelse setglobal qmvWM/armed true put}bind def' 'end' 'setglobal'
+}
 insert_watermark() {
-  sed -e '/^%%BeginProlog$/a\
-userdict/qmvInfo 2 dict dup begin\
-/qmvpgsave 0 def\
-/qmvbp{/qmvpgsave save store} bind def' -e '/^%%EndPageSetup$/a\
-qmvbp' -e '/^showpage$/i\
-qmvpgsave restore gsave\
-1.00 0.50 0.50 setrgbcolor\
-/Helvetica 48 selectfont\
-176.29 257.37 moveto\
-45 rotate\
-(CONFIDENTIAL) show\
-grestore'
+  PROCS="$(watermark_page_end_procedures)" perl -ne '
+    BEGIN { $procs = "$ENV{PROCS}\n" }
+    if (/^showpage$/ && $armed) { print "qmvWM/draw get exec\n"; $armed = 0 }
+    if (/^%%Page:/) { $setup = 0; $armed = 0 }
+    print;
+    if (/^%%BeginProlog$/) {
+      print "userdict/qmvInfo 2 dict dup begin\n/qmvpgsave 0 def\n";
+      print "/qmvbp{/qmvpgsave save store} bind def\n";
+    }
+    if (/^%%EndPageSetup$/ && !$setup) {
+      $setup = 1;
+      if (!$defined) { print $procs; $defined = 1 }
+      print "qmvWM/page get exec\n";
+      $armed = 1;
+    }'
 }
 
 # Compares the bytes of file $2 with the expected bytes in file $1; on a difference shows both as

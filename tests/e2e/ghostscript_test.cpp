@@ -16,6 +16,7 @@
 
 #include "support/filter_runner.h"
 #include "support/job_harness.h"
+#include "support/ghostscript.h"
 #include "support/stream_parts.h"
 
 namespace tf::test {
@@ -91,73 +92,6 @@ std::string PostScriptOf(const std::string& ppd, const std::string& options) {
   const StreamParts parts = SplitStream(run.out);
   EXPECT_TRUE(parts.ok);
   return parts.postscript;
-}
-
-struct Image {
-  int width = 0;
-  int height = 0;
-  std::string rgb;  // width * height * 3 bytes
-  const unsigned char* At(int x, int y) const {
-    return reinterpret_cast<const unsigned char*>(rgb.data()) + (y * width + x) * 3;
-  }
-};
-
-// A binary PPM ("P6", maxval 255) as Ghostscript's ppmraw device writes it: the header may hold
-// comment lines.
-Image ReadPpm(const std::string& data) {
-  Image image;
-  std::size_t at = 0;
-  std::vector<std::string> fields;
-  while (fields.size() < 4 && at < data.size()) {
-    if (data[at] == '#') {
-      at = data.find('\n', at);
-      if (at == std::string::npos) return {};
-    } else if (std::isspace(static_cast<unsigned char>(data[at])) == 0) {
-      const std::size_t end = data.find_first_of(" \t\r\n", at);
-      if (end == std::string::npos) return {};
-      fields.push_back(data.substr(at, end - at));
-      at = end;
-    }
-    ++at;  // one white-space byte ends the header
-  }
-  if (fields.size() != 4 || fields[0] != "P6" || fields[3] != "255") return {};
-  image.width = std::stoi(fields[1]);
-  image.height = std::stoi(fields[2]);
-  const std::size_t size = static_cast<std::size_t>(image.width) * image.height * 3;
-  image.rgb = data.substr(at, size);
-  if (image.rgb.size() != size) return {};
-  return image;
-}
-
-struct Render {
-  int exitStatus = -1;
-  std::string log;  // Ghostscript's standard output and error
-  std::vector<Image> pages;
-};
-
-// Renders `postscript` with Ghostscript, after the files `prelude` (what a printer has resident),
-// at kDpi to one PPM per page.
-Render RenderWithGhostscript(const std::string& postscript, const std::string& prelude = "") {
-  TempDir dir;
-  WriteFile(dir.File("job.ps"), postscript);
-  std::string files;
-  if (!prelude.empty()) {
-    WriteFile(dir.File("prelude.ps"), prelude);
-    files = dir.File("prelude.ps") + " ";
-  }
-  files += dir.File("job.ps");
-  const std::string command = "gs -q -dNOPAUSE -dBATCH -dSAFER -sDEVICE=ppmraw -r" +
-                              std::to_string(kDpi) + " -sOutputFile=" + dir.File("page-%d.ppm") +
-                              " " + files + " >" + dir.File("log") + " 2>&1";
-  Render render;
-  const int status = std::system(command.c_str());
-  render.exitStatus = WIFEXITED(status) ? WEXITSTATUS(status) : -1;
-  render.log = ReadFile(dir.File("log")).value_or("");
-  for (int page = 1; std::filesystem::exists(dir.File("page-" + std::to_string(page) + ".ppm"));
-       ++page) {
-    render.pages.push_back(ReadPpm(*ReadFile(dir.File("page-" + std::to_string(page) + ".ppm"))));
-  }
-  return render;
 }
 
 // Ghostscript ran the job to its end without a PostScript error and drew three A4 pages.

@@ -1,10 +1,23 @@
 // Watermark: a text drawn on the pages by PostScript inserted at page boundaries.
 //
-// After "%%BeginProlog" a small procedure set defines a page-start save (qmvbp); after
-// "%%EndPageSetup" the page calls it; before the page-end procedure ("ep" or "endp") a drawing
-// block resets the graphics state, sets the colour and the font, moves to the start point of the
-// text box, rotates and shows the text.  Each of those insertions has a once-flag, so that a job
-// may have the watermark on its first page only.
+// After "%%BeginProlog" a small procedure set defines a page-start save (qmvbp).  Where the job
+// draws its pages with page procedures ("bp" at the start of a page, before its page setup ends;
+// "ep" or "endp" at its end), the page calls qmvbp after its "%%EndPageSetup", and before the
+// page-end procedure a drawing block resets the graphics state, sets the colour and the font,
+// moves to the start point of the text box, rotates and shows the text.
+//
+// Every other page (what CUPS's pstops, Ghostscript's ps2write, Poppler and cairo write) draws the
+// watermark through a page-end procedure that PostScript runs at the end of every page whatever
+// ends it: EndPage of the page device.  The first such page defines, once per job and in global
+// VM (so that no save and restore of the job can take it away), the procedures of qmvWM: "draw"
+// shows the watermark when the page armed it, "page" (called after the page's "%%EndPageSetup")
+// keeps the page's coordinate system for "draw", installs EndPage when it is not installed yet
+// (chained to the EndPage the job has, and only while the page setup left the default coordinate
+// system, since setpagedevice resets the graphics state) and arms the page.  A page that ends
+// with its own line ("showpage", "ep", "endp") draws there and disarms, so that EndPage does not
+// draw twice.  Such a page opens no save, so every page ends at the save level it began with.
+//
+// Each insertion has a once-flag, so that a job may have the watermark on its first page only.
 #include "modules/watermark/watermark.h"
 
 #include <cctype>
@@ -86,6 +99,35 @@ constexpr char kResetEndPageP[] = "pm restore /pm save store gsave\n";          
 // page leaves the save level as it found it (a new save per page would pile up to the
 // interpreter's save-level limit on a long job).
 constexpr char kResetPageSave[] = "qmvpgsave restore gsave\n";  // 29
+
+// The page-end procedures of pages without page procedures.  Between the two halves go the
+// drawing lines of the job (colour, font, start point, angle, text); "ctm" is the coordinate
+// system of the page at the end of its page setup, where the drawing block of a page-procedure job
+// also draws.  EndPage is given a procedure of nine elements that begins with the name
+// /qmvWMmark, so that "page" knows whether the installed EndPage is its own.
+constexpr char kPageEndProcsHead[] =
+    "currentglobal true setglobal\n"
+    "globaldict/qmvWM 8 dict put\n"
+    "qmvWM begin\n"
+    "/armed false def\n"
+    "/ctm 6 array def\n"
+    "/draw{qmvWM/armed get{qmvWM/armed false put gsave qmvWM/ctm get setmatrix\n";
+constexpr char kPageEndProcsTail[] =
+    "grestore}if}bind def\n"
+    "/sameM{true 0 1 5{3 index 1 index get 3 index 2 index get sub abs 0.0001 lt exch pop and}"
+    "for 3 1 roll pop pop}bind def\n"
+    "/page{qmvWM/ctm get currentmatrix pop currentglobal false setglobal\n"
+    "currentpagedevice/EndPage get\n"
+    "dup type/arraytype eq{dup length 9 eq{dup 0 get/qmvWMmark eq}{false}ifelse}{false}ifelse\n"
+    "{pop}{matrix currentmatrix matrix defaultmatrix qmvWM/sameM get exec\n"
+    "{[/qmvWMmark/pop cvx/dup cvx 2/ne cvx{qmvWM/draw get exec}/if cvx null/exec cvx]cvx\n"
+    "dup 7 4 -1 roll put 1 dict dup/EndPage 4 -1 roll put systemdict/setpagedevice get exec}\n"
+    "{pop}ifelse}ifelse setglobal qmvWM/armed true put}bind def\n"
+    "end\n"
+    "setglobal\n";
+constexpr char kPageEndArm[] = "qmvWM/page get exec\n";       // after the page's page setup
+constexpr char kPageEndDraw[] = "qmvWM/draw get exec\n";      // before a closing "showpage"
+constexpr char kPageEndDisarm[] = "qmvWM/armed false put\n";  // before a drawing block
 
 constexpr double kPi = 3.1415926;
 constexpr double kHalfPi = 1.5707963;
@@ -196,10 +238,9 @@ float WithDensity(float c, std::int32_t density) {
   return 1.0f - (1.0f - c) * (static_cast<float>(density) / 100.0f);
 }
 
-void WriteDrawingBlock(Job& job, const char* resetLine, PrinterStream& stream) {
+// The drawing lines: colour, font, start point, angle and text.
+void WriteDrawingLines(Job& job, PrinterStream& stream) {
   const WatermarkOptions& wm = job.state.psOptionWatermark;
-  QMfprintf(stream, resetLine);
-
   char line[256];
   std::snprintf(line, sizeof(line), "%.2f%c%.2f%c%.2f setrgbcolor\n",
                 FiniteOrZero(WithDensity(wm.colorR, wm.density)), ' ',
@@ -219,7 +260,18 @@ void WriteDrawingBlock(Job& job, const char* resetLine, PrinterStream& stream) {
   QMfputs(line, stream);
 
   WriteShow(wm, stream);
+}
+
+void WriteDrawingBlock(Job& job, const char* resetLine, PrinterStream& stream) {
+  QMfprintf(stream, resetLine);
+  WriteDrawingLines(job, stream);
   QMfputs("grestore\n", stream);
+}
+
+void WritePageEndProcedures(Job& job, PrinterStream& stream) {
+  QMfputs(kPageEndProcsHead, stream);
+  WriteDrawingLines(job, stream);
+  QMfputs(kPageEndProcsTail, stream);
 }
 
 // After writing at a point: the flag stays armed for every page, or is cleared for the first
@@ -228,10 +280,19 @@ void UpdateOnceFlag(const WatermarkOptions& wm, std::int32_t* flag) {
   *flag = wm.onlyFirst == 0 ? 1 : 0;
 }
 
+// A page has ended: the next page starts without "bp" and without page setup.
+void EndOfPage(WatermarkPageFlow& flow) {
+  flow.bpBeforeSetup = 0;
+  flow.setupEnded = 0;
+  flow.pageEndArmed = 0;
+  flow.pageSaveOpen = 0;
+}
+
 // The drawing routine: writes the insertion of `point` while its once-flag is armed.
 void InjectTextWatermark(Job& job, int point, PrinterStream& stream) {
   const WatermarkOptions& wm = job.state.psOptionWatermark;
   WatermarkOnceFlags& once = job.state.watermarkOnce;
+  WatermarkPageFlow& flow = job.state.watermarkFlow;
   switch (point) {
     case kPointBeginProlog:
       if (once.bToPrint != 1) return;
@@ -240,25 +301,55 @@ void InjectTextWatermark(Job& job, int point, PrinterStream& stream) {
       QMfprintf(stream, "/qmvbp{/qmvpgsave save store} bind def\n");
       UpdateOnceFlag(wm, &once.bToPrint);
       return;
+    case kPointPageBegin:
+      EndOfPage(flow);
+      return;
+    case kPointBeginPage:
+      if (flow.setupEnded == 0) flow.bpBeforeSetup = 1;
+      return;
     case kPointEndPageSetup:
+      flow.setupEnded = 1;
       if (once.bToPrint3 != 1) return;
-      QMfprintf(stream, "qmvbp\n");
+      if (flow.bpBeforeSetup == 1) {
+        QMfprintf(stream, "qmvbp\n");
+        flow.pageSaveOpen = 1;
+      } else {
+        if (flow.pageEndDefined == 0) {
+          WritePageEndProcedures(job, stream);
+          flow.pageEndDefined = 1;
+        }
+        QMfputs(kPageEndArm, stream);
+        flow.pageEndArmed = 1;
+      }
       UpdateOnceFlag(wm, &once.bToPrint3);
       return;
     case kPointEndPage:
-      if (once.bToPrint13 != 1) return;
-      WriteDrawingBlock(job, kResetEndPage, stream);
-      UpdateOnceFlag(wm, &once.bToPrint13);
+      if (once.bToPrint13 == 1) {
+        if (flow.pageEndArmed == 1) QMfputs(kPageEndDisarm, stream);
+        WriteDrawingBlock(job, kResetEndPage, stream);
+        UpdateOnceFlag(wm, &once.bToPrint13);
+      }
+      EndOfPage(flow);
       return;
     case kPointEndPageP:
-      if (once.bToPrint15 != 1) return;
-      WriteDrawingBlock(job, kResetEndPageP, stream);
-      UpdateOnceFlag(wm, &once.bToPrint15);
+      if (once.bToPrint15 == 1) {
+        if (flow.pageEndArmed == 1) QMfputs(kPageEndDisarm, stream);
+        WriteDrawingBlock(job, kResetEndPageP, stream);
+        UpdateOnceFlag(wm, &once.bToPrint15);
+      }
+      EndOfPage(flow);
       return;
     case kPointPageSave:
-      if (once.bToPrint17 != 1) return;
-      WriteDrawingBlock(job, kResetPageSave, stream);
-      UpdateOnceFlag(wm, &once.bToPrint17);
+      // The block restores the page-start save: only a page that opened it has one.
+      if (once.bToPrint17 == 1 && (flow.pageEndArmed == 1 || flow.pageSaveOpen == 1)) {
+        if (flow.pageEndArmed == 1) {
+          QMfputs(kPageEndDraw, stream);
+        } else {
+          WriteDrawingBlock(job, kResetPageSave, stream);
+        }
+        UpdateOnceFlag(wm, &once.bToPrint17);
+      }
+      EndOfPage(flow);
       return;
     default:
       return;

@@ -49,12 +49,24 @@ struct WatermarkOnceFlags {
   std::int32_t bToPrint17;  // point 29
 };
 
+// How the watermark follows the pages of the job (see watermark.cpp): per page, whether the page
+// called the page-begin procedure "bp" before its page setup ended, and what was written at its
+// page setup; per job, whether the page-end procedures have been defined.
+struct WatermarkPageFlow {
+  std::int32_t bpBeforeSetup;    // "bp" came before the page's first "%%EndPageSetup"
+  std::int32_t setupEnded;       // the page's first "%%EndPageSetup" was seen
+  std::int32_t pageEndArmed;     // this page armed the page-end procedure (qmvWM)
+  std::int32_t pageSaveOpen;     // this page opened the page-start save (qmvbp)
+  std::int32_t pageEndDefined;   // the page-end procedures are defined for the job
+};
+
 // Reads the watermark tickets into job.state.psOptionWatermark.  Returns 1.
 int WatermarkGetTicketFromPDE(Job& job);
 
-// The watermark's insertion at `point` (13 procedure set, 24 page-start save, 27, 28 and 29 the
-// drawing block), written to `stream`; `page` is not used.  Nothing unless a text watermark
-// (type 0) with a name is set.
+// The watermark's insertion at `point` (13 procedure set; 24 page-start save, or the page-end
+// procedure of a page without "bp"; 27, 28 and 29 the drawing at the page's end), written to
+// `stream`; 22 and 23 only follow the page structure.  `page` is not used.  Nothing unless a text
+// watermark (type 0) with a name is set.
 void WatermarkOutputPSCommandFromFilter(Job& job, int point, int page, PrinterStream& stream);
 
 // Start point of the watermark text, in points: the centre of the text box, rotated by the angle

@@ -192,10 +192,12 @@ TEST(WatermarkPositionTest, AnglesOutsideTheCircleAndUnknownOrientations) {
   EXPECT_FLOAT_EQ(y, -25.0f);
 }
 
+// Pages that call "bp" before their page setup ends (page procedures): the page-start save after
+// the page setup and a drawing block before each page end.
 TEST(WatermarkInsertionTest, EveryPageKeepsEveryPointArmed) {
-  const std::string out = Insertions(BaseSettings(), {13, 24, 27, 24, 27, 28, 28, 29});
+  const std::string out = Insertions(BaseSettings(), {13, 22, 23, 24, 27, 22, 23, 24, 27, 28, 28, 23, 24, 29});
   EXPECT_EQ(out, kProcSet + "qmvbp\n" + Block(kResetEp) + "qmvbp\n" + Block(kResetEp) +
-                     Block(kResetEndp) + Block(kResetEndp) + Block(kResetPageSave));
+                     Block(kResetEndp) + Block(kResetEndp) + "qmvbp\n" + Block(kResetPageSave));
 }
 
 TEST(WatermarkInsertionTest, FirstPageOnlyWritesEachPointOnce) {
@@ -207,12 +209,68 @@ TEST(WatermarkInsertionTest, FirstPageOnlyWritesEachPointOnce) {
     } else {
       std::erase_if(settings, [](const auto& s) { return s.first == "OnlyFirst"; });
     }
-    const std::string out = Insertions(settings, {13, 13, 24, 27, 24, 27, 28, 28, 29, 29});
-    // "ep" and "endp" pages each get their first drawing.
-    EXPECT_EQ(out, kProcSet + "qmvbp\n" + Block(kResetEp) + Block(kResetEndp) +
-                       Block(kResetPageSave))
+    const std::string out =
+        Insertions(settings, {13, 13, 23, 24, 29, 23, 24, 29, 27, 27, 28, 28});
+    // The first page's save and its drawing at "showpage"; "ep" and "endp" pages each get their
+    // first drawing.  A later page closed by "showpage" opened no save, so it restores none.
+    EXPECT_EQ(out, kProcSet + "qmvbp\n" + Block(kResetPageSave) + Block(kResetEp) +
+                       Block(kResetEndp))
         << (onlyFirst ? onlyFirst : "absent");
   }
+}
+
+// The start of the page-end procedures, as the first page without "bp" defines them: the drawing
+// procedure holds the job's drawing lines.
+const std::string kPageEndProceduresStart =
+    "currentglobal true setglobal\n"
+    "globaldict/qmvWM 8 dict put\n"
+    "qmvWM begin\n"
+    "/armed false def\n"
+    "/ctm 6 array def\n"
+    "/draw{qmvWM/armed get{qmvWM/armed false put gsave qmvWM/ctm get setmatrix\n"
+    "1.00 0.50 0.50 setrgbcolor\n/Helvetica 48 selectfont\n197.50 396.00 moveto\n0 rotate\n"
+    "(Secret) show\n"
+    "grestore}if}bind def\n";
+
+// Pages without "bp" before their page setup ends (what pstops, ps2write, Poppler and cairo
+// write): the first defines the page-end procedures, each arms them; a page that ends with its
+// own line disarms them there (a drawing block) or draws through them ("showpage").  No save is
+// opened for such a page.
+TEST(WatermarkInsertionTest, PagesWithoutBpArmThePageEndProcedure) {
+  const std::string out = Insertions(BaseSettings(), {13, 22, 24, 29, 22, 24, 27, 22, 24, 28, 22, 24, 22, 24});
+  const std::size_t defined = out.find("qmvWM/page get exec\n");
+  ASSERT_NE(defined, std::string::npos);
+  const std::string procedures = out.substr(kProcSet.size(), defined - kProcSet.size());
+  EXPECT_TRUE(procedures.starts_with(kPageEndProceduresStart)) << procedures;
+  EXPECT_NE(procedures.find("/page{"), std::string::npos);
+  EXPECT_TRUE(procedures.ends_with("end\nsetglobal\n"));
+  EXPECT_EQ(out.substr(defined),
+            "qmvWM/page get exec\n"
+            "qmvWM/draw get exec\n"  // a page closed by "showpage"
+            "qmvWM/page get exec\n"
+            "qmvWM/armed false put\n" + Block(kResetEp) +  // "ep"
+            "qmvWM/page get exec\n"
+            "qmvWM/armed false put\n" + Block(kResetEndp) +  // "endp"
+            "qmvWM/page get exec\n"                          // pages ended by EndPage
+            "qmvWM/page get exec\n");
+  EXPECT_EQ(out.find("qmvbp"), out.find("qmvbp{"));  // no page-start save
+}
+
+TEST(WatermarkInsertionTest, FirstPageOnlyArmsTheFirstPageWithoutBp) {
+  const std::string out =
+      Insertions(With(BaseSettings(), "OnlyFirst", "1"), {13, 22, 24, 22, 24, 29, 22, 24, 29});
+  const std::size_t armed = out.find("qmvWM/page get exec\n");
+  ASSERT_NE(armed, std::string::npos);
+  EXPECT_EQ(out.substr(armed), "qmvWM/page get exec\n");  // nothing after the first page
+}
+
+// A "bp" after the page setup ended (pstops writes its own empty page setup first, or the job
+// saves after it) does not make a page-procedure page; "bp" before it on the next page does.
+TEST(WatermarkInsertionTest, OnlyBpBeforeThePageSetupEndsCounts) {
+  const std::string out = Insertions(BaseSettings(), {13, 22, 24, 23, 27, 22, 23, 24, 27});
+  const std::size_t first = out.find("qmvWM/page get exec\nqmvWM/armed false put\n" + Block(kResetEp));
+  EXPECT_NE(first, std::string::npos) << out;
+  EXPECT_TRUE(out.ends_with(Block(kResetEp) + "qmvbp\n" + Block(kResetEp))) << out;
 }
 
 TEST(WatermarkInsertionTest, OtherPointsWriteNothing) {
