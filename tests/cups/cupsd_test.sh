@@ -141,11 +141,13 @@ write_document 3 "$DOCUMENT"
 chmod 0644 "$DOCUMENT"
 declare -A JOB
 
-# submit LABEL QUEUE lp-arguments...: prints nothing; the job id goes to JOB[LABEL].
+# submit LABEL QUEUE lp-arguments...: prints nothing; the job id goes to JOB[LABEL].  The document
+# is $DOCUMENT, or the file named by SUBMIT_FILE.
 submit() {
   local label=$1 queue=$2 reply state
   shift 2
-  reply=$(timeout 20 lp -h "$SOCK" -d "$queue" "$@" "$DOCUMENT" 2>&1) || abort "lp ($label): $reply"
+  reply=$(timeout 20 lp -h "$SOCK" -d "$queue" "$@" "${SUBMIT_FILE:-$DOCUMENT}" 2>&1) ||
+    abort "lp ($label): $reply"
   reply=${reply#request id is "$queue"-}
   JOB[$label]=${reply%% *}
   state=$(wait_job "${JOB[$label]}")
@@ -403,6 +405,52 @@ check_job special color 3 1 cat <<'EOF'
 @PJL COMMENT QMJOBINFO END
 @PJL ENTER LANGUAGE=POSTSCRIPT
 EOF
+
+# PDF documents go through CUPS's default chain (pdftopdf, then pdftops with Ghostscript's
+# ps2write, whose pages are ended from inside procedures), and through Poppler's pdftops: the
+# printer must receive a job that Ghostscript renders with the watermark on every page (or only
+# the first), as many pages as the PDF has, and no save left open by a page.
+RENDER_CHECK=$TF_BUILD_DIR/tests/bin/render_check
+WATERMARK=(-o ${P}WMARKTypeTicket=0 -o ${P}WMARKNameTicket=Confidential
+  -o "${P}WMARKTextTicket=(CONFIDENTIAL)" -o ${P}WMARKFontTicket=Helvetica
+  -o ${P}WMARKFontSizeTicket=48 -o ${P}WMARKColorRTicket=1 -o ${P}WMARKColorGTicket=0
+  -o ${P}WMARKColorBTicket=0 -o ${P}WMARKDensityTicket=50 -o ${P}WMARKAngleTicket=45
+  -o ${P}WMARKOrientationTicket=1 -o ${P}WMARKPaperWidthTicket=595
+  -o ${P}WMARKPaperHeightTicket=842 -o ${P}WMARKWidthTicket=400 -o ${P}WMARKHeightTicket=60)
+pdf_job() {  # label pdf render-check-options lp-options...
+  local label=$1 pdf=$2 check=$3 pages out
+  shift 3
+  if [ ! -r "$pdf" ]; then fail "$label: $pdf is not installed"; return; fi
+  pages=$(pdfinfo "$pdf" | awk '/^Pages:/ { print $2 }')
+  SUBMIT_FILE=$pdf submit "$label" color -U tux -t "$label" "${WATERMARK[@]}" "$@"
+  if out=$("$RENDER_CHECK" $check --pages "$pages" "$W/printer/job.${JOB[$label]}.prn" 2>&1); then
+    local where="every page"
+    [ -n "$check" ] && where="the first page only"
+    pass "$label: $pages pages rendered, the watermark on $where, no save left open"
+  else
+    fail "$label: the printer stream does not render as expected"
+    printf '%s\n' "$out" | grep -v ' watermark pixels$' | head -n 12
+  fi
+  local total=
+  for _ in $(seq 50); do
+    total=$(awk -v j="${JOB[$label]}" '$1 == "color" && $2 == j && $(NF - 1) == "total" { print $NF }' \
+            "$W/log/page_log" 2>/dev/null)
+    [ -n "$total" ] && break
+    sleep 0.1
+  done
+  [ "$total" = "$pages" ] && pass "$label: page_log counts $total pages" ||
+    fail "$label: page_log counts '$total' pages, expected $pages"
+}
+if command -v pdfinfo >/dev/null && [ -x "$RENDER_CHECK" ]; then
+  pdf_job testpage /usr/share/cups/data/default-testpage.pdf "" -o ${P}WMARKOnlyFirstTicket=0
+  pdf_job manual /usr/share/doc/libtasn1-doc/libtasn1.pdf "" -o ${P}WMARKOnlyFirstTicket=0
+  pdf_job manual-poppler /usr/share/doc/libtasn1-doc/libtasn1.pdf "" \
+    -o ${P}WMARKOnlyFirstTicket=0 -o pdftops-renderer=pdftops
+  pdf_job manual-first /usr/share/doc/libtasn1-doc/libtasn1.pdf --first-page-only \
+    -o ${P}WMARKOnlyFirstTicket=1
+else
+  fail "pdfinfo (poppler-utils) or $RENDER_CHECK is missing: the PDF jobs were not run"
+fi
 
 # A Shift-JIS printer: a sample-print job with a Japanese user and title, two-sided, stapled and
 # punched; the job-information comment of version 1.3.0 (product code in PCFileName).

@@ -167,18 +167,17 @@ watermark_drawing() {
 }
 watermark_page_end_procedures() {
   printf '%s\n' 'currentglobal true setglobal' 'globaldict/qmvWM 8 dict put' 'qmvWM begin' \
-    '/armed false def' '/ctm 6 array def' \
-    '/draw{qmvWM/armed get{qmvWM/armed false put gsave qmvWM/ctm get setmatrix'
+    '/armed false def' '/installed false def' \
+    '/draw{qmvWM/armed get{qmvWM/armed false put gsave initgraphics'
   watermark_drawing
   printf '%s\n' 'grestore}if}bind def' \
     '/sameM{true 0 1 5{3 index 1 index get 3 index 2 index get sub abs 0.0001 lt exch pop and}for 3 1 roll pop pop}bind def' \
-    '/page{qmvWM/ctm get currentmatrix pop currentglobal false setglobal' \
-    'currentpagedevice/EndPage get' \
-    'dup type/arraytype eq{dup length 9 eq{dup 0 get/qmvWMmark eq}{false}ifelse}{false}ifelse' \
-    '{pop}{matrix currentmatrix matrix defaultmatrix qmvWM/sameM get exec' \
-    '{[/qmvWMmark/pop cvx/dup cvx 2/ne cvx{qmvWM/draw get exec}/if cvx null/exec cvx]cvx' \
-    'dup 7 4 -1 roll put 1 dict dup/EndPage 4 -1 roll put systemdict/setpagedevice get exec}' \
-    '{pop}ifelse}ifelse setglobal qmvWM/armed true put}bind def' 'end' 'setglobal'
+    '/page{qmvWM/installed get not{matrix currentmatrix matrix defaultmatrix qmvWM/sameM get exec{' \
+    'currentglobal false setglobal' \
+    '[/dup cvx 2/ne cvx{qmvWM/draw get exec}/if cvx currentpagedevice/EndPage get/exec cvx]cvx' \
+    '1 dict dup/EndPage 4 -1 roll put systemdict/setpagedevice get exec' \
+    'setglobal qmvWM/installed true put}if}if qmvWM/armed true put}bind def' 'end' \
+    'globaldict/showpage{qmvWM/draw get exec systemdict/showpage get exec}bind put' 'setglobal'
 }
 insert_watermark() {
   PROCS="$(watermark_page_end_procedures)" perl -ne '

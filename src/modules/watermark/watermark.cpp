@@ -7,15 +7,14 @@
 // moves to the start point of the text box, rotates and shows the text.
 //
 // Every other page (what CUPS's pstops, Ghostscript's ps2write, Poppler and cairo write) draws the
-// watermark through a page-end procedure that PostScript runs at the end of every page whatever
-// ends it: EndPage of the page device.  The first such page defines, once per job and in global
-// VM (so that no save and restore of the job can take it away), the procedures of qmvWM: "draw"
-// shows the watermark when the page armed it, "page" (called after the page's "%%EndPageSetup")
-// keeps the page's coordinate system for "draw", installs EndPage when it is not installed yet
-// (chained to the EndPage the job has, and only while the page setup left the default coordinate
-// system, since setpagedevice resets the graphics state) and arms the page.  A page that ends
-// with its own line ("showpage", "ep", "endp") draws there and disarms, so that EndPage does not
-// draw twice.  Such a page opens no save, so every page ends at the save level it began with.
+// watermark through the page-end procedures of qmvWM, defined once per job in global VM (so that
+// no save and restore of the job takes them away) by the first such page: "page", called after
+// the page's "%%EndPageSetup", arms the page and installs an EndPage procedure, which PostScript
+// runs at the end of every page whatever ends it, chained to the EndPage the job has; "draw" shows
+// the watermark in the page's default coordinate system when the page is armed, and disarms it.
+// A page that ends with its own line ("showpage", "ep", "endp") draws there and disarms, so that
+// nothing draws twice.  Such a page opens no save, so every page ends at the save level it began
+// with.
 //
 // Each insertion has a once-flag, so that a job may have the watermark on its first page only.
 #include "modules/watermark/watermark.h"
@@ -100,30 +99,32 @@ constexpr char kResetEndPageP[] = "pm restore /pm save store gsave\n";          
 // interpreter's save-level limit on a long job).
 constexpr char kResetPageSave[] = "qmvpgsave restore gsave\n";  // 29
 
-// The page-end procedures of pages without page procedures.  Between the two halves go the
-// drawing lines of the job (colour, font, start point, angle, text); "ctm" is the coordinate
-// system of the page at the end of its page setup, where the drawing block of a page-procedure job
-// also draws.  EndPage is given a procedure of nine elements that begins with the name
-// /qmvWMmark, so that "page" knows whether the installed EndPage is its own.
+// The page-end procedures of pages without page procedures, defined by the first such page, in
+// global VM.  Between the two halves go the drawing lines of the job (colour, font, start point,
+// angle, text), drawn in the default coordinate system of the page.  "page" installs EndPage once
+// per job, at the first page setup that left the default coordinate system (setpagedevice resets
+// the graphics state, so it must not undo a page setup; and on a duplex printer a later call could
+// start a new sheet), chained to the job's own EndPage; a page whose setup saved the state or moved
+// the coordinate system is still drawn when it calls showpage by name after restoring, through
+// the globaldict showpage.
 constexpr char kPageEndProcsHead[] =
     "currentglobal true setglobal\n"
     "globaldict/qmvWM 8 dict put\n"
     "qmvWM begin\n"
     "/armed false def\n"
-    "/ctm 6 array def\n"
-    "/draw{qmvWM/armed get{qmvWM/armed false put gsave qmvWM/ctm get setmatrix\n";
+    "/installed false def\n"
+    "/draw{qmvWM/armed get{qmvWM/armed false put gsave initgraphics\n";
 constexpr char kPageEndProcsTail[] =
     "grestore}if}bind def\n"
     "/sameM{true 0 1 5{3 index 1 index get 3 index 2 index get sub abs 0.0001 lt exch pop and}"
     "for 3 1 roll pop pop}bind def\n"
-    "/page{qmvWM/ctm get currentmatrix pop currentglobal false setglobal\n"
-    "currentpagedevice/EndPage get\n"
-    "dup type/arraytype eq{dup length 9 eq{dup 0 get/qmvWMmark eq}{false}ifelse}{false}ifelse\n"
-    "{pop}{matrix currentmatrix matrix defaultmatrix qmvWM/sameM get exec\n"
-    "{[/qmvWMmark/pop cvx/dup cvx 2/ne cvx{qmvWM/draw get exec}/if cvx null/exec cvx]cvx\n"
-    "dup 7 4 -1 roll put 1 dict dup/EndPage 4 -1 roll put systemdict/setpagedevice get exec}\n"
-    "{pop}ifelse}ifelse setglobal qmvWM/armed true put}bind def\n"
+    "/page{qmvWM/installed get not{matrix currentmatrix matrix defaultmatrix qmvWM/sameM get exec{\n"
+    "currentglobal false setglobal\n"
+    "[/dup cvx 2/ne cvx{qmvWM/draw get exec}/if cvx currentpagedevice/EndPage get/exec cvx]cvx\n"
+    "1 dict dup/EndPage 4 -1 roll put systemdict/setpagedevice get exec\n"
+    "setglobal qmvWM/installed true put}if}if qmvWM/armed true put}bind def\n"
     "end\n"
+    "globaldict/showpage{qmvWM/draw get exec systemdict/showpage get exec}bind put\n"
     "setglobal\n";
 constexpr char kPageEndArm[] = "qmvWM/page get exec\n";       // after the page's page setup
 constexpr char kPageEndDraw[] = "qmvWM/draw get exec\n";      // before a closing "showpage"

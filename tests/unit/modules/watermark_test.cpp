@@ -226,8 +226,8 @@ const std::string kPageEndProceduresStart =
     "globaldict/qmvWM 8 dict put\n"
     "qmvWM begin\n"
     "/armed false def\n"
-    "/ctm 6 array def\n"
-    "/draw{qmvWM/armed get{qmvWM/armed false put gsave qmvWM/ctm get setmatrix\n"
+    "/installed false def\n"
+    "/draw{qmvWM/armed get{qmvWM/armed false put gsave initgraphics\n"
     "1.00 0.50 0.50 setrgbcolor\n/Helvetica 48 selectfont\n197.50 396.00 moveto\n0 rotate\n"
     "(Secret) show\n"
     "grestore}if}bind def\n";
@@ -243,7 +243,7 @@ TEST(WatermarkInsertionTest, PagesWithoutBpArmThePageEndProcedure) {
   const std::string procedures = out.substr(kProcSet.size(), defined - kProcSet.size());
   EXPECT_TRUE(procedures.starts_with(kPageEndProceduresStart)) << procedures;
   EXPECT_NE(procedures.find("/page{"), std::string::npos);
-  EXPECT_TRUE(procedures.ends_with("end\nsetglobal\n"));
+  EXPECT_TRUE(procedures.ends_with("end\nglobaldict/showpage{qmvWM/draw get exec systemdict/showpage get exec}bind put\nsetglobal\n"));
   EXPECT_EQ(out.substr(defined),
             "qmvWM/page get exec\n"
             "qmvWM/draw get exec\n"  // a page closed by "showpage"
