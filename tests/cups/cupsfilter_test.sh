@@ -29,7 +29,8 @@ run() {
   local label=$1 ppd=$2 status=0
   shift 2
   timeout 60 cupsfilter -c "$W/conf/cups-files.conf" -p "$TF_SOURCE_DIR/ppd/$ppd" -e \
-    -m printer/tf -U tux "$@" "$DOCUMENT" > "$W/out/$label.prn" 2> "$W/out/$label.err" || status=$?
+    -m printer/tf -U tux "$@" "${RUN_FILE:-$DOCUMENT}" > "$W/out/$label.prn" 2> "$W/out/$label.err" ||
+    status=$?
   mv "$W/capture/pstops.1.ps" "$W/out/$label.input" 2>/dev/null || true
   if [ "$status" -ne 0 ]; then
     fail "$label: cupsfilter exited with status $status"
@@ -229,6 +230,34 @@ check basic 4 1 insert_finishing <<'EOF'
 @PJL COMMENT QMJOBINFO END
 @PJL ENTER LANGUAGE=POSTSCRIPT
 EOF
+
+# PDF: cupsfilter runs pdftopdf and pdftops, with Ghostscript's ps2write by default or Poppler;
+# the watermark must show on every page of what the printer receives, with no save left open.
+RENDER_CHECK=$TF_BUILD_DIR/tests/bin/render_check
+for pdf in /usr/share/cups/data/default-testpage.pdf /usr/share/doc/libtasn1-doc/libtasn1.pdf; do
+  for renderer in gs pdftops; do
+    label="$(basename "$pdf" .pdf)-$renderer"
+    if [ ! -r "$pdf" ] || ! command -v pdfinfo >/dev/null; then
+      fail "$label: $pdf or pdfinfo (poppler-utils) is missing"
+      continue
+    fi
+    RUN_FILE=$pdf run "$label" tf-color-utf8.ppd -o pdftops-renderer=$renderer \
+      -o ${P}WMARKTypeTicket=0 -o ${P}WMARKNameTicket=Confidential \
+      -o "${P}WMARKTextTicket=(CONFIDENTIAL)" -o ${P}WMARKOnlyFirstTicket=0 \
+      -o ${P}WMARKFontTicket=Helvetica -o ${P}WMARKFontSizeTicket=48 -o ${P}WMARKColorRTicket=1 \
+      -o ${P}WMARKColorGTicket=0 -o ${P}WMARKColorBTicket=0 -o ${P}WMARKDensityTicket=50 \
+      -o ${P}WMARKAngleTicket=45 -o ${P}WMARKOrientationTicket=1 \
+      -o ${P}WMARKPaperWidthTicket=595 -o ${P}WMARKPaperHeightTicket=842 \
+      -o ${P}WMARKWidthTicket=400 -o ${P}WMARKHeightTicket=60 || continue
+    pages=$(pdfinfo "$pdf" | awk '/^Pages:/ { print $2 }')
+    if out=$("$RENDER_CHECK" --pages "$pages" "$W/out/$label.prn" 2>&1); then
+      pass "$label: $pages pages rendered, each with its watermark, no save left open"
+    else
+      fail "$label: the printer stream does not render as expected"
+      printf '%s\n' "$out" | grep -v ' watermark pixels$' | head -n 12
+    fi
+  done
+done
 
 [ "$FAILURES" -eq 0 ] || { echo "$FAILURES check(s) failed"; exit 1; }
 echo "all checks passed"
