@@ -201,17 +201,17 @@ void SetText(char (&field)[256], const char* text) {
   std::strncpy(field, text, sizeof(field) - 1);
 }
 
-// Writes `head`, the job text `value` and `tail` as one line of at most kLineBufferSize - 1 bytes:
-// the value loses the bytes that must not reach a PJL line and is shortened, by whole characters,
-// so that the line always keeps its tail and line end.
+// Writes `head`, `value` (a text field of the job's state) and `tail` as one line of at most
+// kLineBufferSize - 1 bytes: the value loses the bytes that must not reach a PJL line and is
+// shortened, by whole characters of its encoding, so that the line always keeps its tail and line
+// end.
 void WriteLineWithValue(Job& job, const char* head, const char* value, const char* tail) {
   char cleaned[256] = {};
   std::strncpy(cleaned, value, sizeof(cleaned) - 1);
   const std::size_t length = StripPjlUnsafe(cleaned, std::strlen(cleaned));
   const std::size_t room = kLineBufferSize - 1 - std::strlen(head) - std::strlen(tail);
-  // Record strings hold text in the printer's byte encoding (Shift-JIS).
   const std::size_t keep =
-      CutToWholeChars(std::string_view(cleaned, length), room, TextEncoding::ShiftJIS);
+      CutToWholeChars(std::string_view(cleaned, length), room, job.state.EncodingOf(value));
   char line[kLineBufferSize];
   std::snprintf(line, sizeof(line), "%s%.*s%s", head, static_cast<int>(keep), cleaned, tail);
   QMfputs(line, job.out);
@@ -255,8 +255,8 @@ int ColumnOf(const std::int32_t (&columns)[4], std::int32_t value) {
 
 }  // namespace
 
-std::int32_t GetNumberUpTicketStringForComment(const char* key, const JobOptions& options,
-                                               void* destination, std::int32_t size) {
+std::int32_t ReadNumberUpTextForComment(const char* key, const JobOptions& options,
+                                        void* destination, std::int32_t size) {
   char* dest = static_cast<char*>(destination);
   char work[kWorkBufferSize] = {};
   const char* numberUp = options.Get(key);
