@@ -155,6 +155,13 @@ std::int64_t DecimalValue(const char* text) {
   return value;
 }
 
+// True when `text` begins with a decimal number (after blanks and a sign) that is below 1.
+bool IsNumberBelowOne(const char* text) {
+  char* end = nullptr;
+  const long long value = std::strtoll(text, &end, 10);
+  return end != text && value < 1;
+}
+
 // A positive integer written in decimal digits only (as the spooler's copies argument is).
 bool PositiveCount(const char* text, std::int32_t* count) {
   if (text == nullptr || *text == '\0') return false;
@@ -274,6 +281,10 @@ std::int32_t ReadNumberUpTextForComment(const char* key, const JobOptions& optio
     std::strcpy(work, "1");
   }
   numstrtochar(work, sizeof(work));
+  // A number-up below one page per sheet says nothing about the layout, as a layout product below
+  // 1 does not: it leaves the text empty too, so the comment and the booklet lines treat both
+  // alike.  A text that is no number at all is written as it stands.
+  if (numberUp != nullptr && IsNumberBelowOne(work)) std::memset(work, 0, sizeof(work));
   std::memset(dest, 0, static_cast<std::size_t>(size));
   ConvertUTF8ToEncoding(work, dest, size);
   return 1;
