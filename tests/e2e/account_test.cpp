@@ -354,11 +354,14 @@ TEST(AccountTest, LongValuesAreCutByTheCharactersOfTheirOwnEncoding) {
                            {"JBAInputAuthRadioBtnTicketKey", "1"},
                            {"JBAInputUserIDTextEditTicket", "jdoe"},
                            {"JBAInputUserPasswordTextEditTicket", password}};
+  const std::pair<const char*, const Tickets*> passwords[] = {
+      {"user password", &userMode}, {"administrator password", &adminMode},
+      {"entered password", &entered}};
   for (const Printer& p : AllPrinters()) {
-    for (const Tickets* tickets : {&userMode, &adminMode, &entered}) {
+    for (const auto& [what, tickets] : passwords) {
       const std::string lines = Lines(p, WithTickets(*tickets));
       EXPECT_NE(lines.find(Attr("JOEP=" + shiftJis)), std::string::npos)
-          << Describe(p) << " " << tickets->front().second << " " << tickets->at(1).first;
+          << Describe(p) << ", " << what << ":\n" << lines;
     }
     // The login name: UTF-8 on a UTF-8 printer (67 of あ, E3 81 82, fill 201 of the 203 bytes of
     // room), Shift-JIS otherwise (101 of them fill 202).

@@ -281,8 +281,8 @@ std::int32_t ReadNumberUpTextForComment(const char* key, const JobOptions& optio
     std::strcpy(work, "1");
   }
   numstrtochar(work, sizeof(work));
-  // A number-up below one page per sheet says nothing about the layout, as a layout product below
-  // 1 does not: it leaves the text empty too, so the comment and the booklet lines treat both
+  // A number-up below one page per sheet describes no layout, no more than a layout product below
+  // 1 does: it leaves the text empty as well, so the comment and the booklet lines treat both
   // alike.  A text that is no number at all is written as it stands.
   if (numberUp != nullptr && IsNumberBelowOne(work)) std::memset(work, 0, sizeof(work));
   std::memset(dest, 0, static_cast<std::size_t>(size));
