@@ -238,9 +238,9 @@ void CheckExpansion(const std::string& value, const std::string& format, std::in
   const std::string stored(state->StdUserName);
 
   for (TextEncoding encoding : {TextEncoding::ShiftJIS, TextEncoding::UTF8}) {
+    state->SetEncoding(state->StdUserName, encoding);
     char out[kCommandBufferSize];
-    const int n =
-        BuildPrintComand(kValueFormat, &kValueParams, *state, encoding, out, sizeof(out));
+    const int n = BuildPrintComand(kValueFormat, &kValueParams, *state, out, sizeof(out));
     const std::string line(out, static_cast<std::size_t>(std::max(n, 0)));
     const std::size_t fixed = kValuePrefix.size() + 2;
     const std::string expected = ModelValue(stored, kCommandBufferSize - 1 - fixed, encoding);
@@ -250,8 +250,7 @@ void CheckExpansion(const std::string& value, const std::string& format, std::in
     }
 
     // Any format: a terminated line within the buffer, whatever it holds.
-    const int m =
-        BuildPrintComand(format.c_str(), &kMixedParams, *state, encoding, out, sizeof(out));
+    const int m = BuildPrintComand(format.c_str(), &kMixedParams, *state, out, sizeof(out));
     if (m < 0 || m > kCommandBufferSize - 1 || static_cast<std::size_t>(m) != std::strlen(out)) {
       Fail("an expansion that is not a terminated line within its buffer", format);
     }

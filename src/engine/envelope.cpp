@@ -67,8 +67,7 @@ void OutputKPJLCommandFromArray(Job& job, const FmtTableEntry* table, std::int32
   for (std::int32_t i = 0; i < rows; ++i) {
     const FmtTableEntry& row = table[i];
     if (row.conditions != nullptr && ConditionCompare(row.conditions, job.state) != 1) continue;
-    int length = BuildPrintComand(row.format, row.params, job.state, job.encoding(), command,
-                                  kCommandBufferSize);
+    int length = BuildPrintComand(row.format, row.params, job.state, command, kCommandBufferSize);
     if (length > 0) job.out.Write(command, static_cast<std::size_t>(length));
   }
 }

@@ -5,6 +5,8 @@
 #include <cstring>
 #include <string_view>
 
+#include "filter/job.h"
+
 namespace tf {
 namespace {
 
@@ -15,6 +17,7 @@ struct Segment {
   std::string_view literal;  // text between the previous symbol and this one
   std::int32_t kind;         // -1 for the text after the last symbol
   std::string_view value;    // the value's text (for kind 2, before any shortening)
+  TextEncoding encoding;     // kind 2: the encoding of the value's text
 };
 
 // Decimal and byte values are short; they are formatted into the segment's own storage.
@@ -77,7 +80,7 @@ int getCtrlSym(const char* symbol, const void* parameter, char* value, int value
 }
 
 int BuildPrintComand(const char* format, const ParaTable<Operand>* params, const JobState& state,
-                     TextEncoding encoding, char* out, int outSize) {
+                     char* out, int outSize) {
   if (out == nullptr || outSize <= 0) return 0;
   std::memset(out, 0, static_cast<std::size_t>(outSize));
   if (format == nullptr) return 0;
@@ -95,14 +98,15 @@ int BuildPrintComand(const char* format, const ParaTable<Operand>* params, const
   while (*position != '\0') {
     const char* symbol = GetNextCtrlSym(position);
     if (symbol == nullptr) {
-      segments[segmentCount++] = {std::string_view(position), -1, {}};
+      segments[segmentCount++] = {std::string_view(position), -1, {}, TextEncoding::ShiftJIS};
       fixedLength += std::strlen(position);
       break;
     }
     if (params == nullptr || index >= params->count) return 0;  // a symbol without its value
     Segment& segment = segments[segmentCount];
     segment.literal = std::string_view(position, static_cast<std::size_t>(symbol - position));
-    const void* parameter = params->list[index].Resolve(state);
+    const Operand& operand = params->list[index];
+    const void* parameter = operand.Resolve(state);
     switch (symbol[1]) {
       case 'd': {
         segment.kind = 0;
@@ -121,6 +125,10 @@ int BuildPrintComand(const char* format, const ParaTable<Operand>* params, const
       default: {
         segment.kind = 2;
         segment.value = std::string_view(static_cast<const char*>(parameter));
+        // A job field holds text in the encoding its filler recorded; a constant is the
+        // program's own ASCII text.
+        segment.encoding = operand.IsJobField() ? state.textEncodings.Of(operand.FieldOffset())
+                                                : TextEncoding::ShiftJIS;
         break;
       }
     }
@@ -164,7 +172,7 @@ int BuildPrintComand(const char* format, const ParaTable<Operand>* params, const
       if (n == sizeof(cleaned) - 1) break;
       if (!IsPjlUnsafe(c)) cleaned[n++] = static_cast<char>(c);
     }
-    std::size_t take = CutToWholeChars(std::string_view(cleaned, n), budget, encoding);
+    std::size_t take = CutToWholeChars(std::string_view(cleaned, n), budget, segment.encoding);
     append(cleaned, take);
     budget -= take;
   }

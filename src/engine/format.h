@@ -64,11 +64,12 @@ int getCtrlSym(const char* symbol, const void* parameter, char* value, int value
 // kCommandBufferSize).  Returns the length of the command, or 0 when nothing must be written: a
 // value that is empty (an empty "%s", a zero "%c") stops the row whole, so that no command ever
 // reaches the printer without its line end.  A line that would exceed kCommandBufferSize - 1 bytes
-// keeps its literal text and constant bytes and shortens its string values, by whole characters of
-// `encoding`.  String values from the job lose the bytes that could end a quoted PJL value or a
+// keeps its literal text and constant bytes and shortens its string values, each by whole
+// characters of its own encoding (state.textEncodings: a UTF-8 printer's job holds Shift-JIS
+// values too).  String values from the job lose the bytes that could end a quoted PJL value or a
 // line (double quote, control bytes, DEL).
 int BuildPrintComand(const char* format, const ParaTable<Operand>* params, const JobState& state,
-                     TextEncoding encoding, char* out, int outSize);
+                     char* out, int outSize);
 
 // Decimal digits of a non-negative `value`, right-aligned so that the terminator is at position
 // n - 1 of `buffer`; returns a pointer to the first digit (to the terminator for 0, which has no

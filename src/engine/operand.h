@@ -27,6 +27,9 @@ class Operand {
   void* ResolveField(JobState& state) const {
     return reinterpret_cast<unsigned char*>(&state) + offset_;
   }
+  // The offset in JobState of a job field.
+  constexpr std::size_t FieldOffset() const { return offset_; }
+  constexpr bool IsJobField() const { return constant_ == nullptr; }
 
  private:
   constexpr Operand(const void* constant, std::size_t offset)

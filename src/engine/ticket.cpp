@@ -98,34 +98,40 @@ std::int32_t GetTicketFromArray(Job& job, const TicketDataEntry* table, std::int
       key = row.key;
     }
     row.reader(key.c_str(), options, row.destination.ResolveField(job.state), row.size);
+    if (row.reader.stores != StoredValue::Number) {
+      job.state.textEncodings.Set(row.destination.FieldOffset(),
+                                  row.reader.stores == StoredValue::UTF8Text
+                                      ? TextEncoding::UTF8
+                                      : TextEncoding::ShiftJIS);
+    }
   }
   return 1;
 }
 
-std::int32_t CheckTicketKey(const char* key, const JobOptions& options, void* destination,
-                            std::int32_t) {
+std::int32_t ReadTicketPresence(const char* key, const JobOptions& options, void* destination,
+                                std::int32_t) {
   *static_cast<std::int32_t*>(destination) = options.Get(key) == nullptr ? 1 : 0;
   return 1;
 }
 
-std::int32_t GetTicketInteger(const char* key, const JobOptions& options, void* destination,
-                              std::int32_t) {
+std::int32_t ReadTicketInteger(const char* key, const JobOptions& options, void* destination,
+                               std::int32_t) {
   const char* value = options.Get(key);
   *static_cast<std::int32_t*>(destination) =
       value == nullptr ? -1 : ParseInt32(value);
   return value != nullptr;
 }
 
-std::int32_t GetTicketFloat(const char* key, const JobOptions& options, void* destination,
-                            std::int32_t) {
+std::int32_t ReadTicketFloat(const char* key, const JobOptions& options, void* destination,
+                             std::int32_t) {
   const char* value = options.Get(key);
   *static_cast<float*>(destination) =
       value == nullptr ? -1.0f : static_cast<float>(std::strtod(value, nullptr));
   return value != nullptr;
 }
 
-std::int32_t GetTicketString(const char* key, const JobOptions& options, void* destination,
-                             std::int32_t size) {
+std::int32_t ReadTicketText(const char* key, const JobOptions& options, void* destination,
+                            std::int32_t size) {
   char* dest = static_cast<char*>(destination);
   std::memset(dest, 0, static_cast<std::size_t>(size));
   const char* value = options.Get(key);
@@ -134,13 +140,13 @@ std::int32_t GetTicketString(const char* key, const JobOptions& options, void* d
   return 1;
 }
 
-std::int32_t GetTicketStringConvertedToPrtLang(const char* key, const JobOptions& options,
-                                               void* destination, std::int32_t size) {
+std::int32_t ReadTicketTextConverted(const char* key, const JobOptions& options,
+                                     void* destination, std::int32_t size) {
   return ReadConvertedString(key, options, destination, size, TextEncoding::ShiftJIS);
 }
 
-std::int32_t GetTicketStringConvertedToPrtLangForUTF8(const char* key, const JobOptions& options,
-                                                      void* destination, std::int32_t size) {
+std::int32_t ReadTicketTextConvertedForUTF8(const char* key, const JobOptions& options,
+                                            void* destination, std::int32_t size) {
   return ReadConvertedString(key, options, destination, size, TextEncoding::UTF8);
 }
 

@@ -15,10 +15,27 @@ namespace tf {
 class Job;
 class JobOptions;
 
-// Reads `key` from `options` into `destination` (`size` bytes).  Returns 1 when the key was
-// present, else 0 (CheckTicketKey always returns 1).
-using TicketReader = std::int32_t (*)(const char* key, const JobOptions& options,
-                                      void* destination, std::int32_t size);
+// What a ticket reader leaves in its destination.
+enum class StoredValue : std::uint8_t {
+  Number,        // a 32-bit integer or a float
+  ShiftJISText,  // text of the byte-mode conversion (Shift-JIS X 0213)
+  UTF8Text,      // text of the UTF-8-mode conversion
+};
+
+// A ticket reader: reads `key` from `options` into `destination` (`size` bytes) and returns 1 when
+// the key was present, else 0 (CheckTicketKey always returns 1).  It says what it stores, so that
+// the job knows the encoding of every text field it fills.
+struct TicketReader {
+  using Function = std::int32_t (*)(const char* key, const JobOptions& options,
+                                    void* destination, std::int32_t size);
+  Function read;
+  StoredValue stores;
+
+  std::int32_t operator()(const char* key, const JobOptions& options, void* destination,
+                          std::int32_t size) const {
+    return read(key, options, destination, size);
+  }
+};
 
 enum class KeyKind : std::uint8_t {
   Prefixed,  // the program's ticket-key prefix followed by `key`
@@ -33,7 +50,8 @@ struct TicketDataEntry {
   TicketReader reader;
 };
 
-// Runs every row of `table` in order.  Always returns 1.
+// Runs every row of `table` in order, and records for each text field it fills whether its text is
+// UTF-8 or Shift-JIS (JobState::textEncodings).  Always returns 1.
 std::int32_t GetTicketFromArray(Job& job, const TicketDataEntry* table, std::int32_t count);
 
 template <std::size_t N>
@@ -41,24 +59,34 @@ std::int32_t GetTicketFromArray(Job& job, const TicketDataEntry (&table)[N]) {
   return GetTicketFromArray(job, table, static_cast<std::int32_t>(N));
 }
 
-// Stores 0 when the key is present, 1 when it is absent.
-std::int32_t CheckTicketKey(const char* key, const JobOptions& options, void* destination,
-                            std::int32_t size);
-// Stores the decimal value of the text (atoi rules), -1 when absent.
-std::int32_t GetTicketInteger(const char* key, const JobOptions& options, void* destination,
-                              std::int32_t size);
-// Stores the text's value as a float, -1.0 when absent.
-std::int32_t GetTicketFloat(const char* key, const JobOptions& options, void* destination,
-                            std::int32_t size);
-// Converts the text (byte-mode conversion) into the destination; empty when absent.
-std::int32_t GetTicketString(const char* key, const JobOptions& options, void* destination,
+// The readers' functions; the tables name the readers below.
+std::int32_t ReadTicketPresence(const char* key, const JobOptions& options, void* destination,
+                                std::int32_t size);
+std::int32_t ReadTicketInteger(const char* key, const JobOptions& options, void* destination,
+                               std::int32_t size);
+std::int32_t ReadTicketFloat(const char* key, const JobOptions& options, void* destination,
                              std::int32_t size);
+std::int32_t ReadTicketText(const char* key, const JobOptions& options, void* destination,
+                            std::int32_t size);
+std::int32_t ReadTicketTextConverted(const char* key, const JobOptions& options,
+                                     void* destination, std::int32_t size);
+std::int32_t ReadTicketTextConvertedForUTF8(const char* key, const JobOptions& options,
+                                            void* destination, std::int32_t size);
+
+// Stores 0 when the key is present, 1 when it is absent.
+inline constexpr TicketReader CheckTicketKey{ReadTicketPresence, StoredValue::Number};
+// Stores the decimal value of the text (atoi rules), -1 when absent.
+inline constexpr TicketReader GetTicketInteger{ReadTicketInteger, StoredValue::Number};
+// Stores the text's value as a float, -1.0 when absent.
+inline constexpr TicketReader GetTicketFloat{ReadTicketFloat, StoredValue::Number};
+// Converts the text (byte-mode conversion) into the destination; empty when absent.
+inline constexpr TicketReader GetTicketString{ReadTicketText, StoredValue::ShiftJISText};
 // Decodes a "/"-list of byte values, then converts (byte-mode conversion); empty when absent.
-std::int32_t GetTicketStringConvertedToPrtLang(const char* key, const JobOptions& options,
-                                               void* destination, std::int32_t size);
-// As above, with the UTF-8-mode conversion.
-std::int32_t GetTicketStringConvertedToPrtLangForUTF8(const char* key, const JobOptions& options,
-                                                      void* destination, std::int32_t size);
+inline constexpr TicketReader GetTicketStringConvertedToPrtLang{ReadTicketTextConverted,
+                                                               StoredValue::ShiftJISText};
+// As above, with the UTF-8-mode conversion: the text stays UTF-8.
+inline constexpr TicketReader GetTicketStringConvertedToPrtLangForUTF8{
+    ReadTicketTextConvertedForUTF8, StoredValue::UTF8Text};
 
 // Decodes, in place, a value written as a list of decimal byte values ("/72/105" is "Hi"); any
 // other value is left unchanged.

@@ -52,7 +52,7 @@ std::string CopiesForPageLog(const char* copies) {
 }
 
 // User name from argv[2]: 765 bytes in UTF-8 mode, 254 in byte mode; the account user copy is
-// its start (96 or 32 bytes, whole characters).
+// its start (96 or 32 bytes, whole characters).  The names are text of the job's mode.
 void PrepareUserName(Job& job) {
   JobState& s = job.state;
   const char* user = job.argv[2];
@@ -61,8 +61,10 @@ void PrepareUserName(Job& job) {
   } else {
     ConvertUTF8ToEncoding(user, s.StdUserName, 255);
   }
+  s.SetEncoding(s.StdUserName, job.encoding());
+  s.SetEncoding(s.StdJBAUserName, job.encoding());
   const std::size_t limit = job.utf8Mode ? 96 : 32;
-  const std::size_t n = CutToWholeChars(s.StdUserName, limit, job.encoding());
+  const std::size_t n = CutToWholeChars(s.StdUserName, limit, s.EncodingOf(s.StdUserName));
   std::memset(s.StdJBAUserName, 0, sizeof(s.StdJBAUserName));
   std::memcpy(s.StdJBAUserName, s.StdUserName, n);
 }
@@ -73,6 +75,8 @@ void PrepareDocumentNames(Job& job) {
   const char* title = job.argv[3];
   std::memset(s.StdDocumentName, 0, sizeof(s.StdDocumentName));
   std::memset(s.PTStdDocumentName, 0, sizeof(s.PTStdDocumentName));
+  s.SetEncoding(s.StdDocumentName, job.encoding());
+  s.SetEncoding(s.PTStdDocumentName, job.encoding());
   if (std::strchr(title, '\r') != nullptr || std::strchr(title, '\n') != nullptr) return;
   if (job.utf8Mode) {
     ConvertUTF8ToEncodingForUTF8(title, s.StdDocumentName, 255);

@@ -4,11 +4,14 @@
 #pragma once
 
 #include <csignal>
+#include <cstddef>
+#include <cstdint>
 #include <memory>
 #include <string>
 #include <type_traits>
 
 #include "engine/job_options.h"
+#include "engine/text_fields.h"
 #include "filter/output_channel.h"
 #include "filter/program_traits.h"
 #include "modules/comment/comment.h"
@@ -61,6 +64,22 @@ struct JobState {
   PBindOptions psoptionpbind;
   CommentOptions psoptioncomment;
   SpecialPageOptions psOptionSpecialPage;
+
+  // The fields above that hold UTF-8 text; every other text field is Shift-JIS.  Set by whatever
+  // fills a field, read by whatever shortens its value.
+  TextFieldEncodings textEncodings;
+
+  // The encoding of the text in `field`, one of the string fields of this state.
+  TextEncoding EncodingOf(const char* field) const { return textEncodings.Of(OffsetOf(field)); }
+  void SetEncoding(const char* field, TextEncoding encoding) {
+    textEncodings.Set(OffsetOf(field), encoding);
+  }
+
+ private:
+  std::size_t OffsetOf(const char* field) const {
+    return static_cast<std::size_t>(reinterpret_cast<std::uintptr_t>(field) -
+                                    reinterpret_cast<std::uintptr_t>(this));
+  }
 };
 static_assert(std::is_standard_layout_v<JobState> && std::is_trivially_copyable_v<JobState>,
               "the command tables address JobState fields by offset");

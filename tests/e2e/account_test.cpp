@@ -331,6 +331,48 @@ TEST(AccountTest, ValuesInThePrinterEncodingAndCutToTheirField) {
   }
 }
 
+// A value longer than its line is shortened by the characters of its own encoding.  The
+// passwords stay Shift-JIS on every printer, so a UTF-8 printer must not cut them as UTF-8 (which
+// left a lone lead byte before the closing quote); the login name on a UTF-8 printer is UTF-8.
+TEST(AccountTest, LongValuesAreCutByTheCharactersOfTheirOwnEncoding) {
+  std::string password = "a";
+  std::string shiftJis = "a";  // "a" and 100 of あ (82 A0): what the 202 bytes of room hold whole
+  for (int i = 0; i < 127; ++i) password += "あ";
+  for (int i = 0; i < 100; ++i) shiftJis += "\x82\xa0";
+  const Tickets userMode = {{"JBAManageTypeListTicketKey", "2"},
+                            {"JBAUserSettingRadioBtnTicket", "1"},
+                            {"JBAUserIDListCtrlTicket", "2"},
+                            {"JBAUserIDTextEditTicket", "u42"},
+                            {"JBAUserPasswordTextEditTicket", password}};
+  const Tickets adminMode = {{"JBAManageTypeListTicketKey", "1"},
+                             {"JBAAdminUserSettingRadioBtnTicket", "1"},
+                             {"JBAAdminUserIDListCtrlTicket", "2"},
+                             {"JBAAdminUserIDTextEditTicket", "boss"},
+                             {"JBAAdminUserPasswordTextEditTicket", password}};
+  const Tickets entered = {{"JBAManageTypeListTicketKey", "2"},
+                           {"JBAUserInputRadioBtnTicket", "1"},
+                           {"JBAInputAuthRadioBtnTicketKey", "1"},
+                           {"JBAInputUserIDTextEditTicket", "jdoe"},
+                           {"JBAInputUserPasswordTextEditTicket", password}};
+  const std::pair<const char*, const Tickets*> passwords[] = {
+      {"user password", &userMode}, {"administrator password", &adminMode},
+      {"entered password", &entered}};
+  for (const Printer& p : AllPrinters()) {
+    for (const auto& [what, tickets] : passwords) {
+      const std::string lines = Lines(p, WithTickets(*tickets));
+      EXPECT_NE(lines.find(Attr("JOEP=" + shiftJis)), std::string::npos)
+          << Describe(p) << ", " << what << ":\n" << lines;
+    }
+    // The login name: UTF-8 on a UTF-8 printer (67 of あ, E3 81 82, fill 201 of the 203 bytes of
+    // room), Shift-JIS otherwise (101 of them fill 202).
+    std::string user, expected;
+    for (int i = 0; i < 300; ++i) user += "あ";
+    for (int i = 0; i < (p.utf8 ? 67 : 101); ++i) expected += p.utf8 ? "\xe3\x81\x82" : "\x82\xa0";
+    EXPECT_NE(Lines(p, WithUser(user)).find(AttrLF("LUNA=" + expected)), std::string::npos)
+        << Describe(p);
+  }
+}
+
 // No header line may start a command that the job's text smuggled in, and every account line
 // keeps exactly its two quotes.
 void ExpectNoInjectedCommand(const std::string& out, const std::string& what) {

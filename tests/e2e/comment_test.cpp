@@ -183,6 +183,84 @@ TEST(CommentBlockTest, NoBookletTicketIsNotTumbleDuplex) {
   EXPECT_EQ(duplex("QMSignature=RightSig"), "@PJL COMMENT QMJOBINFO DUPLEXTYPE=TUMBLE\n");
 }
 
+// The lines that describe the N-up: the comment's NUP, ORIENTATION and NUPEX lines and the
+// booklet's DIND line, in order.
+std::string NUpLines(const FilterRun& run) {
+  const std::string header = SplitStream(run.out).header;
+  std::string lines;
+  std::size_t pos = 0;
+  while (pos < header.size()) {
+    const std::size_t end = header.find('\n', pos);
+    if (end == std::string::npos) break;
+    const std::string line = header.substr(pos, end + 1 - pos);
+    pos = end + 1;
+    for (const char* kind : {"QMJOBINFO NUP=", "QMJOBINFO ORIENTATION=", "QMJOBINFO NUPEX=",
+                             "\"@DIND="}) {
+      if (line.find(kind) != std::string::npos) lines += line;
+    }
+  }
+  return lines;
+}
+
+// "number-up" and a layout of rows x columns with the same product describe the same N-up, below
+// one page per sheet as above it: a number-up below 1 writes no NUP line, and the ORIENTATION and
+// DIND lines of a layout product below 1.  The account's NLPP attribute keeps its own rule ("N"
+// and the number-up text; "1" for a negative product, "N" for 0).
+TEST(CommentBlockTest, NumberUpBelowOneIsALayoutBelowOne) {
+  struct Case {
+    int numberUp;
+    int rows;
+    int columns;
+    const char* layoutNlpp;  // the NLPP text of the layout
+  };
+  const Case cases[] = {{-2, -1, 2, "1"}, {-1, -1, 1, "1"}, {0, 0, 2, "N"},  {1, 1, 1, "1"},
+                        {2, 1, 2, "N2"},  {3, 1, 3, "N3"},  {4, 2, 2, "N4"}, {6, 2, 3, "N6"},
+                        {9, 3, 3, "N9"},  {16, 4, 4, "N16"}};
+  struct Printer {
+    const char* ppd;
+    const char* program;
+    bool advanced;  // the 1.5.0 block and the booklet lines
+  };
+  const Printer printers[] = {{"utf8.ppd", "ticketfilter", true},
+                              {"bytemode.ppd", "ticketfilter", false},
+                              {"bytemode.ppd", "ticketfilter-basic", false}};
+  struct Job {
+    const char* options;
+    const char* belowOne;  // the lines of an N-up below 1 with the advanced lines
+  };
+  const Job jobs[] = {
+      {"", "@PJL SET JOBATTR=\"@DIND=PORTRAIT\"\n@PJL COMMENT QMJOBINFO ORIENTATION=PORTRAIT\n"},
+      {" orientation-requested=4",
+       "@PJL SET JOBATTR=\"@DIND=PORTRAIT\"\n@PJL COMMENT QMJOBINFO ORIENTATION=LANDSCAPE\n"},
+      {" QMSignature=LeftSig",
+       "@PJL SET JOBATTR=\"@DIND=PORTRAIT\"\n@PJL COMMENT QMJOBINFO ORIENTATION=LANDSCAPE\n"}};
+  const std::string rowsKey = "com.apple.print.PrintSettings.PMLayoutRows..n.=";
+  const std::string columnsKey = " com.apple.print.PrintSettings.PMLayoutColumns..n.=";
+  for (const Printer& printer : printers) {
+    for (const Job& job : jobs) {
+      for (const Case& c : cases) {
+        SCOPED_TRACE(std::string(printer.program) + " on " + printer.ppd + job.options +
+                     ", N-up " + std::to_string(c.numberUp));
+        const FilterRun byNumber = RunJob(
+            printer.ppd, printer.program, "number-up=" + std::to_string(c.numberUp) + job.options);
+        const FilterRun byLayout = RunJob(printer.ppd, printer.program,
+                                          rowsKey + std::to_string(c.rows) + columnsKey +
+                                              std::to_string(c.columns) + job.options);
+        EXPECT_EQ(NUpLines(byNumber), NUpLines(byLayout));
+        if (c.numberUp < 1) {
+          EXPECT_EQ(NUpLines(byNumber), printer.advanced ? job.belowOne : "");
+        }
+        if (std::string(printer.program) == "ticketfilter") {
+          EXPECT_NE(byNumber.out.find("\"@NLPP=N" + std::to_string(c.numberUp) + "\"\n"),
+                    std::string::npos);
+          EXPECT_NE(byLayout.out.find(std::string("\"@NLPP=") + c.layoutNlpp + "\"\n"),
+                    std::string::npos);
+        }
+      }
+    }
+  }
+}
+
 TEST(CommentBlockTest, JobTextCannotAddAPjlLine) {
   // A number-up value whose bytes decode to a line feed and a PJL command stays on its line.
   const FilterRun run =

@@ -214,6 +214,43 @@ TEST(GhostscriptTest, WatermarkOnEveryPageKeepsTheSaveLevel) {
   }
 }
 
+// Shift-JIS watermark texts whose characters end in the byte 0x5C (表 95 5C, ソ 83 5C, 十 8F 5C;
+// 示 8E A6) reach "show" whole, on a UTF-8 printer as on a Shift-JIS one: every string closes where
+// it should and holds exactly the characters given.  A prelude makes "show" print, in
+// hexadecimal, the bytes it is given before it draws them.
+constexpr char kShowPrintsItsBytes[] =
+    "/show { (show <) print dup { 256 add 16 3 string cvrs 1 2 getinterval print } forall "
+    "(>\\n) print systemdict /show get exec } bind def\n";
+
+TEST(GhostscriptTest, ShiftJisWatermarkTextReachesShowWhole) {
+  struct Case {
+    const char* text;
+    const char* bytes;
+  };
+  const Case cases[] = {{"(表示)", "955C8EA6"},
+                        {"(表)", "955C"},
+                        {"表示", "955C8EA6"},
+                        {"(ソ十)", "835C8F5C"}};
+  for (const char* ppd : {"utf8.ppd", "bytemode.ppd"}) {
+    for (const Case& c : cases) {
+      SCOPED_TRACE(std::string(c.text) + " on " + ppd);
+      std::string options = WatermarkOptions(0);
+      const std::string wwww = "WMARKTextTicket=(WWWW)";
+      options.replace(options.find(wwww), wwww.size(), std::string("WMARKTextTicket=") + c.text);
+      const std::string postscript = PostScriptOf(ppd, options);
+      const Render render = RenderWithGhostscript(postscript, kShowPrintsItsBytes);
+      ExpectCleanRender(render);
+      // Each page shows its own text ("page n"), then the watermark's string, and nothing else.
+      std::string expected;
+      for (const char* page : {"31", "32", "33"}) {
+        expected += std::string("show <7061676520") + page + ">\n";
+        expected += std::string("show <") + c.bytes + ">\n";
+      }
+      EXPECT_EQ(render.log, expected);
+    }
+  }
+}
+
 // The separator-page, image-shift and automatic-fit blocks call procedures that only the printer
 // has (/Custom/ProcSet).  On an interpreter without them each block fails inside its "stopped"
 // and the job goes on: no error reaches the job, every page is drawn.

@@ -155,6 +155,13 @@ std::int64_t DecimalValue(const char* text) {
   return value;
 }
 
+// True when `text` begins with a decimal number (after blanks and a sign) that is below 1.
+bool IsNumberBelowOne(const char* text) {
+  char* end = nullptr;
+  const long long value = std::strtoll(text, &end, 10);
+  return end != text && value < 1;
+}
+
 // A positive integer written in decimal digits only (as the spooler's copies argument is).
 bool PositiveCount(const char* text, std::int32_t* count) {
   if (text == nullptr || *text == '\0') return false;
@@ -201,17 +208,17 @@ void SetText(char (&field)[256], const char* text) {
   std::strncpy(field, text, sizeof(field) - 1);
 }
 
-// Writes `head`, the job text `value` and `tail` as one line of at most kLineBufferSize - 1 bytes:
-// the value loses the bytes that must not reach a PJL line and is shortened, by whole characters,
-// so that the line always keeps its tail and line end.
+// Writes `head`, `value` (a text field of the job's state) and `tail` as one line of at most
+// kLineBufferSize - 1 bytes: the value loses the bytes that must not reach a PJL line and is
+// shortened, by whole characters of its encoding, so that the line always keeps its tail and line
+// end.
 void WriteLineWithValue(Job& job, const char* head, const char* value, const char* tail) {
   char cleaned[256] = {};
   std::strncpy(cleaned, value, sizeof(cleaned) - 1);
   const std::size_t length = StripPjlUnsafe(cleaned, std::strlen(cleaned));
   const std::size_t room = kLineBufferSize - 1 - std::strlen(head) - std::strlen(tail);
-  // Record strings hold text in the printer's byte encoding (Shift-JIS).
   const std::size_t keep =
-      CutToWholeChars(std::string_view(cleaned, length), room, TextEncoding::ShiftJIS);
+      CutToWholeChars(std::string_view(cleaned, length), room, job.state.EncodingOf(value));
   char line[kLineBufferSize];
   std::snprintf(line, sizeof(line), "%s%.*s%s", head, static_cast<int>(keep), cleaned, tail);
   QMfputs(line, job.out);
@@ -255,8 +262,8 @@ int ColumnOf(const std::int32_t (&columns)[4], std::int32_t value) {
 
 }  // namespace
 
-std::int32_t GetNumberUpTicketStringForComment(const char* key, const JobOptions& options,
-                                               void* destination, std::int32_t size) {
+std::int32_t ReadNumberUpTextForComment(const char* key, const JobOptions& options,
+                                        void* destination, std::int32_t size) {
   char* dest = static_cast<char*>(destination);
   char work[kWorkBufferSize] = {};
   const char* numberUp = options.Get(key);
@@ -274,6 +281,10 @@ std::int32_t GetNumberUpTicketStringForComment(const char* key, const JobOptions
     std::strcpy(work, "1");
   }
   numstrtochar(work, sizeof(work));
+  // A number-up below one page per sheet describes no layout, no more than a layout product below
+  // 1 does: it leaves the text empty as well, so the comment and the booklet lines treat both
+  // alike.  A text that is no number at all is written as it stands.
+  if (numberUp != nullptr && IsNumberBelowOne(work)) std::memset(work, 0, sizeof(work));
   std::memset(dest, 0, static_cast<std::size_t>(size));
   ConvertUTF8ToEncoding(work, dest, size);
   return 1;

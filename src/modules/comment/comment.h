@@ -34,9 +34,13 @@ struct CommentOptions {
 // and the adjusted sides, orientation, layout direction and copies.
 int CommentGetTicketFromPDE(Job& job);
 // The N-up text of the comment: the "number-up" option (`key`) as it stands, else the product of
-// the layout rows and columns, else "1".  A ticket reader; always returns 1.
-std::int32_t GetNumberUpTicketStringForComment(const char* key, const JobOptions& options,
-                                               void* destination, std::int32_t size);
+// the layout rows and columns, else "1"; empty for a number-up that is a number below 1 and for a
+// product below 1; converted to Shift-JIS.  A ticket reader; always
+// returns 1.
+std::int32_t ReadNumberUpTextForComment(const char* key, const JobOptions& options,
+                                        void* destination, std::int32_t size);
+inline constexpr TicketReader GetNumberUpTicketStringForComment{ReadNumberUpTextForComment,
+                                                                StoredValue::ShiftJISText};
 // BEGIN, PDLTYPE and JOBTYPE.
 void OutputKPJLCommandforCommentBegin(Job& job);
 // Copies, duplex, colour, N-up, staple, punch, booklet.  Writing the booklet threshold cuts the

@@ -167,6 +167,7 @@ void GetClientIPAddress(Job& job, const ClientHostSource& source) {
   // The host name is system text, not converted: whole UTF-8 characters in both modes.
   const std::size_t kept = CutToWholeChars(*hostName, kHostNameBytes, TextEncoding::UTF8);
   std::memcpy(s.HostNameStr, hostName->data(), kept);
+  s.SetEncoding(s.HostNameStr, TextEncoding::UTF8);
 
   char addressText[kAddressTextSize] = {};
   if (getHostAddress(hostName->c_str(), addressText, kAddressTextSize, source.resolver,

@@ -25,8 +25,8 @@ long long LayoutCount(const char* value) {
 
 }  // namespace
 
-std::int32_t GetNumberUpTicketString(const char* key, const JobOptions& options,
-                                     void* destination, std::int32_t size) {
+std::int32_t ReadNumberUpText(const char* key, const JobOptions& options, void* destination,
+                              std::int32_t size) {
   char* dest = static_cast<char*>(destination);
   std::memset(dest, 0, static_cast<std::size_t>(size));
   char work[kNUpWorkSize] = {};

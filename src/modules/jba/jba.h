@@ -124,9 +124,10 @@ struct JBATables {
 
 // The N-up text of the job into `destination` (StdNUpInfo): "N" and the "number-up" value when the
 // job has one, else "N" and the product of the layout's rows and columns, "1" for a single page
-// per sheet.  A reader of the TicketDataEntry shape; `key` is "number-up".  Returns 1.
-std::int32_t GetNumberUpTicketString(const char* key, const JobOptions& options,
-                                     void* destination, std::int32_t size);
+// per sheet, converted to Shift-JIS.  A ticket reader; `key` is "number-up".  Returns 1.
+std::int32_t ReadNumberUpText(const char* key, const JobOptions& options, void* destination,
+                              std::int32_t size);
+inline constexpr TicketReader GetNumberUpTicketString{ReadNumberUpText, StoredValue::ShiftJISText};
 
 // The tables are constant data; nothing is bound per job.
 void JBAInializeDescriptionTableFromFilter(Job& job);

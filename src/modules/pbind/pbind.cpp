@@ -19,8 +19,6 @@
 namespace tf {
 namespace {
 
-// Every binding option is read with the byte-mode conversion, so its text is Shift-JIS.
-constexpr TextEncoding kPBindTextEncoding = TextEncoding::ShiftJIS;
 constexpr std::int32_t kPBindTextSize = 256;
 static_assert(sizeof(PBindOptions::position) == kPBindTextSize);
 
@@ -286,9 +284,10 @@ std::int64_t TrimMillimetres(const char* amount) {
   return LeadingDecimal(number.c_str());
 }
 
-// Writes "@PJL SET JOBATTR="@<attribute>=<value>"" with a value from the job: the bytes that could
-// end the quoted value or the line are removed, and a value too long for the line buffer is cut
-// by whole characters, so the line always keeps its closing quote and line end.
+// Writes "@PJL SET JOBATTR="@<attribute>=<value>"" with `value`, a text field of the job's state:
+// the bytes that could end the quoted value or the line are removed, and a value too long for the
+// line buffer is cut by whole characters of its encoding, so the line always keeps its closing
+// quote and line end.
 void WriteTextLine(Job& job, const char* format, const char* attribute, const char* value) {
   char clean[kPBindTextSize] = {};
   std::strncpy(clean, value, sizeof(clean) - 1);
@@ -297,7 +296,7 @@ void WriteTextLine(Job& job, const char* format, const char* attribute, const ch
   std::size_t fixed = std::strlen(format) - 2;
   if (attribute != nullptr) fixed += std::strlen(attribute) - 2;
   const std::size_t room = kPBindLineSize - 1 - fixed;
-  length = CutToWholeChars(std::string_view(clean, length), room, kPBindTextEncoding);
+  length = CutToWholeChars(std::string_view(clean, length), room, job.state.EncodingOf(value));
   clean[length] = '\0';
 
   char line[kPBindLineSize] = {};

@@ -141,17 +141,45 @@ bool WatermarkIsOn(const WatermarkOptions& wm) { return wm.type == 0 && wm.name[
 // "nan" or "inf") would be an undefined name for the printer and fail the job; it is written as 0.
 float FiniteOrZero(float value) { return std::isfinite(value) ? value : 0.0f; }
 
-// Writes `text` as the body of a PostScript literal string: parentheses and backslashes escaped,
-// control bytes as octal escapes, so the string keeps its bytes and its line stays one line.
+// The text and the font name are Shift-JIS on every printer: the table reads both with the
+// byte-mode conversion, whatever the printer's mode, and the strings below are written by
+// Shift-JIS characters.
+constexpr bool ReadAsShiftJis(std::string_view key) {
+  for (const TicketDataEntry& row : WatermarkticketData) {
+    if (std::string_view(row.key) == key) return row.reader.stores == StoredValue::ShiftJISText;
+  }
+  return false;
+}
+static_assert(ReadAsShiftJis("WMARKTextTicket") && ReadAsShiftJis("WMARKFontTicket"),
+              "the watermark's strings are written by Shift-JIS characters");
+
+// Width of the Shift-JIS character at `at`: 2 for a lead byte (0x81-0x9F, 0xE0-0xFC) followed by a
+// trail byte (0x40-0x7E, 0x80-0xFC), else 1.  A trail byte is never a parenthesis or a control
+// byte, but it may be 0x5C, which the interpreter, reading bytes, takes for a backslash.
+std::size_t ShiftJisCharWidth(std::string_view text, std::size_t at) {
+  const auto lead = static_cast<unsigned char>(text[at]);
+  const bool isLead = (lead >= 0x81 && lead <= 0x9F) || (lead >= 0xE0 && lead <= 0xFC);
+  if (!isLead || at + 1 >= text.size()) return 1;
+  const auto trail = static_cast<unsigned char>(text[at + 1]);
+  return (trail >= 0x40 && trail <= 0x7E) || (trail >= 0x80 && trail <= 0xFC) ? 2 : 1;
+}
+
+// Writes `text` (Shift-JIS) as the body of a PostScript literal string: parentheses and
+// backslashes escaped, control bytes as octal escapes, so the string keeps its characters and its
+// line stays one line.  The walk goes by characters; of a two-byte character only a second byte
+// 0x5C needs its escape.
 void WriteLiteralStringBody(const char* text, PrinterStream& stream) {
-  const char* run = text;
-  const char* p = text;
-  for (; *p != '\0'; ++p) {
-    const unsigned char c = static_cast<unsigned char>(*p);
-    const bool special = c == '(' || c == ')' || c == '\\';
-    const bool control = c < 0x20 || c == 0x7F;
+  const std::string_view body(text);
+  std::size_t run = 0;
+  for (std::size_t at = 0; at < body.size();) {
+    const std::size_t width = ShiftJisCharWidth(body, at);
+    const std::size_t last = at + width - 1;  // the byte that may need an escape
+    const unsigned char c = static_cast<unsigned char>(body[last]);
+    const bool special = c == '\\' || (width == 1 && (c == '(' || c == ')'));
+    const bool control = width == 1 && (c < 0x20 || c == 0x7F);
+    at += width;
     if (!special && !control) continue;
-    stream.Write(run, static_cast<std::size_t>(p - run));
+    stream.Write(body.data() + run, last - run);
     if (special) {
       const char escaped[2] = {'\\', static_cast<char>(c)};
       stream.Write(escaped, 2);
@@ -160,13 +188,14 @@ void WriteLiteralStringBody(const char* text, PrinterStream& stream) {
       std::snprintf(octal, sizeof(octal), "\\%03o", c);
       stream.Write(octal, 4);
     }
-    run = p + 1;
+    run = at;
   }
-  stream.Write(run, static_cast<std::size_t>(p - run));
+  stream.Write(body.data() + run, body.size() - run);
 }
 
 // True when every byte of `name` may stand in a PostScript name literal "/name": no white space,
-// no control byte, no delimiter.
+// no control byte, no delimiter.  The test goes by bytes, as the interpreter's scanner does: a
+// two-byte character whose second byte is a delimiter cannot stand in a name literal either.
 bool IsPlainPostScriptName(const char* name) {
   for (const char* p = name; *p != '\0'; ++p) {
     const unsigned char c = static_cast<unsigned char>(*p);
@@ -193,20 +222,26 @@ void WriteSelectFont(const WatermarkOptions& wm, PrinterStream& stream) {
 }
 
 // True when `text` is exactly one PostScript string operand: a literal string whose parentheses
-// balance (a backslash escapes the byte after it) and close at its last byte, or a hexadecimal
-// string of hex digits and white space.  A string cut short by its 256-byte field, or followed by
-// more text, is not one: written as it stands it would leave the string open, and the rest of
-// the job would be read as its characters.
+// balance (a backslash escapes the character after it) and close at its last byte, or a
+// hexadecimal string of hex digits and white space.  A literal string is read by Shift-JIS
+// characters: a second byte 0x5C is part of its character, not an escape.  A string cut short by
+// its 256-byte field, or followed by more text, is not one: written as it stands it would leave
+// the string open, and the rest of the job would be read as its characters.
 bool IsStringOperand(std::string_view text) {
   if (text.size() >= 2 && text.front() == '(') {
     int depth = 0;
-    for (std::size_t i = 0; i < text.size(); ++i) {
-      if (text[i] == '\\') {
-        ++i;
-      } else if (text[i] == '(') {
+    std::size_t at = 0;
+    while (at < text.size()) {
+      const std::size_t width = ShiftJisCharWidth(text, at);
+      const char c = text[at];
+      at += width;
+      if (width == 2) continue;
+      if (c == '\\') {
+        if (at < text.size()) at += ShiftJisCharWidth(text, at);  // the escaped character
+      } else if (c == '(') {
         ++depth;
-      } else if (text[i] == ')' && --depth == 0) {
-        return i + 1 == text.size();
+      } else if (c == ')' && --depth == 0) {
+        return at == text.size();
       }
     }
     return false;
@@ -221,11 +256,28 @@ bool IsStringOperand(std::string_view text) {
   return false;
 }
 
+// Writes a string operand as it stands, except that the second byte 0x5C of a two-byte character
+// is doubled: the interpreter reads bytes and would take it for an escape.
+void WriteStringOperand(std::string_view text, PrinterStream& stream) {
+  std::size_t run = 0;
+  for (std::size_t at = 0; at < text.size();) {
+    const std::size_t width = ShiftJisCharWidth(text, at);
+    at += width;
+    if (width == 2 && text[at - 1] == '\\') {
+      stream.Write(text.data() + run, at - run);
+      stream.Write("\\", 1);
+      run = at;
+    }
+  }
+  stream.Write(text.data() + run, text.size() - run);
+}
+
 // "<text> show".  A text that is already a string operand ("(...)" or "<...>") goes out as it
-// stands; any other text is written as a literal string.
+// stands, but for the escapes its two-byte characters need; any other text is written as a
+// literal string.
 void WriteShow(const WatermarkOptions& wm, PrinterStream& stream) {
   if (IsStringOperand(wm.text)) {
-    QMfputs(wm.text, stream);
+    WriteStringOperand(wm.text, stream);
   } else {
     QMfputs("(", stream);
     WriteLiteralStringBody(wm.text, stream);

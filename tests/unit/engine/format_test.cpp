@@ -14,10 +14,12 @@ namespace {
 // A job state whose user-name buffer serves as the string value of the tests.
 class FormatTest : public ::testing::Test {
  protected:
+  // `encoding`: the encoding recorded for the user-name field.
   std::string Expand(const char* format, const ParaTable<Operand>* params,
                      TextEncoding encoding = TextEncoding::ShiftJIS) {
+    state_.SetEncoding(state_.StdUserName, encoding);
     char out[kCommandBufferSize];
-    int n = BuildPrintComand(format, params, state_, encoding, out, sizeof(out));
+    int n = BuildPrintComand(format, params, state_, out, sizeof(out));
     EXPECT_EQ(static_cast<std::size_t>(n), std::strlen(out));
     return std::string(out, static_cast<std::size_t>(n));
   }
@@ -110,6 +112,26 @@ TEST_F(FormatTest, ShorteningNeverSplitsAUtf8Character) {
   // 203 bytes of room: "a" and 67 characters (202 bytes); the 68th would need 205.
   EXPECT_EQ(line.size(), 26u + 1u + 67u * 3u);
   EXPECT_EQ(line.substr(line.size() - 2), "\"\n");
+}
+
+// Each value is cut by the encoding recorded for its own field, whatever the others hold: a
+// UTF-8 printer's job has Shift-JIS passwords beside its UTF-8 names.
+TEST_F(FormatTest, EachValueIsCutByTheEncodingOfItsField) {
+  static constexpr Operand params[] = {TF_FIELD(StdUserName), TF_FIELD(kpjlOptionJBA.userPassword),
+                                       TF_CONST(CTRLSym_LF)};
+  static constexpr ParaTable<Operand> table = MakeParaTable(params);
+  std::string shiftJis = "a", utf8;
+  for (int i = 0; i < 127; ++i) shiftJis += "\x82\xa0";
+  for (int i = 0; i < 19; ++i) utf8 += "\xe3\x81\x82";
+  utf8 += "bc";   // 59 bytes: with "n=" 2, ";p=" 3 and LF 1 they leave 164 for the password
+  SetName(utf8);
+  std::memcpy(state_.kpjlOptionJBA.userPassword, shiftJis.data(), 254);
+  const std::string line = Expand("n=%s;p=%s%c", &table, TextEncoding::UTF8);
+  // "a" and 81 two-byte characters are 163 bytes; a UTF-8 walk over the Shift-JIS bytes would
+  // have taken all 164 and ended on the lead byte 0x82.
+  EXPECT_EQ(line, "n=" + utf8 + ";p=" + shiftJis.substr(0, 163) + "\n");
+  state_.SetEncoding(state_.kpjlOptionJBA.userPassword, TextEncoding::UTF8);
+  EXPECT_EQ(Expand("n=%s;p=%s%c", &table, TextEncoding::UTF8).size(), 229u);  // as recorded
 }
 
 TEST_F(FormatTest, JobTextCannotEndTheQuotedValueOrTheLine) {

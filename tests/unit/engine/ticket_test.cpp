@@ -208,5 +208,51 @@ TEST(TicketTableTest, PrefixPerProgramAndEmptyTable) {
   EXPECT_STREQ(none.state().StdLayoutInfo, "kept");
 }
 
+// Every text field records the encoding its reader stored, so that its value is later cut by its
+// own characters: on a UTF-8 printer the user IDs and names stay UTF-8, the passwords and the
+// other fields of the plain reader are Shift-JIS.
+TEST(TicketTableTest, EachTextFieldRecordsTheEncodingOfItsReader) {
+  const TicketDataEntry utf8[] = {{"sides", KeyKind::Plain, TF_FIELD(StdLayoutInfo), 16,
+                                   GetTicketStringConvertedToPrtLangForUTF8}};
+  const TicketDataEntry plain[] = {
+      {"sides", KeyKind::Plain, TF_FIELD(StdLayoutInfo), 16, GetTicketStringConvertedToPrtLang}};
+  JobHarness h(FullTraits(), WithOptions("sides=x"));
+  const JobState& s = h.state();
+  EXPECT_EQ(s.EncodingOf(s.StdLayoutInfo), TextEncoding::ShiftJIS);
+  GetTicketFromArray(h.job(), utf8);
+  EXPECT_EQ(s.EncodingOf(s.StdLayoutInfo), TextEncoding::UTF8);
+  GetTicketFromArray(h.job(), plain);  // filled again: the last reader decides
+  EXPECT_EQ(s.EncodingOf(s.StdLayoutInfo), TextEncoding::ShiftJIS);
+  EXPECT_EQ(s.textEncodings.utf8Count(), 0u);
+
+  for (const char* ppd : {"utf8.ppd", "bytemode.ppd"}) {
+    SCOPED_TRACE(ppd);
+    JobHarness job(FullTraits(), WithOptions(""), ppd);
+    job.ReadTickets();
+    const JobState& js = job.state();
+    const TextEncoding kept = std::string(ppd) == "utf8.ppd" ? TextEncoding::UTF8
+                                                             : TextEncoding::ShiftJIS;
+    const JBAOptions& jba = js.kpjlOptionJBA;
+    const PrintTypeOptions& pt = js.kpjlOptionPrintType;
+    for (const char* field : {js.StdUserName, js.StdJBAUserName, js.StdDocumentName,
+                              js.PTStdDocumentName, pt.userName, pt.documentName,
+                              jba.userID, jba.storageID, jba.adminUserID, jba.adminStorageID,
+                              jba.inputUserID, jba.inputStorageID}) {
+      EXPECT_EQ(js.EncodingOf(field), kept) << field - reinterpret_cast<const char*>(&js);
+    }
+    for (const char* field : {pt.password, pt.mbnPassword, jba.userPassword,
+                              jba.adminUserPassword, jba.inputUserPassword, jba.domainName,
+                              jba.accountID, js.StdNUpInfo, js.psOptionWatermark.text,
+                              js.psOptionWatermark.font, js.psoptioncomment.numberUp,
+                              js.psoptioncomment.sigVol, js.psoptionpbind.position}) {
+      EXPECT_EQ(js.EncodingOf(field), TextEncoding::ShiftJIS)
+          << field - reinterpret_cast<const char*>(&js);
+    }
+    // Every field that can hold UTF-8 fits the record (the host name is the one more).
+    EXPECT_EQ(js.textEncodings.utf8Count(), kept == TextEncoding::UTF8 ? 12u : 0u);
+    EXPECT_LT(js.textEncodings.utf8Count() + 1, TextFieldEncodings::kCapacity);
+  }
+}
+
 }  // namespace
 }  // namespace tf::test

@@ -48,8 +48,9 @@ TEST(BookletTest, OrientationByNUpAndRequestedOrientation) {
   };
   const Case cases[] = {
       {"2", "LPPPL"}, {"6", "LPPPL"}, {nullptr, "PPLLP"}, {"1", "PPLLP"},
-      {"4", "PPLLP"}, {"16", "PPLLP"}, {"17", "PPLLP"}, {"0", "PPLLP"}, {"abc", "PPLLP"},
-      {"-2", "PPLLP"},
+      {"4", "PPLLP"}, {"16", "PPLLP"}, {"17", "PPLLP"}, {"abc", "PPLLP"},
+      // A number-up below 1 leaves the N-up text empty, as a layout product below 1 does.
+      {"0", "PPPPP"}, {"-2", "PPPPP"},
   };
   const char* orientations[5] = {"", "3", "4", "5", "6"};
   for (const Case& c : cases) {

@@ -140,6 +140,12 @@ TEST(CommentTicketTest, NumberUpFromTheOptionElseTheLayout) {
       {rows + "10" + columns + "12", "120"},  // written in full
       {rows + "0" + columns + "4", ""},
       {rows + "-2" + columns + "2", ""},
+      // A number-up below 1 is no N-up, as such a product; a text that is no number stands.
+      {"number-up=-2", ""},
+      {"number-up=0 " + rows + "2" + columns + "2", ""},
+      {"number-up=' -1x'", ""},
+      {"number-up=/45/50", ""},  // "-2" as a byte list
+      {"number-up=x", "x"},
   };
   for (const Case& c : cases) {
     EXPECT_STREQ(Record(c.options).numberUp, c.numberUp) << c.options;
@@ -285,7 +291,9 @@ TEST(CommentLinesTest, OrientationByBookletClassNUpAndOrientation) {
       {"LeftSigX", "1", {"-", "-", "-", "-", "-"}},
       {"None", "3", {"-", "-", "-", "-", "-"}},
       {"None", "17", {"-", "-", "-", "-", "-"}},
-      {"LeftSig", "-4", {"-", "-", "-", "-", "-"}},
+      // A number-up below 1 is no N-up at all, as a layout product below 1: single-up.
+      {"LeftSig", "-4", {"LANDSCAPE", "ROTATEDPORTRAIT", "ROTATEDPORTRAIT", "LANDSCAPE", "-"}},
+      {"None", "0", {"PORTRAIT", "LANDSCAPE", "ROTATEDLANDSCAPE", "ROTATEDPORTRAIT", "-"}},
   };
   const int orientations[5] = {1, 4, 5, 6, 3};
   for (const Case& c : cases) {

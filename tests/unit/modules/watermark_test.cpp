@@ -56,8 +56,8 @@ std::vector<std::pair<std::string, std::string>> With(
 
 // The insertions of the points, in order, for a job with these settings.
 std::string Insertions(const std::vector<std::pair<std::string, std::string>>& settings,
-                       const std::vector<int>& points) {
-  JobHarness h(FullTraits(), ArgsWith(WmOptions(settings)), "plain.ppd");
+                       const std::vector<int>& points, const std::string& ppd = "plain.ppd") {
+  JobHarness h(FullTraits(), ArgsWith(WmOptions(settings)), ppd);
   h.ReadTickets();
   for (int point : points) WatermarkOutputPSCommandFromFilter(h.job(), point, 1, h.job().out);
   return h.Output();
@@ -309,8 +309,8 @@ TEST(WatermarkInsertionTest, ColourWithDensity) {
 
 // The show line for a text ticket.  The text ticket is a "/"-list of byte values when it must
 // carry bytes the option syntax cannot.
-std::string ShowLine(const std::string& textTicket) {
-  const std::string out = Insertions(With(BaseSettings(), "Text", textTicket), {27});
+std::string ShowLine(const std::string& textTicket, const std::string& ppd = "plain.ppd") {
+  const std::string out = Insertions(With(BaseSettings(), "Text", textTicket), {27}, ppd);
   const std::size_t rotate = out.find(" rotate\n");
   const std::size_t end = out.rfind("grestore\n");
   if (rotate == std::string::npos || end == std::string::npos) return "<no block>";
@@ -362,8 +362,37 @@ TEST(WatermarkTextTest, ShiftJisTextKeepsItsBytesAndEscapesItsBackslashBytes) {
   EXPECT_EQ(ShowLine("\xe8\xa1\xa8"), "(\x95\\\\) show\n");
 }
 
-std::string FontLine(const std::string& fontTicket) {
-  const std::string out = Insertions(With(BaseSettings(), "Font", fontTicket), {27});
+// Many common kanji end in the byte 0x5C in Shift-JIS (iconv -t SHIFT_JISX0213: 表 95 5C,
+// ソ 83 5C, 十 8F 5C, 申 90 5C, 能 94 5C, 予 97 5C; 示 8E A6).  The interpreter reads a string by
+// bytes, so that byte is escaped in every string the filter writes, and a text that is already a
+// string operand is told by its characters: the 0x5C of a character is no escape.  The text is
+// Shift-JIS on a UTF-8 printer too.
+TEST(WatermarkTextTest, ShiftJisCharactersEndingInBackslashKeepTheirStringWhole) {
+  struct Case {
+    std::string text;  // the ticket, as a byte list of its UTF-8 text
+    std::string show;
+  };
+  const Case cases[] = {
+      // Operands: written as they stand, the 0x5C of each character doubled.
+      {"(表示)", "(\x95\\\\\x8e\xa6) show\n"},
+      {"(表)", "(\x95\\\\) show\n"},  // no longer taken for an open string and wrapped
+      {"(ソ十申能予)", "(\x83\\\\\x8f\\\\\x90\\\\\x94\\\\\x97\\\\) show\n"},
+      {"(表\\))", "(\x95\\\\\\)) show\n"},  // the user's own escape after the character stays
+      {"(a(表)b)", "(a(\x95\\\\)b) show\n"},
+      // Not operands: literal strings, by characters.
+      {"表示", "(\x95\\\\\x8e\xa6) show\n"},
+      {"(表)x", "(\\(\x95\\\\\\)x) show\n"},
+      {"(表", "(\\(\x95\\\\) show\n"},
+  };
+  for (const char* ppd : {"plain.ppd", "utf8.ppd"}) {
+    for (const Case& c : cases) {
+      EXPECT_EQ(ShowLine(ByteList(c.text), ppd), c.show) << c.text << " on " << ppd;
+    }
+  }
+}
+
+std::string FontLine(const std::string& fontTicket, const std::string& ppd = "plain.ppd") {
+  const std::string out = Insertions(With(BaseSettings(), "Font", fontTicket), {27}, ppd);
   const std::size_t start = out.find("setrgbcolor\n");
   const std::size_t end = out.find(" moveto\n");
   if (start == std::string::npos || end == std::string::npos) return "<no block>";
@@ -378,6 +407,17 @@ TEST(WatermarkFontTest, PlainNamesAreNameLiteralsOthersAreConvertedStrings) {
   EXPECT_EQ(FontLine("'50%Font'"), "(50%Font) cvn 48 selectfont\n");
   EXPECT_EQ(FontLine("/Courier"), "(/Courier) cvn 48 selectfont\n");
   EXPECT_EQ(FontLine("'A(b)'"), "(A\\(b\\)) cvn 48 selectfont\n");
+}
+
+TEST(WatermarkFontTest, ShiftJisFontNamesKeepTheirCharacters) {
+  for (const char* ppd : {"plain.ppd", "utf8.ppd"}) {
+    // A name literal is read up to a delimiter byte; 0x5C is none.
+    EXPECT_EQ(FontLine("表", ppd), "/\x95\\ 48 selectfont\n") << ppd;
+    // A name that needs the string form: its 0x5C bytes are escaped, a second byte "{" (ボ: 83 7B)
+    // is no delimiter inside a string.
+    EXPECT_EQ(FontLine("'表 A'", ppd), "(\x95\\\\ A) cvn 48 selectfont\n") << ppd;
+    EXPECT_EQ(FontLine("ボ表", ppd), "(\x83{\x95\\\\) cvn 48 selectfont\n") << ppd;
+  }
 }
 
 }  // namespace
