@@ -3,7 +3,7 @@
 # Usage: scripts/deps.sh [build|test]   (build: enough to build and run the programs)
 set -euo pipefail
 build_packages=(build-essential cmake libcups2-dev)
-test_packages=(googletest libgtest-dev cups cups-daemon cups-client cups-filters ghostscript
+test_packages=(googletest libgtest-dev cups cups-daemon cups-client cups-filters cups-ipp-utils curl ghostscript
                clang libclang-rt-14-dev libxml2-dev iproute2)
 packages=("${build_packages[@]}")
 if [ "${1:-test}" = test ]; then packages+=("${test_packages[@]}"); fi
