@@ -48,7 +48,8 @@ std::vector<std::string> LocalInterfaceAddresses() {
     if (address == nullptr || (address->sa_family != AF_INET && address->sa_family != AF_INET6)) {
       continue;
     }
-    const socklen_t size = address->sa_family == AF_INET ? sizeof(sockaddr_in) : sizeof(sockaddr_in6);
+    const socklen_t size =
+        address->sa_family == AF_INET ? sizeof(sockaddr_in) : sizeof(sockaddr_in6);
     char text[kNumericHostSize] = {};
     if (getnameinfo(address, size, text, sizeof(text), nullptr, 0, NI_NUMERICHOST) == 0) {
       addresses.emplace_back(text);

@@ -81,8 +81,13 @@ for expected in 'job-password-supported (integer) = 16' \
   grep -qF "$expected" <<<"$attributes" && pass "get-printer-attributes: $expected" ||
     fail "get-printer-attributes: no '$expected'"
 done
-finishings=$(sed -n 's/^ *finishings-supported (1setOf enum) = //p' <<<"$attributes" | tr , '\n' | sort | tr '\n' ' ')
-[ "$finishings" = "bind bind-left bind-right bind-top booklet-maker fold-half none punch punch-dual-left punch-dual-right punch-dual-top punch-quad-left punch-quad-right punch-quad-top punch-triple-left punch-triple-right punch-triple-top saddle-stitch staple staple-dual-left staple-dual-top staple-top-left staple-top-right " ] &&
+finishings=$(sed -n 's/^ *finishings-supported (1setOf enum) = //p' <<<"$attributes" | tr , '\n' |
+             sort | tr '\n' ' ')
+every="bind bind-left bind-right bind-top booklet-maker fold-half none punch punch-dual-left"
+every+=" punch-dual-right punch-dual-top punch-quad-left punch-quad-right punch-quad-top"
+every+=" punch-triple-left punch-triple-right punch-triple-top saddle-stitch staple"
+every+=" staple-dual-left staple-dual-top staple-top-left staple-top-right "
+[ "$finishings" = "$every" ] &&
   pass "get-printer-attributes: finishings-supported holds every finishing of the printer" ||
   fail "get-printer-attributes: finishings-supported is '$finishings'"
 
@@ -257,7 +262,8 @@ refused() {  # LABEL error-text lp-arguments...
     fail "$label: no ERROR line '$error' in the scheduler's log"
 }
 # A client that sends the password as a digest.
-refused digest "The job password was sent encrypted; the printer needs the password itself to hold the job for its owner, so the job is not printed." \
+refused digest "The job password was sent encrypted; the printer needs the password itself to \
+hold the job for its owner, so the job is not printed." \
   -o job-password=03ac674216f3e15c761ee1a5e255f067953623c8b388b4459e13f978d7c846f4 \
   -o job-password-encryption=sha2-256
 refused letters "The job password does not fit the printer (at most 16 digits); the job is not printed." \

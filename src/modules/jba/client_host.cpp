@@ -70,7 +70,9 @@ bool EqualIgnoringCase(std::string_view a, std::string_view b) {
 std::optional<std::vector<unsigned char>> AddressBytes(std::string_view text) {
   const std::string address(text.substr(0, text.find('%')));
   unsigned char bytes[16];
-  if (inet_pton(AF_INET, address.c_str(), bytes) == 1) return std::vector<unsigned char>(bytes, bytes + 4);
+  if (inet_pton(AF_INET, address.c_str(), bytes) == 1) {
+    return std::vector<unsigned char>(bytes, bytes + 4);
+  }
   if (inet_pton(AF_INET6, address.c_str(), bytes) == 1) {
     return std::vector<unsigned char>(bytes, bytes + 16);
   }

@@ -165,7 +165,8 @@ TEST(StandardAttributesTest, AJobWithoutTheAttributesKeepsItsOptions) {
         "finishings=3 number-up=1 print-quality=4 job-uuid=urn:uuid:1 "
         "job-originating-host-name=localhost date-time-at-creation= time-at-creation=1 "
         "document-name-supplied=doc.ps",
-        "com.brantlowe.ticket.PrintTypeTicketKey=2 com.brantlowe.ticket.JBAManageTypeListTicketKey=2"}) {
+        "com.brantlowe.ticket.PrintTypeTicketKey=2 "
+        "com.brantlowe.ticket.JBAManageTypeListTicketKey=2"}) {
     SCOPED_TRACE(text);
     const Applied applied = Apply(text);
     EXPECT_EQ(applied.after, applied.before);
@@ -200,7 +201,8 @@ TEST(StandardAttributesTest, ATicketOfTheJobWinsOverTheWholeGroup) {
   // Only the program's own prefix counts: ticketfilter-basic ignores ticketfilter's tickets.
   Printer basic;
   basic.prefix = kBasic;
-  const Applied applied = Apply("job-password=1234 com.brantlowe.ticket.PrintTypeTicketKey=1", basic);
+  const Applied applied =
+      Apply("job-password=1234 com.brantlowe.ticket.PrintTypeTicketKey=1", basic);
   EXPECT_EQ(applied.Changed(), Prefixed(kSecurePrint, kBasic));
   // The groups are independent: a staple ticket leaves the punch of the finishings.
   EXPECT_EQ(Apply("finishings=20,74 QMStaple=TopDouble").Changed(),
