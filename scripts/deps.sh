@@ -3,8 +3,8 @@
 # Usage: scripts/deps.sh [build|test]   (build: enough to build and run the programs)
 set -euo pipefail
 build_packages=(build-essential cmake libcups2-dev zlib1g-dev pkg-config libpappl-dev)
-test_packages=(googletest libgtest-dev cups cups-daemon cups-client cups-filters ghostscript
-               clang libclang-rt-14-dev libxml2-dev iproute2
+test_packages=(googletest libgtest-dev cups cups-daemon cups-client cups-filters cups-ipp-utils curl
+               ghostscript clang libclang-rt-14-dev libxml2-dev iproute2
                poppler-utils groff-base enscript libtasn1-doc)
 packages=("${build_packages[@]}")
 if [ "${1:-test}" = test ]; then packages+=("${test_packages[@]}"); fi

@@ -18,6 +18,11 @@ void JobOptions::Parse(const char* text, const PpdFile& ppd) {
   });
 }
 
+StandardAttributeResult JobOptions::ApplyStandardAttributes(
+    const StandardAttributeContext& context) {
+  return tf::ApplyStandardAttributes(&numOptions_, &options_, context);
+}
+
 const char* JobOptions::JobValue(const char* name) const {
   return cupsGetOption(name, numOptions_, options_);
 }

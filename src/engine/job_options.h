@@ -12,6 +12,8 @@
 #include <utility>
 #include <vector>
 
+#include "engine/standard_attributes.h"
+
 namespace tf {
 
 class PpdFile;
@@ -25,6 +27,9 @@ class JobOptions {
 
   // Parses `text` (may be null) and records the PPD's option defaults (ppd may be closed).
   void Parse(const char* text, const PpdFile& ppd);
+
+  // Adds the tickets that the job's standard attributes give (engine/standard_attributes.h).
+  StandardAttributeResult ApplyStandardAttributes(const StandardAttributeContext& context);
 
   // The job's value of `name`, or the PPD default of the option keyword `name`; nullptr when
   // neither exists.

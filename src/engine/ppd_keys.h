@@ -11,6 +11,7 @@ inline constexpr char KPPDPCFileNameKey[] = "PCFileName";      // holds the prod
 inline constexpr char KPPDCommentOnKey[] = "CommentOn";        // "True": job-information comment
 inline constexpr char KPPDColorModeKey[] = "QMColorMode";      // the colour-mode option
 inline constexpr char KPPDColorDeviceKey[] = "ColorDevice";    // "False": a monochrome printer
+inline constexpr char KPPDJobPasswordKey[] = "cupsJobPassword";  // the PIN form of held jobs
 
 // True when the printer's job language takes UTF-8 text ("QMPrinterLanguageEncoding" is exactly
 // "UTF-8"); every other value, or none, means Shift-JIS.

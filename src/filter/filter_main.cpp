@@ -128,6 +128,12 @@ void PrepareJob(Job& job) {
 
 int RunJob(Job& job) {
   PrepareJob(job);
+  // A job that asked for what the printer cannot do (a password it cannot take) stops here,
+  // before anything reaches the printer.
+  if (!job.refusal().empty()) {
+    std::fprintf(stderr, "ERROR: %s\n", job.refusal().c_str());
+    return 1;
+  }
   OpenJobCopy(job);
   GetClientIPAddress(job);
   std::setvbuf(stderr, nullptr, _IONBF, 0);

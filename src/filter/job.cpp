@@ -4,6 +4,8 @@
 #include <cstdio>
 #include <cstdlib>
 
+#include "engine/ppd_keys.h"
+
 namespace tf {
 
 Job::Job(const ProgramTraits& programTraits, const FilterConfig& filterConfig, int count,
@@ -29,9 +31,30 @@ const PpdFile& Job::ppd() {
 const JobOptions& Job::options() {
   if (!optionsLoaded_) {
     optionsLoaded_ = true;
-    options_.Parse(argc > 5 ? argv[5] : nullptr, ppd());
+    const char* text = argc > 5 ? argv[5] : nullptr;
+    options_.Parse(text, ppd());
+    const PpdFile& printer = ppd();
+    StandardAttributeContext context;
+    context.ticketKeyPrefix = traits.ticketKeyPrefix;
+    context.jobUser = argc > 2 && argv[2] != nullptr ? argv[2] : "";
+    context.passwordForm = ppdFindAttr_ALT(printer, KPPDJobPasswordKey).value_or("");
+    context.offersChoice = [&printer](const char* option, const char* choice) {
+      return printer.HasChoice(option, choice);
+    };
+    context.optionsText = text;
+    StandardAttributeResult taken = options_.ApplyStandardAttributes(context);
+    refusal_ = std::move(taken.refusal);
+    for (const std::string& ticket : taken.added) {
+      std::fprintf(stderr, "DEBUG: Ticket %s taken from the standard job attributes.\n",
+                   ticket.c_str());
+    }
   }
   return options_;
+}
+
+const std::string& Job::refusal() {
+  options();
+  return refusal_;
 }
 
 std::string Job::TicketKey(const char* name) const {

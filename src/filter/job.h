@@ -103,8 +103,12 @@ class Job {
 
   // The PPD named by the environment variable PPD, parsed on first use.
   const PpdFile& ppd();
-  // The job options (argv[5]), parsed on first use.
+  // The job options (argv[5]), parsed on first use, with the tickets that the job's standard
+  // attributes give.
   const JobOptions& options();
+  // Why the job must not print (its standard attributes ask for what the printer cannot do, such
+  // as a password it cannot take); empty when it may.
+  const std::string& refusal();
 
   // The ticket key of `name`: the program's prefix followed by the name.
   std::string TicketKey(const char* name) const;
@@ -130,6 +134,7 @@ class Job {
   PpdFile ppd_;
   bool optionsLoaded_ = false;
   JobOptions options_;
+  std::string refusal_;
   volatile std::sig_atomic_t localCancel_ = 0;
 };
 

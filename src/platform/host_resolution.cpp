@@ -1,6 +1,8 @@
 // Host resolution with getaddrinfo and getnameinfo, bounded in time by a helper thread.
 #include "platform/host_resolution.h"
 
+#include <ifaddrs.h>
+#include <netinet/in.h>
 #include <netdb.h>
 #include <sys/socket.h>
 #include <unistd.h>
@@ -33,6 +35,30 @@ std::optional<std::string> LocalHostName() {
   return std::string(name);
 }
 
+std::vector<std::string> LocalInterfaceAddresses() {
+  std::vector<std::string> addresses;
+  ifaddrs* list = nullptr;
+  if (getifaddrs(&list) != 0) {
+    std::fprintf(stderr, "DEBUG: Unable to read this machine's addresses: %s\n",
+                 std::strerror(errno));
+    return addresses;
+  }
+  for (const ifaddrs* entry = list; entry != nullptr; entry = entry->ifa_next) {
+    const sockaddr* address = entry->ifa_addr;
+    if (address == nullptr || (address->sa_family != AF_INET && address->sa_family != AF_INET6)) {
+      continue;
+    }
+    const socklen_t size =
+        address->sa_family == AF_INET ? sizeof(sockaddr_in) : sizeof(sockaddr_in6);
+    char text[kNumericHostSize] = {};
+    if (getnameinfo(address, size, text, sizeof(text), nullptr, 0, NI_NUMERICHOST) == 0) {
+      addresses.emplace_back(text);
+    }
+  }
+  freeifaddrs(list);
+  return addresses;
+}
+
 std::optional<AddressList> SystemResolveHost(const std::string& hostName) {
   addrinfo hints;
   std::memset(&hints, 0, sizeof(hints));
@@ -41,7 +67,7 @@ std::optional<AddressList> SystemResolveHost(const std::string& hostName) {
   addrinfo* list = nullptr;
   const int rc = getaddrinfo(hostName.c_str(), nullptr, &hints, &list);
   if (rc != 0) {
-    std::fprintf(stderr, "DEBUG: Unable to resolve the local host name: %s\n", gai_strerror(rc));
+    std::fprintf(stderr, "DEBUG: Unable to resolve the host name: %s\n", gai_strerror(rc));
     return std::nullopt;
   }
   AddressList addresses;

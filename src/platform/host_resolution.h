@@ -27,6 +27,10 @@ inline constexpr std::chrono::milliseconds kHostResolutionTimeout{3000};
 // The local host name (gethostname, at most 255 bytes); std::nullopt when it cannot be read.
 std::optional<std::string> LocalHostName();
 
+// The numeric addresses of this machine's network interfaces (getifaddrs), loopback included;
+// empty when they cannot be read.
+std::vector<std::string> LocalInterfaceAddresses();
+
 // The system resolver: getaddrinfo (all families, in the system's order), each address formatted
 // by getnameinfo as numeric host text (at most 45 bytes).  Not bounded in time.
 std::optional<AddressList> SystemResolveHost(const std::string& hostName);

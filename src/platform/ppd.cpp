@@ -42,6 +42,12 @@ bool PpdFile::HasOption(const char* keyword) const {
   return ppd_ != nullptr && ppdFindOption(ppd_, keyword) != nullptr;
 }
 
+bool PpdFile::HasChoice(const char* keyword, const char* choice) const {
+  if (ppd_ == nullptr) return false;
+  ppd_option_t* option = ppdFindOption(ppd_, keyword);
+  return option != nullptr && ppdFindChoice(option, choice) != nullptr;
+}
+
 std::optional<PpdPageSize> PpdFile::PageSize(const char* name) const {
   if (ppd_ == nullptr || name == nullptr || *name == '\0') return std::nullopt;
   const ppd_size_t* size = ppdPageSize(ppd_, name);

@@ -36,6 +36,9 @@ class PpdFile {
   // True when the PPD defines the main option keyword `keyword` (e.g. "QMColorMode").
   bool HasOption(const char* keyword) const;
 
+  // True when the option `keyword` has the choice `choice` (e.g. "QMStaple", "TopDouble").
+  bool HasChoice(const char* keyword, const char* choice) const;
+
   // The page size named `name`, in points; std::nullopt when the PPD does not define it.
   std::optional<PpdPageSize> PageSize(const char* name) const;
 

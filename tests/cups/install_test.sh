@@ -2,8 +2,8 @@
 # "cmake --install" into a staging directory (DESTDIR), under a strict umask: both filters land in
 # the CUPS filter directory with mode 0755 and owned by the installing user (root-owned when root
 # installs, as CUPS requires), the sample PPDs in the CUPS model directory, the manual pages in
-# man8 and the ticket reference with mode 0644; our own directories are 0755, so that the
-# spooler's user reaches them.
+# man8, the README and the ticket reference with mode 0644; our own directories are 0755, so that
+# the spooler's user reaches them.
 # Environment: TF_BUILD_DIR, TF_FILTER_DIR, TF_PPD_DIR, TF_MAN_DIR, TF_DOC_DIR (absolute install
 # paths).
 . "$(dirname "$0")/lib.sh"
@@ -31,6 +31,7 @@ for ppd in "$TF_SOURCE_DIR"/ppd/*.ppd; do expect_file "$TF_PPD_DIR/$(basename "$
 expect_file "$TF_MAN_DIR/man8/ticketfilter.8" 644
 expect_file "$TF_MAN_DIR/man8/ticketfilter-basic.8" 644
 expect_file "$TF_DOC_DIR/tickets.md" 644
+expect_file "$TF_DOC_DIR/README.md" 644
 
 # The installed programs are the built ones.
 cmp -s "$W/stage$TF_FILTER_DIR/ticketfilter" "$TF_BIN_DIR/ticketfilter" &&

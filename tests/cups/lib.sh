@@ -22,7 +22,7 @@ require_tools() {
     fi
   done
   [ -x "$SYSTEM_SERVERBIN/filter/pstops" ] ||
-    { echo "SKIPPED: $SYSTEM_SERVERBIN/filter/pstops is not installed (Debian: cups-filters)"; exit "$TF_SKIP"; }
+    { echo "SKIPPED: $SYSTEM_SERVERBIN/filter/pstops is not installed (Debian: cups-core-drivers)"; exit "$TF_SKIP"; }
 }
 
 # The user CUPS runs filters and backends as: lp for a scheduler started by root, else the caller.

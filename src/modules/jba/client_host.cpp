@@ -3,10 +3,14 @@
 
 #include <arpa/inet.h>
 
+#include <algorithm>
+#include <cctype>
 #include <cstdio>
 #include <cstring>
 #include <vector>
 
+#include "engine/job_options.h"
+#include "engine/standard_attributes.h"
 #include "filter/job.h"
 #include "platform/text_conversion.h"
 
@@ -49,7 +53,88 @@ std::vector<std::string_view> Split(std::string_view text, char separator) {
   }
 }
 
+constexpr std::size_t kHostNameMaxBytes = 255;  // the longest host name a job may name
+
+bool EqualIgnoringCase(std::string_view a, std::string_view b) {
+  if (a.size() != b.size()) return false;
+  for (std::size_t i = 0; i < a.size(); ++i) {
+    const auto x = static_cast<unsigned char>(a[i]);
+    const auto y = static_cast<unsigned char>(b[i]);
+    if (std::tolower(x) != std::tolower(y)) return false;
+  }
+  return true;
+}
+
+// The bytes of a numeric IPv4 or IPv6 address (an IPv6 zone after "%" left out); std::nullopt
+// for any other text.
+std::optional<std::vector<unsigned char>> AddressBytes(std::string_view text) {
+  const std::string address(text.substr(0, text.find('%')));
+  unsigned char bytes[16];
+  if (inet_pton(AF_INET, address.c_str(), bytes) == 1) {
+    return std::vector<unsigned char>(bytes, bytes + 4);
+  }
+  if (inet_pton(AF_INET6, address.c_str(), bytes) == 1) {
+    return std::vector<unsigned char>(bytes, bytes + 16);
+  }
+  return std::nullopt;
+}
+
+bool IsLoopback(const std::vector<unsigned char>& bytes) {
+  if (bytes.size() == 4) return bytes[0] == 127;
+  static const unsigned char kLoopback6[16] = {0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 1};
+  static const unsigned char kMapped4[12] = {0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0xFF, 0xFF};
+  if (std::memcmp(bytes.data(), kLoopback6, 16) == 0) return true;
+  return std::memcmp(bytes.data(), kMapped4, 12) == 0 && bytes[12] == 127;
+}
+
+// A host name (letters, digits, "-", "_" and dots) or the text of a numeric address.
+bool IsHostText(std::string_view text) {
+  if (text.empty() || text.size() > kHostNameMaxBytes) return false;
+  for (unsigned char c : text) {
+    if (!std::isalnum(c) && c != '-' && c != '_' && c != '.' && c != ':' && c != '%') {
+      return false;
+    }
+  }
+  return text.find_first_of(":%") == std::string_view::npos || AddressBytes(text).has_value();
+}
+
 }  // namespace
+
+std::optional<std::string> RemoteOriginatingHost(std::string_view origin,
+                                                 const std::optional<std::string>& localName,
+                                                 const std::vector<std::string>& localAddresses) {
+  // "[v1.fd00::2+eth0]" is the scheduler's text of an IPv6 client.
+  std::string host(origin);
+  bool literal = false;  // "[...]" holds an address, never a name
+  if (host.size() >= 2 && host.front() == '[' && host.back() == ']') {
+    literal = true;
+    host = host.substr(1, host.size() - 2);
+    if (host.size() > 3 && EqualIgnoringCase(std::string_view(host).substr(0, 3), "v1.")) {
+      host.erase(0, 3);
+    }
+    std::replace(host.begin(), host.end(), '+', '%');
+  }
+  if (!literal && !host.empty() && host.back() == '.') host.pop_back();  // "name." in full
+  const bool numeric = AddressBytes(host).has_value();
+  if (numeric) host = host.substr(0, host.find('%'));  // the zone names an interface of ours
+  if ((literal && !numeric) || !IsHostText(host)) {
+    std::fprintf(stderr,
+                 "DEBUG: The job's originating host is neither a host name nor an address; the "
+                 "account attributes name this machine.\n");
+    return std::nullopt;
+  }
+  if (EqualIgnoringCase(host, "localhost") || EqualIgnoringCase(host, "localhost.localdomain")) {
+    return std::nullopt;
+  }
+  if (localName && EqualIgnoringCase(host, *localName)) return std::nullopt;
+  if (const auto bytes = AddressBytes(host)) {
+    if (IsLoopback(*bytes)) return std::nullopt;
+    for (const std::string& local : localAddresses) {
+      if (AddressBytes(local) == bytes) return std::nullopt;
+    }
+  }
+  return host;
+}
 
 bool MyPrintAddressArray(const AddressList& addresses, char* outString, int outStringLen) {
   if (outString == nullptr || outStringLen <= 0) return false;
@@ -155,8 +240,20 @@ void GetClientIPAddress(Job& job, const ClientHostSource& source) {
   JobState& s = job.state;
   std::memset(s.HostNameStr, 0, sizeof(s.HostNameStr));
   std::memset(s.IPAddressStr, 0, sizeof(s.IPAddressStr));
-  if (!source.hostName) return;
-  std::optional<std::string> hostName = source.hostName();
+  std::optional<std::string> hostName;
+  if (source.hostName) hostName = source.hostName();
+
+  // A job from another machine names that machine; its numeric address needs no resolution.
+  std::optional<std::string> originAddress;
+  if (const char* origin = job.options().JobValue(kJobOriginatingHostAttribute)) {
+    const std::vector<std::string> localAddresses =
+        source.localAddresses ? source.localAddresses() : std::vector<std::string>{};
+    if (std::optional<std::string> remote =
+            RemoteOriginatingHost(origin, hostName, localAddresses)) {
+      hostName = remote;
+      if (AddressBytes(*remote)) originAddress = remote;
+    }
+  }
   if (!hostName) return;
 
   // UTF-8 mode: the printer shows at most 32 UTF-16 units; a name that is not valid UTF-8 cannot
@@ -170,8 +267,10 @@ void GetClientIPAddress(Job& job, const ClientHostSource& source) {
   s.SetEncoding(s.HostNameStr, TextEncoding::UTF8);
 
   char addressText[kAddressTextSize] = {};
-  if (getHostAddress(hostName->c_str(), addressText, kAddressTextSize, source.resolver,
-                     source.bound) != 1) {
+  if (originAddress) {
+    CopyBounded(*originAddress, addressText, kAddressTextSize);
+  } else if (getHostAddress(hostName->c_str(), addressText, kAddressTextSize, source.resolver,
+                            source.bound) != 1) {
     return;
   }
   const std::string encoded = EncodeClientAddressText(addressText);

@@ -1,6 +1,12 @@
 // The client host: the local host name and its encoded network address, for the account
 // attributes CNAM and HOAD.
 //
+// A job that came to this machine from another one (a print server's job, whose
+// job-originating-host-name names the client) names that machine instead: its name, and its
+// address as the attribute gives it or as a bounded resolution of the name finds it.  A job from
+// this machine ("localhost", a loopback address, this machine's own name or address) names the
+// local host.
+//
 // The address is the one the printer can reach the client at: the first IPv4 address other than
 // the loopback, else the last IPv6 address that is not link-local "fe80::1...".  The printer takes
 // it in a compact form: "I" and 8 upper-case hexadecimal digits for IPv4, "6" and 32 hexadecimal
@@ -12,6 +18,7 @@
 #include <optional>
 #include <string>
 #include <string_view>
+#include <vector>
 
 #include "platform/host_resolution.h"
 
@@ -27,9 +34,18 @@ inline constexpr char kIPv6LocalHostSign[] = "fe80::1";
 // Where the client host comes from: the system by default; a test hands in its own.
 struct ClientHostSource {
   std::function<std::optional<std::string>()> hostName = LocalHostName;
+  std::function<std::vector<std::string>()> localAddresses = LocalInterfaceAddresses;
   HostResolver resolver = SystemResolveHost;
   std::chrono::milliseconds bound = kHostResolutionTimeout;  // longest wait for the resolver
 };
+
+// The machine a job came from, from the text of its job-originating-host-name: a host name, or a
+// numeric address (the scheduler writes an IPv6 client as "[v1.fd00::2]"; that is fd00::2).
+// std::nullopt for a job from this machine (`localName`, one of `localAddresses`, "localhost", a
+// loopback address), and for a text that is neither a host name nor an address.
+std::optional<std::string> RemoteOriginatingHost(std::string_view origin,
+                                                 const std::optional<std::string>& localName,
+                                                 const std::vector<std::string>& localAddresses);
 
 // Fills HostNameStr (at most 96 bytes; in UTF-8 mode at most 32 UTF-16 units) and IPAddressStr
 // (the encoded address, empty when none was found) of the job.

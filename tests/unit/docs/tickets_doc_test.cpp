@@ -1,6 +1,7 @@
 // docs/tickets.md against the programs' ticket tables: every option either program reads is
 // listed under the name that program reads, with "—" for a program that does not read it, and
-// every option listed is read by one of them.
+// every option listed is read by one of them; and its table of standard job attributes is the
+// code's table, row by row.
 #include <gtest/gtest.h>
 
 #include <fstream>
@@ -10,6 +11,7 @@
 #include <string>
 #include <vector>
 
+#include "engine/standard_attributes.h"
 #include "filter/program_traits.h"
 #include "modules/comment/comment.h"
 #include "modules/features/features.h"
@@ -82,14 +84,35 @@ std::string CellValue(std::string cell) {
   return cell.find('`') == std::string::npos ? cell : "";
 }
 
-// Every table row of the reference whose first cell is a code span: a ticket row.
-std::vector<DocumentedOption> ReadReference() {
+constexpr char kStandardSection[] = "## Standard job attributes";
+
+// The lines of the reference, each with its number, and whether it lies in the section of the
+// standard job attributes.
+struct ReferenceLine {
+  std::string text;
+  int number;
+  bool standardSection;
+};
+
+std::vector<ReferenceLine> ReadLines() {
   std::ifstream file(std::string(TF_TEST_DATA_DIR) + "/../../docs/tickets.md");
   EXPECT_TRUE(file.good()) << "docs/tickets.md cannot be read";
-  std::vector<DocumentedOption> rows;
+  std::vector<ReferenceLine> lines;
+  bool standard = false;
   std::string text;
   for (int number = 1; std::getline(file, text); ++number) {
-    if (text.rfind("| `", 0) != 0) continue;
+    if (text.rfind("## ", 0) == 0) standard = text == kStandardSection;
+    lines.push_back({text, number, standard});
+  }
+  return lines;
+}
+
+// Every table row of the reference whose first cell is a code span, outside the section of the
+// standard job attributes: a ticket row.
+std::vector<DocumentedOption> ReadReference() {
+  std::vector<DocumentedOption> rows;
+  for (const auto& [text, number, standard] : ReadLines()) {
+    if (standard || text.rfind("| `", 0) != 0) continue;
     std::vector<std::string> cells;
     std::stringstream split(text.substr(1));
     for (std::string cell; std::getline(split, cell, '|');) cells.push_back(cell);
@@ -134,6 +157,70 @@ TEST(TicketReferenceTest, EveryOptionOfBothProgramsIsListed) {
       EXPECT_TRUE(documented.count(name))
           << traits->programName << " reads " << ExpectedCell(OptionsOf(*traits), *traits, name)
           << ", which docs/tickets.md does not list";
+    }
+  }
+}
+
+// A row of the code's table as the reference writes it.
+std::string StandardRowText(const StandardAttributeRow& row) {
+  auto code = [](const std::string& text) { return "`" + text + "`"; };
+  std::string condition;
+  switch (row.condition) {
+    case StdCondition::Present:
+      condition = "given";
+      break;
+    case StdCondition::PresentWithout:
+      condition = "given, without " + code(row.operand);
+      break;
+    case StdCondition::Is:
+      condition = "is " + code(row.operand);
+      break;
+    case StdCondition::Includes:
+      condition = "includes " + code(row.operand);
+      break;
+  }
+  std::string value;
+  switch (row.value) {
+    case StdValue::Text:
+      value = *row.text == '\0' ? "empty" : code(row.text);
+      break;
+    case StdValue::Attribute:
+      value = "the attribute's value";
+      break;
+    case StdValue::AccountingUser:
+      value = code(kJobAccountingUserIdAttribute) + ", else the job's user";
+      break;
+  }
+  if (row.check == StdCheck::Text) {
+    value += ", at most " + std::to_string(row.limit) + " bytes";
+  } else if (row.check == StdCheck::Pin) {
+    value += ", at most " + std::to_string(row.limit) + " characters of the PIN form";
+  }
+  return "| " + code(row.attribute) + " | " + condition + " | " + code(row.ticket) + " | " +
+         value + " |";
+}
+
+TEST(TicketReferenceTest, TheTableOfStandardAttributesIsTheCodesTable) {
+  std::vector<std::string> documented;
+  for (const ReferenceLine& line : ReadLines()) {
+    if (line.standardSection && line.text.rfind("| `", 0) == 0) documented.push_back(line.text);
+  }
+  std::vector<std::string> code;
+  for (const StandardAttributeRow& row : StandardAttributeTable()) {
+    code.push_back(StandardRowText(row));
+  }
+  EXPECT_EQ(documented, code) << "the rows of \"" << kStandardSection << "\" in docs/tickets.md";
+}
+
+TEST(TicketReferenceTest, EveryTicketOfTheStandardAttributesIsOneTheProgramReads) {
+  for (const ProgramTraits* traits : {&FullTraits(), &BasicTraits()}) {
+    const ProgramOptions options = OptionsOf(*traits);
+    for (const StandardAttributeRow& row : StandardAttributeTable()) {
+      // ticketfilter-basic has no infoList; the ticket is given to both and read by one.
+      if (traits == &BasicTraits() && std::string(row.ticket) == "JBAInfoListTicketKey") continue;
+      const auto it = options.find(row.ticket);
+      ASSERT_NE(it, options.end()) << traits->programName << " does not read " << row.ticket;
+      EXPECT_EQ(it->second, row.keyKind) << row.ticket;
     }
   }
 }

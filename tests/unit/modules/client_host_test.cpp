@@ -9,6 +9,8 @@
 #include <string>
 #include <thread>
 #include <utility>
+#include <vector>
+#include <algorithm>
 
 #include "filter/filter_main.h"
 #include "support/job_harness.h"
@@ -110,8 +112,10 @@ struct HostResult {
 
 HostResult RunHost(const ProgramTraits& traits, const std::string& ppd,
                    std::optional<std::string> hostName, std::optional<AddressList> addresses,
-                   std::chrono::milliseconds bound = 2000ms) {
-  JobHarness h(traits, {}, ppd);
+                   std::chrono::milliseconds bound = 2000ms, const std::string& options = "") {
+  JobHarness::Args args;
+  args.options = options;
+  JobHarness h(traits, args, ppd);
   PrepareJob(h.job());
   std::memset(h.state().HostNameStr, 'x', sizeof(h.state().HostNameStr));
   std::memset(h.state().IPAddressStr, 'x', sizeof(h.state().IPAddressStr));
@@ -123,6 +127,9 @@ HostResult RunHost(const ProgramTraits& traits, const std::string& ppd,
     return addresses;
   };
   source.bound = bound;
+  source.localAddresses = [] {
+    return std::vector<std::string>{"127.0.0.1", "::1", "192.0.2.2", "fd00::2", "fe80::fc%eth0"};
+  };
   GetClientIPAddress(h.job(), source);
   return {std::string(h.state().HostNameStr, strnlen(h.state().HostNameStr, 97)),
           std::string(h.state().IPAddressStr, strnlen(h.state().IPAddressStr, 46)), *asked};
@@ -211,6 +218,118 @@ TEST(GetClientIPAddressTest, ADeadResolverCostsAtMostTheBound) {
   EXPECT_LT(elapsed, 1500ms);
   EXPECT_STREQ(h.state().HostNameStr, "printhost");
   EXPECT_STREQ(h.state().IPAddressStr, "");
+}
+
+// ---------------------------------------------------------------------------------------------
+// A job from another machine
+
+TEST(RemoteOriginatingHostTest, AnotherMachineByNameOrAddress) {
+  const std::vector<std::string> local = {"127.0.0.1", "::1", "192.0.2.2", "fd00::2"};
+  const std::pair<const char*, std::optional<std::string>> cases[] = {
+      {"ws7.example.net", "ws7.example.net"},
+      {"ws7.example.net.", "ws7.example.net"},
+      {"198.51.100.7", "198.51.100.7"},
+      // The scheduler's text of an IPv6 client; the zone names an interface of this machine.
+      {"[v1.2001:db8::7]", "2001:db8::7"},
+      {"[v1.fe80::1234+eth0]", "fe80::1234"},
+      {"[2001:db8::7]", "2001:db8::7"},
+      // This machine: the loopback, its own name and addresses.
+      {"localhost", std::nullopt},
+      {"LOCALHOST", std::nullopt},
+      {"localhost.localdomain", std::nullopt},
+      {"127.0.0.1", std::nullopt},
+      {"127.1.2.3", std::nullopt},
+      {"[v1.::1]", std::nullopt},
+      {"::ffff:127.0.0.1", std::nullopt},
+      {"printhost", std::nullopt},
+      {"PrintHost.", std::nullopt},
+      {"192.0.2.2", std::nullopt},
+      {"[v1.fd00:0:0::2]", std::nullopt},
+      // Neither a host name nor an address.
+      {"", std::nullopt},
+      {"a\"b", std::nullopt},
+      {"host name", std::nullopt},
+      {"ws7\n.example.net", std::nullopt},
+      {"1:2:3", std::nullopt},
+      {"[v1.]", std::nullopt},
+  };
+  for (const auto& [origin, expected] : cases) {
+    SCOPED_TRACE(origin);
+    EXPECT_EQ(RemoteOriginatingHost(origin, std::string("printhost"), local), expected);
+  }
+  EXPECT_EQ(RemoteOriginatingHost(std::string(256, 'h'), std::nullopt, {}), std::nullopt);
+  EXPECT_EQ(RemoteOriginatingHost(std::string(255, 'h'), std::nullopt, {}), std::string(255, 'h'));
+}
+
+TEST(GetClientIPAddressTest, AJobFromAnotherMachineNamesThatMachine) {
+  // A numeric address is the address: nothing is resolved.
+  HostResult r = RunHost(FullTraits(), "utf8.ppd", "printhost", AddressList{"10.0.0.5"}, 2000ms,
+                         "job-originating-host-name=198.51.100.7");
+  EXPECT_EQ(r.hostName, "198.51.100.7");
+  EXPECT_EQ(r.address, "IC6336407");
+  EXPECT_TRUE(r.resolved.empty());
+
+  r = RunHost(BasicTraits(), "", "printhost", AddressList{"10.0.0.5"}, 2000ms,
+              "job-originating-host-name=[v1.2001:db8::7]");
+  EXPECT_EQ(r.hostName, "2001:db8::7");
+  EXPECT_EQ(r.address, "620010db8000000000000000000000007");
+  EXPECT_TRUE(r.resolved.empty());
+
+  // A name is resolved, within the bound, by the same rules as the local name.
+  r = RunHost(FullTraits(), "utf8.ppd", "printhost", AddressList{"2001:db8::9", "10.1.2.3"},
+              2000ms, "job-originating-host-name=ws7.example.net");
+  EXPECT_EQ(r.hostName, "ws7.example.net");
+  EXPECT_EQ(r.address, "I0A010203");
+  EXPECT_EQ(r.resolved, std::vector<std::string>{"ws7.example.net"});
+
+  // A name that does not resolve leaves the address out; the name stays.
+  r = RunHost(FullTraits(), "utf8.ppd", "printhost", std::nullopt, 2000ms,
+              "job-originating-host-name=ws7.example.net");
+  EXPECT_EQ(r.hostName, "ws7.example.net");
+  EXPECT_EQ(r.address, "");
+
+  // UTF-8 mode: the printer shows at most 32 characters of the name.
+  const std::string longName = std::string(40, 'w') + ".example.net";
+  r = RunHost(FullTraits(), "utf8.ppd", "printhost", AddressList{"10.1.2.3"}, 2000ms,
+              "job-originating-host-name=" + longName);
+  EXPECT_EQ(r.hostName, std::string(32, 'w'));
+}
+
+TEST(GetClientIPAddressTest, AJobFromThisMachineNamesTheLocalHostAsBefore) {
+  for (const char* origin : {"localhost", "[v1.::1]", "127.0.0.1", "printhost", "192.0.2.2",
+                             "[v1.fd00::2]", "bad\"host", ""}) {
+    SCOPED_TRACE(origin);
+    const HostResult r = RunHost(BasicTraits(), "", "printhost", AddressList{"10.0.0.5"}, 2000ms,
+                                 std::string("job-originating-host-name='") + origin + "'");
+    EXPECT_EQ(r.hostName, "printhost");
+    EXPECT_EQ(r.address, "I0A000005");
+    EXPECT_EQ(r.resolved, std::vector<std::string>{"printhost"});
+  }
+}
+
+TEST(GetClientIPAddressTest, ADeadResolverOfTheOriginatingHostCostsAtMostTheBound) {
+  JobHarness::Args args;
+  args.options = "job-originating-host-name=ws7.example.net";
+  JobHarness h(BasicTraits(), args, "");
+  PrepareJob(h.job());
+  ClientHostSource source;
+  source.hostName = [] { return std::optional<std::string>("printhost"); };
+  source.localAddresses = [] { return std::vector<std::string>{}; };
+  source.resolver = [](const std::string&) -> std::optional<AddressList> {
+    std::this_thread::sleep_for(3s);
+    return AddressList{"10.0.0.5"};
+  };
+  source.bound = 200ms;
+  const auto start = std::chrono::steady_clock::now();
+  GetClientIPAddress(h.job(), source);
+  EXPECT_LT(std::chrono::steady_clock::now() - start, 1500ms);
+  EXPECT_STREQ(h.state().HostNameStr, "ws7.example.net");
+  EXPECT_STREQ(h.state().IPAddressStr, "");
+}
+
+TEST(LocalInterfaceAddressesTest, TheLoopbackIsAmongThem) {
+  const std::vector<std::string> addresses = LocalInterfaceAddresses();
+  EXPECT_NE(std::find(addresses.begin(), addresses.end(), "127.0.0.1"), addresses.end());
 }
 
 }  // namespace
