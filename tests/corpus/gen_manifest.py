@@ -309,6 +309,26 @@ on_printers("account/injection-user-and-title",
             user='tux"\n@PJL SET EVIL=1', title='doc"\x1b%-12345X')
 on_printers("account/host-tickets", [("JBAIPAddressStringTicket", "1"),
                                      ("JBAMacHostNameStringTicket", "client")])
+# A value longer than its line is cut by the characters of its own encoding: the passwords are
+# Shift-JIS on every printer, the user IDs and login names UTF-8 on a UTF-8 printer.
+LONG_PASSWORD = "a" + "あ" * 127
+on_printers("account/cut-by-own-encoding/user-mode-typed",
+            [("JBAManageTypeListTicketKey", "2"), ("JBAUserSettingRadioBtnTicket", "1"),
+             ("JBAUserIDListCtrlTicket", "2"), ("JBAUserIDTextEditTicket", "u42"),
+             ("JBAUserPasswordTextEditTicket", LONG_PASSWORD)])
+on_printers("account/cut-by-own-encoding/administrator-mode",
+            [("JBAManageTypeListTicketKey", "1"), ("JBAAdminUserSettingRadioBtnTicket", "1"),
+             ("JBAAdminUserIDListCtrlTicket", "2"), ("JBAAdminUserIDTextEditTicket", "boss"),
+             ("JBAAdminUserPasswordTextEditTicket", LONG_PASSWORD)])
+on_printers("account/cut-by-own-encoding/job-input",
+            [("JBAManageTypeListTicketKey", "2"), ("JBAUserInputRadioBtnTicket", "1"),
+             ("JBAInputAuthRadioBtnTicketKey", "1"), ("JBAInputUserIDTextEditTicket", "jdoe"),
+             ("JBAInputUserPasswordTextEditTicket", LONG_PASSWORD)])
+on_printers("account/cut-by-own-encoding/typed-user-id",
+            [("JBAManageTypeListTicketKey", "2"), ("JBAUserSettingRadioBtnTicket", "1"),
+             ("JBAUserIDListCtrlTicket", "2"), ("JBAUserIDTextEditTicket", "あ" * 60),
+             ("JBAUserPasswordTextEditTicket", "い" * 150)])
+on_printers("account/cut-by-own-encoding/login-user", [], user="あ" * 300)
 
 # ---- names ---------------------------------------------------------------------------------------
 
@@ -628,6 +648,16 @@ case("watermark/text/words-and-percent", "ticketfilter", PLAIN,
 case("watermark/text/japanese-utf8", "ticketfilter", UTF8, wm(Text="(社外秘)"), stdin=PAGES)
 case("watermark/text/japanese-byte", "ticketfilter", DATA + "bytemode.ppd", wm(Text="(社外秘)"),
      stdin=PAGES)
+# "表" is 0x95 0x5C in Shift-JIS: its second byte is a backslash to the interpreter.
+for label, text in [("string-operand", "(表示)"), ("string-operand-ending-in-5c", "(表)"),
+                    ("bare", "表")]:
+    for printer, program, prefix, ppd in [("tf-utf8", "ticketfilter", FULL, UTF8),
+                                          ("tf-byte", "ticketfilter", FULL, DATA + "bytemode.ppd"),
+                                          ("basic-utf8", "ticketfilter-basic", BASIC, UTF8),
+                                          ("basic-byte", "ticketfilter-basic", BASIC,
+                                           DATA + "bytemode.ppd")]:
+        case("watermark/text/shift-jis-5c/%s/%s" % (label, printer), program, ppd,
+             wm(prefix, Text=quoted(text).decode("utf-8")), stdin=PAGES)
 case("watermark/text/colour-density", "ticketfilter", PLAIN,
      wm(ColorR="0.2", ColorG="0.4", ColorB="1", Density="25", FontSize="72"), stdin=b"%!PS\nep\n")
 case("watermark/none/type-1", "ticketfilter", PLAIN, wm(Type="1"), stdin=PAGES)
@@ -647,6 +677,43 @@ case("watermark/showpage/only-a-page-end-that-closes-a-setup", "ticketfilter", P
 case("watermark/showpage/job-with-ep", "ticketfilter", PLAIN, wm(),
      stdin=b"%!PS\n%%Page: 1 1\n%%EndPageSetup\n(a) show\nep\n%%Page: 2 2\n%%EndPageSetup\n"
            b"showpage\n")
+
+
+# Pages without "bp": the page-end flows of pstops, ps2write and cairo, with embedded documents
+# that carry a page setup of their own.
+def page_flow_job(prolog, page_setup, page_end, pages=4):
+    job = ("%!PS-Adobe-3.0\n%%BeginProlog\n/F {/Helvetica findfont 20 scalefont setfont} def\n" +
+           prolog + "%%EndProlog\n")
+    for page in range(1, pages + 1):
+        job += "%%%%Page: %d %d\n%sF 72 700 moveto (%d) show\n" % (page, page, page_setup, page)
+        if page % 2 == 0:
+            job += ("%%BeginDocument: inner.eps\n%%BeginPageSetup\n%%EndPageSetup\n(inner) show\n"
+                    "%%EndDocument\n")
+        job += page_end
+    return job + "%%Trailer\n%%EOF\n"
+
+
+PAGE_FLOWS = [
+    ("pstops-showpage", "", "%%BeginPageSetup\n%%EndPageSetup\n", "showpage\n"),
+    ("ps2write-two-page-setups", "/pagesave 0 def\n",
+     "%%BeginPageSetup\n%%EndPageSetup\n%%BeginPageSetup\n/pagesave save def\n"
+     "<< /PageSize [595 842] >> setpagedevice\n%%EndPageSetup\n",
+     "pagesave restore\nshowpage\n"),
+    ("ep-after-pstops-page-setup",
+     "/bp{/pgsave save def}bind def\n/ep{pgsave restore showpage}bind def\n",
+     "%%BeginPageSetup\n%%EndPageSetup\nbp\n%%EndPageSetup\n", "ep\n"),
+    ("page-ended-by-a-procedure", "/P{showpage}bind def\n", "%%BeginPageSetup\n%%EndPageSetup\n",
+     "P\n"),
+]
+for flow, prolog, page_setup, page_end in PAGE_FLOWS:
+    job = input_file("page-flow-%s.ps" % flow, page_flow_job(prolog, page_setup, page_end))
+    case("watermark/without-bp/%s/every-page" % flow, "ticketfilter", PLAIN, wm(), stdin=job)
+    case("watermark/without-bp/%s/first-page-only" % flow, "ticketfilter", PLAIN,
+         wm(OnlyFirst="1"), stdin=job)
+    case("watermark/without-bp/%s/basic" % flow, "ticketfilter-basic", PLAIN, wm(BASIC),
+         stdin=job)
+    case("watermark/without-bp/%s/decomposition" % flow, "ticketfilter", DATA + "decomp-color.ppd",
+         wm(), file=job)
 
 # ---- job-information comment ---------------------------------------------------------------------
 
@@ -688,6 +755,18 @@ for copies in ("4", "x"):
 for i, options in enumerate(["", "sides=two-sided-long-edge", "QMSignature=RightSig",
                              "sides=two-sided-short-edge", "Duplex=DuplexTumble"]):
     case("comment/sides/%02d" % (i + 1), "ticketfilter", DATA + "bytemode.ppd", options)
+# A number-up below 1 is no N-up, as a layout product below 1 is; with and without a booklet.
+for value, rows, columns in [("-2", "-1", "2"), ("0", "0", "2")]:
+    for label, extra in [("plain", ""), ("signature", " QMSignature=LeftSig QMSigVol=5Sheets")]:
+        for printer, program, ppd in [("tf-utf8", "ticketfilter", UTF8),
+                                      ("tf-utf8-booklet", "ticketfilter",
+                                       DATA + "utf8-booklet.ppd"),
+                                      ("tf-byte", "ticketfilter", DATA + "bytemode.ppd"),
+                                      ("basic-byte", "ticketfilter-basic", DATA + "bytemode.ppd")]:
+            case("comment/number-up-below-one/%s/%s/%s" % (value, label, printer), program, ppd,
+                 "number-up=" + value + extra)
+            case("comment/number-up-below-one/layout-%sx%s/%s/%s" % (rows, columns, label, printer),
+                 program, ppd, layout(rows, columns) + extra)
 case("comment/injection-through-number-up", "ticketfilter", UTF8,
      "number-up=/50/10/64/80/74/76/32/69/79/74/34")
 case("comment/sample-ppd-colour", "ticketfilter", "ppd/tf-color-utf8.ppd",
