@@ -9,9 +9,9 @@
 #include <cstdlib>
 
 #include "engine/dispatch.h"
-#include "filter/filter_main.h"
-#include "ticketfilter-basic/program_traits.h"
-#include "ticketfilter/program_traits.h"
+#include "filter/filter_job.h"
+#include "ticketfilter-basic/program.h"
+#include "ticketfilter/program.h"
 
 namespace tf::fuzz {
 namespace {
@@ -22,12 +22,6 @@ void WriteAll(int fd, std::string_view data) {
     if (n <= 0) Fail("cannot write a memory file");
     data.remove_prefix(static_cast<std::size_t>(n));
   }
-}
-
-// The job copy is never made: the flag file does not exist.
-const FilterConfig& NoJobCopyConfig() {
-  static const FilterConfig config{"/nonexistent/ticketfilter-fuzz/flag", "/tmp"};
-  return config;
 }
 
 }  // namespace
@@ -43,21 +37,16 @@ MemoryFile::~MemoryFile() {
   if (fd_ >= 0) ::close(fd_);
 }
 
-const ProgramTraits& FullTraits() { return TicketfilterTraits(); }
-const ProgramTraits& BasicTraits() { return TicketfilterBasicTraits(); }
+const Program& FullProgram() { return TicketfilterProgram(); }
+const Program& BasicProgram() { return TicketfilterBasicProgram(); }
 
-InProcessJob::InProcessJob(const ProgramTraits& traits, const Args& args,
-                           const std::string& ppdPath) {
-  strings_ = {traits.programName, "1", args.user, args.title, args.copies, args.options};
-  for (std::string& s : strings_) argv_.push_back(s.data());
-  argv_.push_back(nullptr);
-  if (ppdPath.empty()) {
-    unsetenv("PPD");
-  } else {
-    setenv("PPD", ppdPath.c_str(), 1);
-  }
-  job_ = std::make_unique<Job>(traits, NoJobCopyConfig(), static_cast<int>(argv_.size() - 1),
-                               argv_.data());
+void DiscardingLogger::Log(LogLevel, std::string_view) {}
+void DiscardingLogger::Page(int, int) {}
+
+InProcessJob::InProcessJob(const Program& program, const Args& args, const std::string& ppdPath) {
+  if (!ppdPath.empty()) ppd_.Open(ppdPath.c_str());
+  job_ = std::make_unique<Job>(
+      program, JobArguments{"1", args.user, args.title, args.copies, args.options}, ppd_, log_);
   ResetOutput();
 }
 

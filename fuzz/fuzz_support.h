@@ -27,12 +27,19 @@ class MemoryFile {
   std::string path_;
 };
 
-// The two programs' traits.
-const ProgramTraits& FullTraits();
-const ProgramTraits& BasicTraits();
+// The two programs.
+const Program& FullProgram();
+const Program& BasicProgram();
 
-// One job in this process: its arguments, the PPD at `ppdPath` (empty: no PPD) through the
-// environment variable PPD, no job copy, and its standard output captured in memory.
+// The harnesses look at the printer stream only.
+class DiscardingLogger : public Logger {
+ public:
+  void Log(LogLevel level, std::string_view message) override;
+  void Page(int page, int copies) override;
+};
+
+// One job in this process: its arguments, the PPD at `ppdPath` (empty: no PPD), no job copy, and
+// its standard output captured in memory.
 class InProcessJob {
  public:
   struct Args {
@@ -42,7 +49,7 @@ class InProcessJob {
     std::string options;
   };
 
-  InProcessJob(const ProgramTraits& traits, const Args& args, const std::string& ppdPath);
+  InProcessJob(const Program& program, const Args& args, const std::string& ppdPath);
   ~InProcessJob();
   InProcessJob(const InProcessJob&) = delete;
   InProcessJob& operator=(const InProcessJob&) = delete;
@@ -58,8 +65,8 @@ class InProcessJob {
   void ReadTickets();
 
  private:
-  std::vector<std::string> strings_;
-  std::vector<char*> argv_;
+  PpdFile ppd_;
+  DiscardingLogger log_;
   std::unique_ptr<Job> job_;
   int outputFd_ = -1;
 };

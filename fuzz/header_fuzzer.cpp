@@ -148,7 +148,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
   args.options = parts[1];
   if (!parts[2].empty()) args.user = parts[2];
   if (!parts[3].empty()) args.title = parts[3];
-  InProcessJob run((flags & 0x01) ? BasicTraits() : FullTraits(), args, ppd.path());
+  InProcessJob run((flags & 0x01) ? BasicProgram() : FullProgram(), args, ppd.path());
   run.ReadTickets();
   OutputKPJLCommand(run.job());
   const bool decomp = IsDecompositionMode(run.job());

@@ -21,6 +21,7 @@
 #include <array>
 #include <csignal>
 #include <cstdint>
+#include <cstdlib>
 #include <memory>
 #include <string>
 #include <string_view>
@@ -100,7 +101,7 @@ PreparedJob& Prepared(bool decomp, bool nup4) {
   slot->ppd = std::make_unique<MemoryFile>(MakePpd(attributes));
   InProcessJob::Args args;
   args.options = JobOptionsText(nup4);
-  slot->job = std::make_unique<InProcessJob>(FullTraits(), args, slot->ppd->path());
+  slot->job = std::make_unique<InProcessJob>(FullProgram(), args, slot->ppd->path());
   slot->job->ReadTickets();
   if (IsDecompositionMode(slot->job->job()) != decomp) Fail("the PPD does not set the mode");
   for (int point : kPoints) {
@@ -316,16 +317,15 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
   if (::socketpair(AF_UNIX, SOCK_SEQPACKET | SOCK_CLOEXEC, 0, sockets) != 0) {
     Fail("socketpair failed");
   }
-  const int savedStdin = ::dup(0);
-  ::dup2(sockets[0], 0);
-  ::close(sockets[0]);
   std::thread writer(SendPackets, sockets[1], input, chunk);
 
-  const StreamStatus status = decomp ? OutputPSStreamtoFileandInsertPJLforFeaturePDE(job)
-                                     : OutputPSStream(job);
+  const char* tmpdir = std::getenv("TMPDIR");
+  const StreamStatus status =
+      decomp ? OutputPSStreamtoFileandInsertPJLforFeaturePDE(job, sockets[0],
+                                                             tmpdir != nullptr ? tmpdir : "")
+             : OutputPSStream(job, sockets[0]);
 
-  ::dup2(savedStdin, 0);  // closes the socket: a writer still sending stops
-  ::close(savedStdin);
+  ::close(sockets[0]);  // a writer still sending stops
   writer.join();
 
   if (status != StreamStatus::Completed) Fail("the stream did not complete");

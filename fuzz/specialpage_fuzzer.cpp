@@ -120,7 +120,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
   const MemoryFile ppd(MakePpd(utf8 ? "*QMPrinterLanguageEncoding: \"UTF-8\"\n" : ""));
   InProcessJob::Args args;
   args.options = options;
-  InProcessJob run(basic ? BasicTraits() : FullTraits(), args, ppd.path());
+  InProcessJob run(basic ? BasicProgram() : FullProgram(), args, ppd.path());
   run.ReadTickets();
   InjectKPIFCommandSP(run.job());
   const std::string xml = run.Output();

@@ -1,8 +1,14 @@
 // ticketfilter: the CUPS filter for printers that take PJL-wrapped PostScript with job tickets.
-#include "filter/filter_main.h"
-#include "program_traits.h"
+#include "filter/filter_job.h"
+#include "program.h"
 
 int main(int argc, char* argv[]) {
-  const tf::FilterConfig config{TICKETFILTER_FLAG_PATH, TICKETFILTER_JOBCOPY_DIR};
-  return tf::RunFilter(argc, argv, tf::TicketfilterTraits(), config);
+  tf::FilterLogger log;
+  tf::FilterContext context;
+  context.program = &tf::TicketfilterProgram();
+  context.log = &log;
+  context.jobCopy = {TICKETFILTER_FLAG_PATH, TICKETFILTER_JOBCOPY_DIR};
+  if (!tf::ReadCupsArguments(argc, argv, context)) return 1;
+  tf::InstallCupsSignalHandlers(context);
+  return tf::RunFilterJob(context);
 }

@@ -383,9 +383,8 @@ class FeatureDecompositionHandler {
       for (unsigned char c : name) safe = safe && !IsPjlUnsafe(c);
       if (!safe) {
         if (!reportedUnsafeName_) {
-          std::fprintf(stderr,
-                       "DEBUG: Skipped a screen parameter whose name holds a quote or a "
-                       "control byte\n");
+          job_.log.Debug(
+              "Skipped a screen parameter whose name holds a quote or a control byte");
           reportedUnsafeName_ = true;
         }
         continue;
@@ -449,9 +448,9 @@ static_assert(
 class TemporaryPrintData {
  public:
   // Returns false, with errno set, when the file cannot be created.
-  bool Create(Job& job) {
+  bool Create(const std::string& directory) {
     std::string path;
-    const int fd = CreateTemporaryFile(kTemporaryFilePrefix, job.config.jobCopyDir, &path);
+    const int fd = CreateTemporaryFile(kTemporaryFilePrefix, directory, &path);
     if (fd < 0) return false;
     ::unlink(path.c_str());
     file.Attach(fd);
@@ -461,8 +460,8 @@ class TemporaryPrintData {
   OutFile file;
 };
 
-void ReportFailure(const char* what, int error) {
-  std::fprintf(stderr, "ERROR: %s: %s\n", what, std::strerror(error));
+void ReportFailure(Job& job, const char* what, int error) {
+  job.log.Error("%s: %s", what, SystemErrorText(error).c_str());
 }
 
 // How far the direct copy of the kept PostScript went.
@@ -689,21 +688,11 @@ std::string_view GetSubString(std::string_view text, std::size_t first, std::siz
   return text.substr(first, last - first + 1);
 }
 
-StreamStatus OutputPSStreamtoFileandInsertPJLforFeaturePDE(Job& job) {
-  bool ownedInput = false;
-  const int input = OpenPostScriptInput(job, &ownedInput);
-  if (input < 0) return StreamStatus::InputError;
-  struct InputCloser {
-    int fd;
-    bool owned;
-    ~InputCloser() {
-      if (owned) ::close(fd);
-    }
-  } closer{input, ownedInput};
-
+StreamStatus OutputPSStreamtoFileandInsertPJLforFeaturePDE(Job& job, int input,
+                                                           const std::string& temporaryDirectory) {
   TemporaryPrintData temporary;
-  if (!temporary.Create(job)) {
-    ReportFailure("Unable to create a temporary file for the print data", errno);
+  if (!temporary.Create(temporaryDirectory)) {
+    ReportFailure(job, "Unable to create a temporary file for the print data", errno);
     return StreamStatus::InputError;
   }
   // A regular input file is read again for the replay: the temporary file then keeps the bytes
@@ -723,7 +712,7 @@ StreamStatus OutputPSStreamtoFileandInsertPJLforFeaturePDE(Job& job) {
     case ScanResult::Stopped:
       return StreamStatus::Cancelled;
     case ScanResult::ReadError:
-      ReportFailure("Unable to read print data", outcome.error);
+      ReportFailure(job, "Unable to read print data", outcome.error);
       return StreamStatus::InputError;
     case ScanResult::Completed:
       break;
@@ -732,7 +721,8 @@ StreamStatus OutputPSStreamtoFileandInsertPJLforFeaturePDE(Job& job) {
   if (!outcome.empty && outcome.lastByte != 0x04) QMfputc(0x04, toTemporary);
   temporary.file.Flush();
   if (temporary.file.error() != 0) {
-    ReportFailure("Unable to write the temporary file of the print data", temporary.file.error());
+    ReportFailure(job, "Unable to write the temporary file of the print data",
+                  temporary.file.error());
     return StreamStatus::InputError;
   }
 
@@ -740,7 +730,7 @@ StreamStatus OutputPSStreamtoFileandInsertPJLforFeaturePDE(Job& job) {
 
   // Replay to standard output only.
   if (::lseek(temporary.file.fd(), 0, SEEK_SET) != 0) {
-    ReportFailure("Unable to read back the temporary file of the print data", errno);
+    ReportFailure(job, "Unable to read back the temporary file of the print data", errno);
     return StreamStatus::InputError;
   }
   StreamStatus replayed;
@@ -749,7 +739,7 @@ StreamStatus OutputPSStreamtoFileandInsertPJLforFeaturePDE(Job& job) {
     if (::fstat(input, &inputAfter) != 0 || inputAfter.st_size != inputBefore.st_size ||
         inputAfter.st_mtim.tv_sec != inputBefore.st_mtim.tv_sec ||
         inputAfter.st_mtim.tv_nsec != inputBefore.st_mtim.tv_nsec) {
-      std::fprintf(stderr, "ERROR: The print file changed while it was read\n");
+      job.log.Error("The print file changed while it was read");
       return StreamStatus::InputError;
     }
     replayed = ReplayPrintDataFromPieces(job, temporary.file.fd(), input);
@@ -770,8 +760,8 @@ StreamStatus ReplayPrintDataFromPieces(Job& job, int piecesFd, int inputFd) {
   bool direct = true;   // the system copies from the input to the output
   char last = '\n';     // the last byte that went out
   std::int64_t sentEnd = -1;  // input offset after the last direct copy, when that was last
-  auto unreadable = [](int error) {
-    ReportFailure("Unable to read back the print data", error);
+  auto unreadable = [&job](int error) {
+    ReportFailure(job, "Unable to read back the print data", error);
     return StreamStatus::InputError;
   };
   while (!job.CancelJob()) {
@@ -848,7 +838,7 @@ StreamStatus ReplayPrintDataByLine(Job& job, int fd, bool midLine) {
     int error = 0;
     FileLineReader file(fd);
     if (!CopyRestOfLine(file, toPrinter, &error)) {
-      ReportFailure("Unable to read back the temporary file of the print data", error);
+      ReportFailure(job, "Unable to read back the temporary file of the print data", error);
       return StreamStatus::InputError;
     }
   }
@@ -858,7 +848,7 @@ StreamStatus ReplayPrintDataByLine(Job& job, int fd, bool midLine) {
     case ScanResult::Stopped:
       return StreamStatus::Cancelled;
     case ScanResult::ReadError:
-      ReportFailure("Unable to read back the temporary file of the print data", replayed.error);
+      ReportFailure(job, "Unable to read back the temporary file of the print data", replayed.error);
       return StreamStatus::InputError;
     case ScanResult::Completed:
       break;

@@ -11,6 +11,7 @@
 
 #include <cstddef>
 #include <cstdint>
+#include <string>
 #include <string_view>
 
 #include "filter/ps_stream.h"
@@ -61,12 +62,14 @@ StreamStatus ReplayPrintDataByLine(Job& job, int fd, bool midLine);
 // read or the input has become shorter.
 StreamStatus ReplayPrintDataFromPieces(Job& job, int piecesFd, int inputFd);
 
-// The decomposition mode for the whole PostScript of the job.  Writes the PJL of the feature and
-// parameter lines to standard output at once, then the switch into PostScript and the PostScript
-// with its insertions, ended by control-D.  A job cancelled at a page end during the first pass
+// The decomposition mode for the whole PostScript of the job, read from `inputFd`, with its
+// temporary file in `temporaryDirectory` ("/tmp" when empty).  Writes the PJL of the feature and
+// parameter lines to the printer at once, then the switch into PostScript and the PostScript with
+// its insertions, ended by control-D.  A job cancelled at a page end during the first pass
 // gets neither the switch nor any PostScript; during the replay the PostScript stops after the
 // page-end line.  Returns InputError, after an "ERROR:" line, when the input cannot be opened or
 // read, or the temporary file cannot be created, written or read back.
-StreamStatus OutputPSStreamtoFileandInsertPJLforFeaturePDE(Job& job);
+StreamStatus OutputPSStreamtoFileandInsertPJLforFeaturePDE(Job& job, int inputFd,
+                                                           const std::string& temporaryDirectory);
 
 }  // namespace tf

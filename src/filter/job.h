@@ -1,9 +1,10 @@
 // One print job: its state (records, identity buffers, once-flags), its arguments, its PPD, its
-// options and its output streams.  Everything a job touches lives here, so that many jobs can run
-// one after another in one process without anything leaking from one into the next.
+// options, its output streams and its logger.  Everything a job touches lives here, so that many
+// jobs can run in one process, one after another or at once, without anything leaking from one
+// into another.
 #pragma once
 
-#include <csignal>
+#include <atomic>
 #include <cstddef>
 #include <cstdint>
 #include <memory>
@@ -12,8 +13,8 @@
 
 #include "engine/job_options.h"
 #include "engine/text_fields.h"
+#include "engine/program.h"
 #include "filter/output_channel.h"
-#include "filter/program_traits.h"
 #include "modules/comment/comment.h"
 #include "modules/features/features.h"
 #include "modules/jba/jba.h"
@@ -21,6 +22,7 @@
 #include "modules/printtype/printtype.h"
 #include "modules/specialpage/specialpage.h"
 #include "modules/watermark/watermark.h"
+#include "platform/logger.h"
 #include "platform/ppd.h"
 #include "platform/text_conversion.h"
 
@@ -84,16 +86,26 @@ struct JobState {
 static_assert(std::is_standard_layout_v<JobState> && std::is_trivially_copyable_v<JobState>,
               "the command tables address JobState fields by offset");
 
+// The arguments of a CUPS filter that describe the job (argv[1] to argv[5]).
+struct JobArguments {
+  std::string jobId;    // not used
+  std::string user;     // UTF-8; the login user name
+  std::string title;    // UTF-8; the document name
+  std::string copies;   // the copies as the spooler gives them (the page lines and the comment)
+  std::string options;  // the job options, parsed with cupsParseOptions
+};
+
 class Job {
  public:
-  Job(const ProgramTraits& traits, const FilterConfig& config, int argc, char** argv);
+  // `ppd` (an unparsed PpdFile when the printer has none) and `log` outlive the job.
+  Job(const Program& program, JobArguments arguments, const PpdFile& ppd, Logger& log);
   Job(const Job&) = delete;
   Job& operator=(const Job&) = delete;
 
+  const Program& program;
   const ProgramTraits& traits;
-  const FilterConfig& config;
-  const int argc;
-  char** const argv;
+  const JobArguments args;
+  Logger& log;
 
   JobState state{};
 
@@ -101,8 +113,8 @@ class Job {
   bool utf8Mode = false;
   TextEncoding encoding() const { return utf8Mode ? TextEncoding::UTF8 : TextEncoding::ShiftJIS; }
 
-  // The PPD named by the environment variable PPD, parsed on first use.
-  const PpdFile& ppd();
+  // The printer's PPD.
+  const PpdFile& ppd() const { return ppd_; }
   // The job options (argv[5]), parsed on first use, with the tickets that the job's standard
   // attributes give.
   const JobOptions& options();
@@ -119,23 +131,27 @@ class Job {
   std::string jobCopyPath;
   PrinterStream out{&stdoutFile, &jobCopyFile};
 
-  // Cancellation flags, set by the signal handlers (or by a test).
-  const volatile std::sig_atomic_t* cancelJob = &localCancel_;
-  const volatile std::sig_atomic_t* cancelJobForPipe = &localCancel_;
-  bool CancelJob() const { return *cancelJob != 0; }
+  // Set from outside the job (a signal handler, another thread): `cancel` stops the job at its
+  // next page end; `outputGone` says that the reader of the printer stream went away.  nullptr:
+  // never.
+  const std::atomic<bool>* cancel = nullptr;
+  const std::atomic<bool>* outputGone = nullptr;
+  bool CancelJob() const { return cancel != nullptr && cancel->load(std::memory_order_relaxed); }
+  bool OutputGone() const {
+    return outputGone != nullptr && outputGone->load(std::memory_order_relaxed);
+  }
 
-  // Copies value of the page lines (argv[4] when it is a positive number, else "1").
-  std::string pageLogCopies = "1";
+  // Copies of the page lines: argv[4] when it is a positive number, else 1; a copies comment of
+  // the PostScript replaces it.
+  int pageLogCopies = 1;
   // Set once the stream has seen a page-end line ("ep" or "endp").
   bool sawPageEnd = false;
 
  private:
-  bool ppdLoaded_ = false;
-  PpdFile ppd_;
+  const PpdFile& ppd_;
   bool optionsLoaded_ = false;
   JobOptions options_;
   std::string refusal_;
-  volatile std::sig_atomic_t localCancel_ = 0;
 };
 
 }  // namespace tf

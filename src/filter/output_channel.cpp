@@ -14,9 +14,15 @@ namespace tf {
 
 OutFile::~OutFile() { Close(); }
 
+void OutFile::Borrow(int fd) {
+  Attach(fd);
+  owned_ = false;
+}
+
 void OutFile::Attach(int fd) {
   Close();
   fd_ = fd;
+  owned_ = true;
   used_ = 0;
   segmentCount_ = 0;
   lastIsCopied_ = false;
@@ -261,7 +267,7 @@ bool OutFile::Close() {
   if (fd_ < 0) return error_ == 0;
   Flush();
   bool ok = error_ == 0;
-  if (fd_ > 2 && ::close(fd_) != 0 && ok) {
+  if (owned_ && ::close(fd_) != 0 && ok) {
     error_ = errno;
     ok = false;
   }

@@ -38,7 +38,10 @@ class OutFile {
   OutFile& operator=(const OutFile&) = delete;
   ~OutFile();
 
+  // Writes to `fd` from now on, and closes it when done.
   void Attach(int fd);
+  // Writes to `fd`, which belongs to someone else: it stays open.
+  void Borrow(int fd);
   bool IsOpen() const { return fd_ >= 0; }
   int fd() const { return fd_; }
 
@@ -61,7 +64,7 @@ class OutFile {
   // kSourcePieceFlag).  The input must then stay unchanged until the file has been read back.
   void ReferToSource();
   bool refersToSource() const { return refersToSource_; }
-  // Flushes and closes; returns false when any write failed.
+  // Flushes and closes (an owned descriptor); returns false when any write failed.
   bool Close();
 
   // First errno a write met on this file, 0 when none.
@@ -76,6 +79,7 @@ class OutFile {
   void PutReference(std::size_t size, std::int64_t sourceOffset);
 
   int fd_ = -1;
+  bool owned_ = false;  // Close closes fd_
   std::unique_ptr<char[]> buffer_;
   std::size_t used_ = 0;
   // The queued pieces in order; a copied run points into buffer_.

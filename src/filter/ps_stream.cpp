@@ -1,11 +1,7 @@
 // PostScript pass-through with its insertion points.
 #include "filter/ps_stream.h"
 
-#include <fcntl.h>
-#include <unistd.h>
-
-#include <cstdio>
-#include <cstring>
+#include <string>
 
 #include "engine/dispatch.h"
 #include "filter/job.h"
@@ -147,9 +143,9 @@ void PsInsertionMatcher::CountComment(std::string_view line, PrinterStream& out)
     OutputPSCommandFromFilter(job_, kPointPageBegin, page_, out);
   } else if (const int copies = ParseCopiesNumber(line.substr(kCommentCopies.size()));
              copies > 0) {
-    job_.pageLogCopies = std::to_string(copies);
+    job_.pageLogCopies = copies;
   } else if (!reportedBadCopies_) {
-    std::fprintf(stderr, "DEBUG: Ignored a copies comment without a positive number.\n");
+    job_.log.Debug("Ignored a copies comment without a positive number.");
     reportedBadCopies_ = true;
   }
 }
@@ -214,31 +210,14 @@ bool PsInsertionMatcher::Handle(const PsLine& line, PrinterStream& out) {
   return true;
 }
 
-int OpenPostScriptInput(Job& job, bool* owned) {
-  *owned = false;
-  if (job.argc == 6) return 0;
-  int fd = ::open(job.argv[6], O_RDONLY | O_CLOEXEC);
-  if (fd < 0) {
-    std::fprintf(stderr, "ERROR: Unable to open print file: %s\n", std::strerror(errno));
-    return -1;
-  }
-  *owned = true;
-  return fd;
-}
-
-StreamStatus OutputPSStream(Job& job) {
-  bool owned = false;
-  const int fd = OpenPostScriptInput(job, &owned);
-  if (fd < 0) return StreamStatus::InputError;
+StreamStatus OutputPSStream(Job& job, int inputFd) {
   PassThroughHandler handler(job);
-  const ScanOutcome outcome = ScanPostScript(fd, job.out, handler);
-  if (owned) ::close(fd);
+  const ScanOutcome outcome = ScanPostScript(inputFd, job.out, handler);
   switch (outcome.result) {
     case ScanResult::Stopped:
       return StreamStatus::Cancelled;
     case ScanResult::ReadError:
-      std::fprintf(stderr, "ERROR: Unable to read print data: %s\n",
-                   std::strerror(outcome.error));
+      job.log.Error("Unable to read print data: %s", SystemErrorText(outcome.error).c_str());
       return StreamStatus::InputError;
     case ScanResult::Completed:
       break;
@@ -250,7 +229,7 @@ StreamStatus OutputPSStream(Job& job) {
 
 void OutputPageLogCommand(Job& job, int page) {
   if (!SystemTakesPageLog()) return;
-  std::fprintf(stderr, "PAGE:%d %s\n", page, job.pageLogCopies.c_str());
+  job.log.Page(page, job.pageLogCopies);
 }
 
 }  // namespace tf

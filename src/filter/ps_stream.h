@@ -73,18 +73,13 @@ enum class StreamStatus {
   InputError,  // the input could not be opened or read ("ERROR:" already written)
 };
 
-// Opens the job's PostScript: argv[6] when the filter has seven arguments, else standard input.
-// Returns the descriptor, or -1 with an "ERROR:" line on stderr.  `owned` tells whether the caller
-// must close it.
-int OpenPostScriptInput(Job& job, bool* owned);
+// Copies the job's PostScript, read from `inputFd` to its end, to the printer with the modules'
+// insertions, ends it with control-D, and writes a page line after every "ep" (or, without any
+// "ep" or "endp", one per "%%Page:" comment at the end).
+StreamStatus OutputPSStream(Job& job, int inputFd);
 
-// Copies the job's PostScript to standard output with the modules' insertions, ends it with
-// control-D, and writes a page line after every "ep" (or, without any "ep" or "endp", one per
-// "%%Page:" comment at the end).
-StreamStatus OutputPSStream(Job& job);
-
-// Writes the page accounting line "PAGE:<page> <copies>" on stderr; the copies are argv[4] or the
-// number of a "%RBINumCopies:" comment, always a positive number.
+// The page accounting line of `page` ("PAGE:<page> <copies>" for CUPS); the copies are argv[4] or
+// the number of a "%RBINumCopies:" comment, always a positive number.
 void OutputPageLogCommand(Job& job, int page);
 
 }  // namespace tf

@@ -42,12 +42,11 @@ int CreateJobCopyFile(const std::string& dir, const std::string& stamp, std::str
   return -1;
 }
 
-int CreateTemporaryFile(const char* prefix, const std::string& fallbackDir, std::string* path) {
-  const char* tmpdir = std::getenv("TMPDIR");
-  std::string dir = (tmpdir != nullptr && *tmpdir != '\0') ? tmpdir : fallbackDir;
-  if (dir.empty()) dir = "/tmp";
-  if (dir.back() != '/') dir += '/';
-  std::string pattern = dir + prefix + "XXXXXX";
+int CreateTemporaryFile(const char* prefix, const std::string& dir, std::string* path) {
+  std::string pattern = dir.empty() ? "/tmp" : dir;
+  if (pattern.back() != '/') pattern += '/';
+  pattern += prefix;
+  pattern += "XXXXXX";
   std::vector<char> name(pattern.begin(), pattern.end());
   name.push_back('\0');
   int fd = mkostemp(name.data(), O_CLOEXEC);

@@ -17,8 +17,8 @@ std::string LocalTimeStamp(std::time_t when);
 // Returns the open descriptor and sets `path`, or returns -1 (errno set).
 int CreateJobCopyFile(const std::string& dir, const std::string& stamp, std::string* path);
 
-// Creates a unique temporary file "<dir>/<prefix>XXXXXX" exclusively (mkstemp), in $TMPDIR when it
-// is set and otherwise in `fallbackDir`.  Returns the open descriptor and sets `path`, or -1.
-int CreateTemporaryFile(const char* prefix, const std::string& fallbackDir, std::string* path);
+// Creates a unique temporary file "<dir>/<prefix>XXXXXX" exclusively (mkstemp), in `dir` ("/tmp"
+// when it is empty).  Returns the open descriptor and sets `path`, or -1 (errno set).
+int CreateTemporaryFile(const char* prefix, const std::string& dir, std::string* path);
 
 }  // namespace tf

@@ -8,7 +8,6 @@
 #include <unistd.h>
 
 #include <cerrno>
-#include <cstdio>
 #include <cstring>
 #include <exception>
 #include <future>
@@ -24,23 +23,21 @@ constexpr std::size_t kNumericHostSize = 46;      // numeric host text and its t
 
 }  // namespace
 
-std::optional<std::string> LocalHostName() {
+std::optional<std::string> LocalHostName(Logger& log) {
   char name[kHostNameBufferSize] = {};
   if (gethostname(name, kHostNameBufferSize - 1) != 0) {
-    std::fprintf(stderr, "DEBUG: Unable to read the local host name: %s\n",
-                 std::strerror(errno));
+    log.Debug("Unable to read the local host name: %s", SystemErrorText(errno).c_str());
     return std::nullopt;
   }
   name[kHostNameBufferSize - 1] = '\0';
   return std::string(name);
 }
 
-std::vector<std::string> LocalInterfaceAddresses() {
+std::vector<std::string> LocalInterfaceAddresses(Logger& log) {
   std::vector<std::string> addresses;
   ifaddrs* list = nullptr;
   if (getifaddrs(&list) != 0) {
-    std::fprintf(stderr, "DEBUG: Unable to read this machine's addresses: %s\n",
-                 std::strerror(errno));
+    log.Debug("Unable to read this machine's addresses: %s", SystemErrorText(errno).c_str());
     return addresses;
   }
   for (const ifaddrs* entry = list; entry != nullptr; entry = entry->ifa_next) {
@@ -66,10 +63,7 @@ std::optional<AddressList> SystemResolveHost(const std::string& hostName) {
   hints.ai_socktype = SOCK_STREAM;  // one entry per address, not one per socket type
   addrinfo* list = nullptr;
   const int rc = getaddrinfo(hostName.c_str(), nullptr, &hints, &list);
-  if (rc != 0) {
-    std::fprintf(stderr, "DEBUG: Unable to resolve the host name: %s\n", gai_strerror(rc));
-    return std::nullopt;
-  }
+  if (rc != 0) throw HostResolutionError(gai_strerror(rc));
   AddressList addresses;
   for (const addrinfo* entry = list; entry != nullptr; entry = entry->ai_next) {
     char text[kNumericHostSize] = {};
@@ -85,7 +79,7 @@ std::optional<AddressList> SystemResolveHost(const std::string& hostName) {
   return addresses;
 }
 
-std::optional<AddressList> ResolveHostAddresses(const std::string& hostName,
+std::optional<AddressList> ResolveHostAddresses(const std::string& hostName, Logger& log,
                                                 const HostResolver& resolver,
                                                 std::chrono::milliseconds bound) {
   if (!resolver) return std::nullopt;
@@ -105,22 +99,22 @@ std::optional<AddressList> ResolveHostAddresses(const std::string& hostName,
         std::move(promise));
     worker.detach();
   } catch (const std::system_error& error) {
-    std::fprintf(stderr, "DEBUG: Unable to start the host name resolution: %s\n", error.what());
+    log.Debug("Unable to start the host name resolution: %s", error.what());
     return std::nullopt;
   }
   if (answer.wait_for(bound) != std::future_status::ready) {
-    std::fprintf(stderr,
-                 "DEBUG: The host name resolution did not answer within %lld ms; "
-                 "no client address.\n",
-                 static_cast<long long>(bound.count()));
+    log.Debug("The host name resolution did not answer within %lld ms; no client address.",
+              static_cast<long long>(bound.count()));
     return std::nullopt;
   }
   try {
     return answer.get();
+  } catch (const HostResolutionError& error) {
+    log.Debug("Unable to resolve the host name: %s", error.what());
   } catch (const std::exception& error) {
-    std::fprintf(stderr, "DEBUG: The host name resolution failed: %s\n", error.what());
-    return std::nullopt;
+    log.Debug("The host name resolution failed: %s", error.what());
   }
+  return std::nullopt;
 }
 
 }  // namespace tf

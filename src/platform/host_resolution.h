@@ -9,8 +9,11 @@
 #include <chrono>
 #include <functional>
 #include <optional>
+#include <stdexcept>
 #include <string>
 #include <vector>
+
+#include "platform/logger.h"
 
 namespace tf {
 
@@ -24,21 +27,29 @@ using HostResolver = std::function<std::optional<AddressList>(const std::string&
 // The longest a job waits for the resolver.
 inline constexpr std::chrono::milliseconds kHostResolutionTimeout{3000};
 
-// The local host name (gethostname, at most 255 bytes); std::nullopt when it cannot be read.
-std::optional<std::string> LocalHostName();
+// The local host name (gethostname, at most 255 bytes); std::nullopt (with a DEBUG line) when it
+// cannot be read.
+std::optional<std::string> LocalHostName(Logger& log);
 
 // The numeric addresses of this machine's network interfaces (getifaddrs), loopback included;
-// empty when they cannot be read.
-std::vector<std::string> LocalInterfaceAddresses();
+// empty (with a DEBUG line) when they cannot be read.
+std::vector<std::string> LocalInterfaceAddresses(Logger& log);
 
 // The system resolver: getaddrinfo (all families, in the system's order), each address formatted
-// by getnameinfo as numeric host text (at most 45 bytes).  Not bounded in time.
+// by getnameinfo as numeric host text (at most 45 bytes).  Not bounded in time.  A name that does
+// not resolve throws HostResolutionError, whose text says why.
 std::optional<AddressList> SystemResolveHost(const std::string& hostName);
 
-// Runs `resolver` on `hostName` and waits at most `bound` for its answer.  std::nullopt when the
-// resolution failed or did not answer in time (the late answer is discarded).
+class HostResolutionError : public std::runtime_error {
+ public:
+  using std::runtime_error::runtime_error;
+};
+
+// Runs `resolver` on `hostName` and waits at most `bound` for its answer.  std::nullopt (with a
+// DEBUG line) when the resolution failed or did not answer in time (the late answer is
+// discarded).
 std::optional<AddressList> ResolveHostAddresses(
-    const std::string& hostName, const HostResolver& resolver = SystemResolveHost,
+    const std::string& hostName, Logger& log, const HostResolver& resolver = SystemResolveHost,
     std::chrono::milliseconds bound = kHostResolutionTimeout);
 
 }  // namespace tf

@@ -39,17 +39,21 @@ std::optional<std::string_view> PpdFile::FindAttr(std::string_view name) const {
 }
 
 bool PpdFile::HasOption(const char* keyword) const {
-  return ppd_ != nullptr && ppdFindOption(ppd_, keyword) != nullptr;
+  if (ppd_ == nullptr) return false;
+  const std::lock_guard<std::mutex> lock(lookups_);
+  return ppdFindOption(ppd_, keyword) != nullptr;
 }
 
 bool PpdFile::HasChoice(const char* keyword, const char* choice) const {
   if (ppd_ == nullptr) return false;
+  const std::lock_guard<std::mutex> lock(lookups_);
   ppd_option_t* option = ppdFindOption(ppd_, keyword);
   return option != nullptr && ppdFindChoice(option, choice) != nullptr;
 }
 
 std::optional<PpdPageSize> PpdFile::PageSize(const char* name) const {
   if (ppd_ == nullptr || name == nullptr || *name == '\0') return std::nullopt;
+  const std::lock_guard<std::mutex> lock(lookups_);
   const ppd_size_t* size = ppdPageSize(ppd_, name);
   if (size == nullptr) return std::nullopt;
   return PpdPageSize{size->width, size->length};

@@ -3,9 +3,15 @@
 // This is the only place that touches libcups's (deprecated) PPD interface.  Every look-up of the
 // filter is answered from the one parsed file; a PPD that is missing or cannot be parsed answers
 // "absent" to every question, as a file that failed to open would.
+//
+// A parsed PPD may be shared by jobs that run at once on several threads (a printer application
+// parses its printer's PPD once): every question is const, and the questions whose libcups calls
+// write into the parsed file (its option look-up moves a search hint, a custom page size is filled
+// in) are asked one at a time.
 #pragma once
 
 #include <functional>
+#include <mutex>
 #include <optional>
 #include <string_view>
 
@@ -48,6 +54,7 @@ class PpdFile {
 
  private:
   ppd_file_t* ppd_ = nullptr;
+  mutable std::mutex lookups_;  // libcups look-ups that write into ppd_
 };
 
 // The attribute look-up by name prefix, as the rest of the filter calls it.

@@ -6,7 +6,6 @@
 #include <sys/sysctl.h>
 #endif
 
-#include <cstdio>
 #include <cstdlib>
 #include <cstring>
 
@@ -51,7 +50,7 @@ std::int32_t CachedSystemVersion() {
 }
 }  // namespace
 
-int Gestalt_ALT(std::uint32_t selector, std::int32_t* out) {
+int QuerySystemVersion(std::uint32_t selector, std::int32_t* out, Logger& log) {
   const std::int32_t version = CachedSystemVersion();
   if (selector == FourCharCode("sys1")) {
     *out = 10 * ((version >> 12) & 0xF) + ((version >> 8) & 0xF);
@@ -62,7 +61,7 @@ int Gestalt_ALT(std::uint32_t selector, std::int32_t* out) {
   } else if (selector == FourCharCode("sysv")) {
     *out = version;
   } else {
-    std::fprintf(stderr, "DEBUG: Gestalt_ALT : selector '%x' not supported.\n", selector);
+    log.Debug("System version: selector '%x' not supported.", selector);
     return -1;
   }
   return 0;

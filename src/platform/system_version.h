@@ -9,6 +9,8 @@
 #include <optional>
 #include <string>
 
+#include "platform/logger.h"
+
 namespace tf {
 
 // Four-character selector codes.
@@ -32,9 +34,9 @@ std::int32_t SystemVersionFromKernelRelease(const char* release);
 std::optional<std::string> DarwinKernelRelease();
 
 // Answers `selector` ('sys1' major, 'sys2' minor, 'sys3' patch, 'sysv' packed value) into `out`.
-// Returns 0, or -1 (and a DEBUG line on stderr) for an unsupported selector.  The version is read
-// once per process.
-int Gestalt_ALT(std::uint32_t selector, std::int32_t* out);
+// Returns 0, or -1 (and a DEBUG line) for an unsupported selector.  The version is read once per
+// process.
+int QuerySystemVersion(std::uint32_t selector, std::int32_t* out, Logger& log);
 
 // Whether the spooler takes page accounting lines: macOS 10.7 (Darwin 11) and later, and every
 // system that is not Darwin.  Decided on the kernel's major release, so that Darwin 20 and later,

@@ -18,7 +18,7 @@
 #include <thread>
 #include <vector>
 
-#include "filter/filter_main.h"
+#include "filter/filter_job.h"
 #include "support/filter_runner.h"
 #include "support/job_harness.h"
 #include "support/stream_parts.h"
@@ -532,9 +532,14 @@ TEST(LargeOptionsTest, OneMegabyteOfOptionsInProcess) {
   auto run = [](const std::string& options) {
     TempDir dir;
     WriteFile(dir.File("job.ps"), PostScriptJob(1, 0, "megabyte"));
-    JobHarness h(FullTraits(), {.options = options, .file = dir.File("job.ps")}, "utf8.ppd");
-    EXPECT_EQ(RunJob(h.job()), 0);
-    return h.Output();
+    FilterContext context;
+    context.program = &FullProgram();
+    context.options = options;
+    context.printFile = dir.File("job.ps");
+    context.ppdPath = DataPath("utf8.ppd");
+    const InProcessRun run = RunInProcess(context);
+    EXPECT_EQ(run.status, 0) << run.log;
+    return run.out;
   };
   const std::string base = WatermarkOptions() + "sides=two-sided-long-edge";
   const std::string plain = run(base);

@@ -4,41 +4,57 @@
 #include <sys/mman.h>
 #include <unistd.h>
 
-#include <cstdlib>
-
 #include "engine/dispatch.h"
-#include "filter/filter_main.h"
-#include "ticketfilter-basic/program_traits.h"
-#include "ticketfilter/program_traits.h"
+#include "filter/filter_job.h"
+#include "ticketfilter-basic/program.h"
+#include "ticketfilter/program.h"
 
 namespace tf::test {
 
 std::string DataPath(const std::string& name) { return std::string(TF_TEST_DATA_DIR) + "/" + name; }
 
-const ProgramTraits& FullTraits() { return TicketfilterTraits(); }
-const ProgramTraits& BasicTraits() { return TicketfilterBasicTraits(); }
-const FilterConfig& NoJobCopyConfig() {
-  static const FilterConfig config{std::string(TF_TEST_ROOT) + "/no-such-flag", TF_TEST_ROOT};
-  return config;
+const Program& FullProgram() { return TicketfilterProgram(); }
+const Program& BasicProgram() { return TicketfilterBasicProgram(); }
+
+void CapturingLogger::Log(LogLevel level, std::string_view message) {
+  const char* prefix = "";
+  switch (level) {
+    case LogLevel::Error:
+      prefix = "ERROR: ";
+      break;
+    case LogLevel::Warning:
+      prefix = "WARNING: ";
+      break;
+    case LogLevel::Info:
+      prefix = "INFO: ";
+      break;
+    case LogLevel::Debug:
+      prefix = "DEBUG: ";
+      break;
+    case LogLevel::Plain:
+      break;
+  }
+  const std::lock_guard<std::mutex> lock(mutex_);
+  text_ += prefix;
+  text_ += message;
+  text_ += '\n';
 }
 
-JobHarness::JobHarness(const ProgramTraits& traits, const Args& args, const std::string& ppdName) {
-  strings_ = {traits.programName, args.jobId, args.user, args.title, args.copies, args.options};
-  if (!args.file.empty()) strings_.push_back(args.file);
-  for (std::string& s : strings_) argv_.push_back(s.data());
-  argv_.push_back(nullptr);
+void CapturingLogger::Page(int page, int copies) {
+  const std::lock_guard<std::mutex> lock(mutex_);
+  text_ += "PAGE:" + std::to_string(page) + " " + std::to_string(copies) + "\n";
+}
 
-  if (const char* old = std::getenv("PPD")) {
-    hadPpd_ = true;
-    savedPpd_ = old;
-  }
-  if (ppdName.empty()) {
-    unsetenv("PPD");
-  } else {
-    setenv("PPD", DataPath(ppdName).c_str(), 1);
-  }
-  job_ = std::make_unique<Job>(traits, NoJobCopyConfig(), static_cast<int>(argv_.size() - 1),
-                               argv_.data());
+std::string CapturingLogger::Text() const {
+  const std::lock_guard<std::mutex> lock(mutex_);
+  return text_;
+}
+
+JobHarness::JobHarness(const Program& program, const Args& args, const std::string& ppdName) {
+  if (!ppdName.empty()) ppd_.Open(DataPath(ppdName).c_str());
+  job_ = std::make_unique<Job>(
+      program, JobArguments{args.jobId, args.user, args.title, args.copies, args.options}, ppd_,
+      log_);
   outputFd_ = memfd_create("job-output", MFD_CLOEXEC);
   job_->stdoutFile.Attach(dup(outputFd_));
 }
@@ -46,25 +62,37 @@ JobHarness::JobHarness(const ProgramTraits& traits, const Args& args, const std:
 JobHarness::~JobHarness() {
   job_.reset();
   if (outputFd_ >= 0) close(outputFd_);
-  if (hadPpd_) {
-    setenv("PPD", savedPpd_.c_str(), 1);
-  } else {
-    unsetenv("PPD");
-  }
 }
 
 std::string JobHarness::Output() {
   job_->stdoutFile.Flush();
+  return ReadWholeFile(outputFd_);
+}
+
+std::string ReadWholeFile(int fd) {
   std::string result;
   char buffer[65536];
   off_t offset = 0;
   for (;;) {
-    ssize_t n = pread(outputFd_, buffer, sizeof(buffer), offset);
+    ssize_t n = pread(fd, buffer, sizeof(buffer), offset);
     if (n <= 0) break;
     result.append(buffer, static_cast<std::size_t>(n));
     offset += n;
   }
   return result;
+}
+
+InProcessRun RunInProcess(FilterContext context) {
+  CapturingLogger log;
+  const int out = memfd_create("job-output", MFD_CLOEXEC);
+  context.outputFd = out;
+  context.log = &log;
+  InProcessRun run;
+  run.status = RunFilterJob(context);
+  run.out = ReadWholeFile(out);
+  run.log = log.Text();
+  close(out);
+  return run;
 }
 
 void JobHarness::ReadTickets() {

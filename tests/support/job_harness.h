@@ -1,25 +1,43 @@
-// In-process jobs for unit tests: a Job with its arguments, a PPD from tests/data and an output
-// captured in memory.
+// In-process jobs for unit tests: a Job with its arguments, a PPD from tests/data, a logger that
+// keeps its lines and an output captured in memory.
 #pragma once
 
 #include <memory>
+#include <mutex>
 #include <string>
 #include <vector>
 
 #include "filter/job.h"
+
+namespace tf {
+struct FilterContext;
+}  // namespace tf
 
 namespace tf::test {
 
 // Path of a file in tests/data.
 std::string DataPath(const std::string& name);
 
-// The two programs' traits and a configuration whose job copy is off.
-const ProgramTraits& FullTraits();
-const ProgramTraits& BasicTraits();
-const FilterConfig& NoJobCopyConfig();
+// The two programs.
+const Program& FullProgram();
+const Program& BasicProgram();
+
+// A logger that keeps every line as CUPS would read it ("DEBUG: ...", "PAGE:1 1").  Jobs on
+// several threads may share one.
+class CapturingLogger : public Logger {
+ public:
+  void Log(LogLevel level, std::string_view message) override;
+  void Page(int page, int copies) override;
+  // Every line so far, each ended by a line feed.
+  std::string Text() const;
+
+ private:
+  mutable std::mutex mutex_;
+  std::string text_;
+};
 
 // One job in this process.  Output written to job().out is captured; Output() returns what was
-// written so far.  The PPD is set through the environment variable PPD for the job's lifetime.
+// written so far.
 class JobHarness {
  public:
   struct Args {
@@ -28,16 +46,18 @@ class JobHarness {
     std::string title = "Test Job";
     std::string copies = "1";
     std::string options;
-    std::string file;  // empty: six arguments, input from standard input
   };
 
-  JobHarness(const ProgramTraits& traits, const Args& args, const std::string& ppdName = "");
+  // `ppdName`: a file of tests/data; empty: no PPD.
+  JobHarness(const Program& program, const Args& args, const std::string& ppdName = "");
   ~JobHarness();
   JobHarness(const JobHarness&) = delete;
   JobHarness& operator=(const JobHarness&) = delete;
 
   Job& job() { return *job_; }
   JobState& state() { return job_->state; }
+  // The job's messages so far.
+  std::string Log() const { return log_.Text(); }
 
   // Everything written to the job's standard output so far.
   std::string Output();
@@ -47,12 +67,22 @@ class JobHarness {
   void ReadTickets();
 
  private:
-  std::vector<std::string> strings_;
-  std::vector<char*> argv_;
+  PpdFile ppd_;
+  CapturingLogger log_;
   std::unique_ptr<Job> job_;
   int outputFd_ = -1;
-  std::string savedPpd_;
-  bool hadPpd_ = false;
 };
+
+// Runs one job in this process through RunFilterJob, with its output in memory and a logger of
+// its own (the context's output descriptor and logger are replaced).
+struct InProcessRun {
+  int status = -1;
+  std::string out;
+  std::string log;
+};
+InProcessRun RunInProcess(FilterContext context);
+
+// Everything a descriptor's file holds, read from its start.
+std::string ReadWholeFile(int fd);
 
 }  // namespace tf::test

@@ -309,8 +309,7 @@ int CommentGetTicketFromPDE(Job& job) {
   if (comment.layoutDirection == -1) comment.layoutDirection = 1;
   // The copies of the job: the dialog's copies ticket when it holds a count, else the spooler's
   // copies argument, else 1.
-  if (comment.copies <= 0 && !PositiveCount(job.argc > 4 ? job.argv[4] : nullptr,
-                                            &comment.copies)) {
+  if (comment.copies <= 0 && !PositiveCount(job.args.copies.c_str(), &comment.copies)) {
     comment.copies = 1;
   }
   return 1;

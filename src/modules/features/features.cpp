@@ -469,9 +469,8 @@ void FeaturesOutputSeparatorPages(Job& job, PrinterStream& stream) {
   const FeaturesOptions& features = job.state.kpjlOptionFeatures;
   if (features.separatorPageList == 1 || features.separatorPageList == -1) return;
   if (!IsSeparatorPageList(features.separatorPages)) {
-    std::fprintf(stderr,
-                 "DEBUG: Separator pages left out: the page list holds more than page numbers "
-                 "and blanks.\n");
+    job.log.Debug(
+        "Separator pages left out: the page list holds more than page numbers and blanks.");
     return;
   }
   WriteFeatureBlock(stream, {kSeparatorPagesHead, features.separatorPages, kSeparatorPagesTail});
@@ -483,9 +482,8 @@ void FeaturesOutputAutoFit(Job& job, PrinterStream& stream) {
   if (IsImageShift(features.bookletMarginShift)) {
     WriteFeatureBlock(stream, {features.bookletMarginShift, kImageShiftTail});
   } else {
-    std::fprintf(stderr,
-                 "DEBUG: Booklet image shift left out: the shift is not a whole number of "
-                 "millimetres.\n");
+    job.log.Debug(
+        "Booklet image shift left out: the shift is not a whole number of millimetres.");
   }
   if (features.autoFitSwitch == -1) return;
   WriteFeatureBlock(stream, {features.autoFitSwitch == 0 ? kAutoFitOff : kAutoFitOn});

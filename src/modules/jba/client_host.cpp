@@ -102,7 +102,8 @@ bool IsHostText(std::string_view text) {
 
 std::optional<std::string> RemoteOriginatingHost(std::string_view origin,
                                                  const std::optional<std::string>& localName,
-                                                 const std::vector<std::string>& localAddresses) {
+                                                 const std::vector<std::string>& localAddresses,
+                                                 Logger& log) {
   // "[v1.fd00::2+eth0]" is the scheduler's text of an IPv6 client.
   std::string host(origin);
   bool literal = false;  // "[...]" holds an address, never a name
@@ -118,9 +119,9 @@ std::optional<std::string> RemoteOriginatingHost(std::string_view origin,
   const bool numeric = AddressBytes(host).has_value();
   if (numeric) host = host.substr(0, host.find('%'));  // the zone names an interface of ours
   if ((literal && !numeric) || !IsHostText(host)) {
-    std::fprintf(stderr,
-                 "DEBUG: The job's originating host is neither a host name nor an address; the "
-                 "account attributes name this machine.\n");
+    log.Debug(
+        "The job's originating host is neither a host name nor an address; the account "
+        "attributes name this machine.");
     return std::nullopt;
   }
   if (EqualIgnoringCase(host, "localhost") || EqualIgnoringCase(host, "localhost.localdomain")) {
@@ -163,17 +164,17 @@ bool MyPrintAddressArray(const AddressList& addresses, char* outString, int outS
 }
 
 int getHostAddress(const char* hostName, char* outString, int outStringLen,
-                   const HostResolver& resolver, std::chrono::milliseconds bound) {
+                   const HostResolver& resolver, std::chrono::milliseconds bound, Logger& log) {
   if (hostName == nullptr || outString == nullptr || outStringLen <= 0) return 0;
   std::memset(outString, 0, static_cast<std::size_t>(outStringLen));
   const std::string_view name(hostName);
   if (name.empty()) return 0;
   if (!IsAscii(name)) {
-    std::fprintf(stderr, "DEBUG: The local host name is not ASCII; no client address.\n");
+    log.Debug("The local host name is not ASCII; no client address.");
     return 0;
   }
   const std::optional<AddressList> addresses =
-      ResolveHostAddresses(std::string(name), resolver, bound);
+      ResolveHostAddresses(std::string(name), log, resolver, bound);
   if (!addresses) return 0;
   return MyPrintAddressArray(*addresses, outString, outStringLen) ? 1 : 0;
 }
@@ -241,15 +242,15 @@ void GetClientIPAddress(Job& job, const ClientHostSource& source) {
   std::memset(s.HostNameStr, 0, sizeof(s.HostNameStr));
   std::memset(s.IPAddressStr, 0, sizeof(s.IPAddressStr));
   std::optional<std::string> hostName;
-  if (source.hostName) hostName = source.hostName();
+  if (source.hostName) hostName = source.hostName(job.log);
 
   // A job from another machine names that machine; its numeric address needs no resolution.
   std::optional<std::string> originAddress;
   if (const char* origin = job.options().JobValue(kJobOriginatingHostAttribute)) {
     const std::vector<std::string> localAddresses =
-        source.localAddresses ? source.localAddresses() : std::vector<std::string>{};
+        source.localAddresses ? source.localAddresses(job.log) : std::vector<std::string>{};
     if (std::optional<std::string> remote =
-            RemoteOriginatingHost(origin, hostName, localAddresses)) {
+            RemoteOriginatingHost(origin, hostName, localAddresses, job.log)) {
       hostName = remote;
       if (AddressBytes(*remote)) originAddress = remote;
     }
@@ -270,7 +271,7 @@ void GetClientIPAddress(Job& job, const ClientHostSource& source) {
   if (originAddress) {
     CopyBounded(*originAddress, addressText, kAddressTextSize);
   } else if (getHostAddress(hostName->c_str(), addressText, kAddressTextSize, source.resolver,
-                            source.bound) != 1) {
+                            source.bound, job.log) != 1) {
     return;
   }
   const std::string encoded = EncodeClientAddressText(addressText);

@@ -33,8 +33,8 @@ inline constexpr char kIPv6LocalHostSign[] = "fe80::1";
 
 // Where the client host comes from: the system by default; a test hands in its own.
 struct ClientHostSource {
-  std::function<std::optional<std::string>()> hostName = LocalHostName;
-  std::function<std::vector<std::string>()> localAddresses = LocalInterfaceAddresses;
+  std::function<std::optional<std::string>(Logger&)> hostName = LocalHostName;
+  std::function<std::vector<std::string>(Logger&)> localAddresses = LocalInterfaceAddresses;
   HostResolver resolver = SystemResolveHost;
   std::chrono::milliseconds bound = kHostResolutionTimeout;  // longest wait for the resolver
 };
@@ -45,7 +45,8 @@ struct ClientHostSource {
 // loopback address), and for a text that is neither a host name nor an address.
 std::optional<std::string> RemoteOriginatingHost(std::string_view origin,
                                                  const std::optional<std::string>& localName,
-                                                 const std::vector<std::string>& localAddresses);
+                                                 const std::vector<std::string>& localAddresses,
+                                                 Logger& log);
 
 // Fills HostNameStr (at most 96 bytes; in UTF-8 mode at most 32 UTF-16 units) and IPAddressStr
 // (the encoded address, empty when none was found) of the job.
@@ -56,7 +57,7 @@ void GetClientIPAddress(Job& job, const ClientHostSource& source);
 // numeric address text into `outString` (`outStringLen` bytes, cleared first).  Returns 1 when an
 // address was taken, else 0.
 int getHostAddress(const char* hostName, char* outString, int outStringLen,
-                   const HostResolver& resolver, std::chrono::milliseconds bound);
+                   const HostResolver& resolver, std::chrono::milliseconds bound, Logger& log);
 
 // Chooses one address of `addresses` (in resolver order) into `outString` (`outStringLen` bytes,
 // cleared first, at most outStringLen - 1 bytes written): the first IPv4 text other than

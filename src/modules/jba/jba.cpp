@@ -64,8 +64,8 @@ void JBAInializeDescriptionTableFromFilter(Job&) {
 int JBAGetTicketFromPDE(Job& job) {
   const JBATables* tables = job.traits.accountTables;
   if (tables == nullptr) {
-    std::fprintf(stderr, "DEBUG: %s has no account tables; no account attributes are read.\n",
-                 job.traits.programName);
+    job.log.Debug("%s has no account tables; no account attributes are read.",
+                  job.traits.programName);
     return 1;
   }
   // job.utf8Mode is set only by a program that has the UTF-8 mode, for a UTF-8 printer.

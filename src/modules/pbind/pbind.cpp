@@ -271,13 +271,12 @@ std::int32_t ClampToInt32(std::int64_t value) {
 // Millimetres of a trim amount such as "7mm": the text without its last two characters (the
 // unit), read as a leading decimal integer.  An amount of fewer than three characters has no
 // number before its unit; it is read as 0 mm, so the binder never cuts more than was asked for.
-std::int64_t TrimMillimetres(const char* amount) {
+std::int64_t TrimMillimetres(const char* amount, Logger& log) {
   const std::size_t length = std::strlen(amount);
   if (length < 3) {
-    std::fprintf(stderr,
-                 "DEBUG: Perfect binding: trim amount \"%s\" has no number before its unit; "
-                 "trimming 0 mm there\n",
-                 DebugText(amount).c_str());
+    log.Debug(
+        "Perfect binding: trim amount \"%s\" has no number before its unit; trimming 0 mm there",
+        DebugText(amount).c_str());
     return 0;
   }
   const std::string number(amount, length - 2);
@@ -324,9 +323,8 @@ struct Dimensions {
 std::optional<Dimensions> PageDimensions(Job& job, const char* name) {
   const PpdFile& ppd = job.ppd();
   if (!ppd.IsOpen()) {
-    std::fprintf(stderr,
-                 "DEBUG: Perfect binding: no PPD to take the size of \"%s\" from\n",
-                 DebugText(name).c_str());
+    job.log.Debug("Perfect binding: no PPD to take the size of \"%s\" from",
+                  DebugText(name).c_str());
     return std::nullopt;
   }
   const std::optional<PpdPageSize> size = ppd.PageSize(name);
@@ -336,8 +334,7 @@ std::optional<Dimensions> PageDimensions(Job& job, const char* name) {
     height = PBindPointsToTenthsMm(size->length);
   }
   if (!width || !height) {
-    std::fprintf(stderr, "DEBUG: Perfect binding: the PPD has no page size \"%s\"\n",
-                 DebugText(name).c_str());
+    job.log.Debug("Perfect binding: the PPD has no page size \"%s\"", DebugText(name).c_str());
     return std::nullopt;
   }
   return Dimensions{*width, *height};
@@ -346,12 +343,11 @@ std::optional<Dimensions> PageDimensions(Job& job, const char* name) {
 // Replaces `field` by its printer value.  A value the binder does not know is dropped (with a
 // DEBUG line), as if the option had not been given: the printer never receives a word it cannot
 // read, and falls back to its own setting for that attribute.
-void TranslateField(PBindText& field, const char* attribute) {
+void TranslateField(PBindText& field, const char* attribute, Logger& log) {
   char translated[kPBindTextSize] = {};
   if (!convertPBindPPDValue(field, translated, sizeof(translated))) {
-    std::fprintf(stderr,
-                 "DEBUG: Perfect binding: the binder knows no value \"%s\" for %s; left out\n",
-                 DebugText(field).c_str(), attribute);
+    log.Debug("Perfect binding: the binder knows no value \"%s\" for %s; left out",
+              DebugText(field).c_str(), attribute);
   }
   std::memcpy(field, translated, sizeof(field));
 }
@@ -463,13 +459,13 @@ void OutputKPJLCommandforPerfectBind(Job& job) {
   std::optional<Dimensions> paper;
   if (!IsEmpty(pb.pageSize)) {
     paper = PageDimensions(job, pb.pageSize);
-    TranslateField(pb.pageSize, "PBBP");
+    TranslateField(pb.pageSize, "PBBP", job.log);
   }
   const bool cutSizeGiven = !IsEmpty(pb.cutPageSize);
   std::optional<Dimensions> finished;
   if (cutSizeGiven) {
     finished = PageDimensions(job, pb.cutPageSize);
-    TranslateField(pb.cutPageSize, "PBTP");
+    TranslateField(pb.cutPageSize, "PBTP", job.log);
     if (!finished) ClearText(pb.cutPageSize);
   }
 
@@ -481,9 +477,7 @@ void OutputKPJLCommandforPerfectBind(Job& job) {
       cutSizeGiven || !IsEmpty(pb.cutPositionFore) || !IsEmpty(pb.cutPositionTop);
   const bool finishedKnown = !cutSizeGiven || !IsEmpty(pb.cutPageSize);
   if (trimming && (!finishedKnown || (needsPaper && !paper))) {
-    std::fprintf(stderr,
-                 "DEBUG: Perfect binding: the sizes to trim to are unknown; binding without "
-                 "trimming\n");
+    job.log.Debug("Perfect binding: the sizes to trim to are unknown; binding without trimming");
     SetText(pb.trimming, OptionPBindOff);
     ClearText(pb.cutPageSize);
     trimming = false;
@@ -513,12 +507,12 @@ void OutputKPJLCommandforPerfectBind(Job& job) {
   if (trimming) {
     const bool fore = !IsEmpty(pb.cutPositionFore);
     if (fore) {
-      const std::int64_t millimetres = TrimMillimetres(pb.cutPositionFore);
+      const std::int64_t millimetres = TrimMillimetres(pb.cutPositionFore, job.log);
       WriteNumberLine(job, kPBindPBTWFormat, paperSize.width - 10 * millimetres);
       shift = 5 * millimetres;
     }
     if (!IsEmpty(pb.cutPositionTop)) {
-      const std::int64_t millimetres = TrimMillimetres(pb.cutPositionTop);
+      const std::int64_t millimetres = TrimMillimetres(pb.cutPositionTop, job.log);
       WriteNumberLine(job, kPBindPBTHFormat, paperSize.height - 20 * millimetres);
     } else if (fore) {
       WriteNumberLine(job, kPBindPBTHFormat, paperSize.height);
@@ -551,7 +545,7 @@ void OutputKPJLCommandforPerfectBind(Job& job) {
     if (std::string_view(pb.coverPageSize) == OptionPBindCoverDL) {
       SetText(pb.coverPageSize, OptionPBindCoverDLSize);
     }
-    TranslateField(pb.coverPageSize, "PBCP");
+    TranslateField(pb.coverPageSize, "PBCP", job.log);
     if (!IsEmpty(pb.coverPageSize)) {
       WriteTextLine(job, kPBindTextAttrFormat, "PBCP", pb.coverPageSize);
     }
@@ -564,7 +558,7 @@ void OutputKPJLCommandforPerfectBind(Job& job) {
       {pb.coverMediaType, "PBCQ"}, {pb.coverMediaColor, "PBCC"}, {pb.coverPaperTray, "PBCT"}};
   for (const CoverField& cover : coverFields) {
     if (IsEmpty(cover.field)) continue;
-    TranslateField(cover.field, cover.attribute);
+    TranslateField(cover.field, cover.attribute, job.log);
     if (!IsEmpty(cover.field)) WriteTextLine(job, kPBindTextAttrFormat, cover.attribute, cover.field);
   }
 

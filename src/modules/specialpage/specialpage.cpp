@@ -294,7 +294,7 @@ std::vector<std::int32_t> PresentValueIndices(Job& job, const std::string& stem,
 class SpecialPageEntry {
  public:
   SpecialPageEntry(Job& job, const char* list, const std::string& stem, std::int32_t index)
-      : list_(list), index_(index) {
+      : log_(job.log), list_(list), index_(index) {
     char key[kSPXPKeySize] = {};
     std::snprintf(key, sizeof(key), kSPXPValueKeyFormat, stem.c_str(), static_cast<int>(index));
     present_ = GetTicketStringConvertedToPrtLangForUTF8(key, job.options(), value_,
@@ -312,19 +312,18 @@ class SpecialPageEntry {
                                            : std::strlen(text);
     if (length > std::strlen(field) && !reportedCut_) {
       reportedCut_ = true;
-      std::fprintf(stderr,
-                   "DEBUG: Special pages: %s value %d has a field longer than %zu bytes; cut\n",
-                   list_, static_cast<int>(index_), kSpecialPageFieldSize - 1);
+      log_.Debug("Special pages: %s value %d has a field longer than %zu bytes; cut", list_,
+                 static_cast<int>(index_), kSpecialPageFieldSize - 1);
     }
     offset_ += static_cast<std::size_t>(advance);
   }
 
   void ReportSkipped(const char* why) const {
-    std::fprintf(stderr, "DEBUG: Special pages: %s value %d %s; skipped\n", list_,
-                 static_cast<int>(index_), why);
+    log_.Debug("Special pages: %s value %d %s; skipped", list_, static_cast<int>(index_), why);
   }
 
  private:
+  Logger& log_;
   const char* list_;
   std::int32_t index_;
   bool present_ = false;
@@ -357,10 +356,9 @@ void OutputCover(Job& job, const std::string& stem, std::int32_t index) {
     for (int n = 4; n <= 7; ++n) entry.Read(f[n]);
     WriteXmlPiece(job, CoverBlockData, {f[3], f[4], f[5], f[6], f[7]});
   } else {
-    std::fprintf(stderr,
-                 "DEBUG: Special pages: cover value %d names no media source; the cover is "
-                 "sent without media\n",
-                 static_cast<int>(index));
+    job.log.Debug(
+        "Special pages: cover value %d names no media source; the cover is sent without media",
+        static_cast<int>(index));
   }
   WriteFrame(job, front ? CoverFrontBlockEnd : CoverBackBlockEnd);
 }

@@ -12,7 +12,7 @@
 #include <vector>
 
 #include "engine/standard_attributes.h"
-#include "filter/program_traits.h"
+#include "engine/program.h"
 #include "modules/comment/comment.h"
 #include "modules/features/features.h"
 #include "modules/jba/jba.h"
@@ -41,7 +41,7 @@ void AddTable(ProgramOptions& options, std::span<const TicketDataEntry> table) {
   for (const TicketDataEntry& row : table) Add(options, row.key, row.keyKind);
 }
 
-ProgramOptions OptionsOf(const ProgramTraits& traits) {
+ProgramOptions OptionsOf(const Program& program) {
   ProgramOptions options;
   AddTable(options, PrintTypeticketData);
   AddTable(options, PrintTypeticketDataForUTF8);
@@ -50,7 +50,7 @@ ProgramOptions OptionsOf(const ProgramTraits& traits) {
   AddTable(options, PBindTicketTable());
   AddTable(options, CommentTicketTable());
   AddTable(options, SpecialPageTicketTable());
-  const JBATables& account = *traits.accountTables;
+  const JBATables& account = *program.traits.accountTables;
   AddTable(options, account.ticketDataCommon);
   AddTable(options, account.ticketDataAdmin);
   AddTable(options, account.ticketDataCommonForUTF8);
@@ -126,25 +126,25 @@ std::vector<DocumentedOption> ReadReference() {
   return rows;
 }
 
-std::string ExpectedCell(const ProgramOptions& options, const ProgramTraits& traits,
+std::string ExpectedCell(const ProgramOptions& options, const Program& program,
                          const std::string& name) {
   const auto it = options.find(name);
   if (it == options.end()) return kNotRead;
-  return it->second == KeyKind::Prefixed ? traits.ticketKeyPrefix + name : name;
+  return it->second == KeyKind::Prefixed ? program.traits.ticketKeyPrefix + name : name;
 }
 
 TEST(TicketReferenceTest, EveryRowNamesTheOptionsBothProgramsRead) {
-  const ProgramOptions full = OptionsOf(FullTraits());
-  const ProgramOptions basic = OptionsOf(BasicTraits());
+  const ProgramOptions full = OptionsOf(FullProgram());
+  const ProgramOptions basic = OptionsOf(BasicProgram());
   std::set<std::string> seen;
   for (const DocumentedOption& row : ReadReference()) {
     EXPECT_TRUE(seen.insert(row.name).second) << "line " << row.line << ": " << row.name
                                               << " is listed twice";
     EXPECT_TRUE(full.count(row.name) || basic.count(row.name))
         << "line " << row.line << ": " << row.name << " is read by neither program";
-    EXPECT_EQ(row.full, ExpectedCell(full, FullTraits(), row.name))
+    EXPECT_EQ(row.full, ExpectedCell(full, FullProgram(), row.name))
         << "line " << row.line << ": the option ticketfilter reads for " << row.name;
-    EXPECT_EQ(row.basic, ExpectedCell(basic, BasicTraits(), row.name))
+    EXPECT_EQ(row.basic, ExpectedCell(basic, BasicProgram(), row.name))
         << "line " << row.line << ": the option ticketfilter-basic reads for " << row.name;
   }
 }
@@ -152,10 +152,10 @@ TEST(TicketReferenceTest, EveryRowNamesTheOptionsBothProgramsRead) {
 TEST(TicketReferenceTest, EveryOptionOfBothProgramsIsListed) {
   std::set<std::string> documented;
   for (const DocumentedOption& row : ReadReference()) documented.insert(row.name);
-  for (const ProgramTraits* traits : {&FullTraits(), &BasicTraits()}) {
-    for (const auto& [name, kind] : OptionsOf(*traits)) {
+  for (const Program* program : {&FullProgram(), &BasicProgram()}) {
+    for (const auto& [name, kind] : OptionsOf(*program)) {
       EXPECT_TRUE(documented.count(name))
-          << traits->programName << " reads " << ExpectedCell(OptionsOf(*traits), *traits, name)
+          << program->traits.programName << " reads " << ExpectedCell(OptionsOf(*program), *program, name)
           << ", which docs/tickets.md does not list";
     }
   }
@@ -213,13 +213,13 @@ TEST(TicketReferenceTest, TheTableOfStandardAttributesIsTheCodesTable) {
 }
 
 TEST(TicketReferenceTest, EveryTicketOfTheStandardAttributesIsOneTheProgramReads) {
-  for (const ProgramTraits* traits : {&FullTraits(), &BasicTraits()}) {
-    const ProgramOptions options = OptionsOf(*traits);
+  for (const Program* program : {&FullProgram(), &BasicProgram()}) {
+    const ProgramOptions options = OptionsOf(*program);
     for (const StandardAttributeRow& row : StandardAttributeTable()) {
       // ticketfilter-basic has no infoList; the ticket is given to both and read by one.
-      if (traits == &BasicTraits() && std::string(row.ticket) == "JBAInfoListTicketKey") continue;
+      if (program == &BasicProgram() && std::string(row.ticket) == "JBAInfoListTicketKey") continue;
       const auto it = options.find(row.ticket);
-      ASSERT_NE(it, options.end()) << traits->programName << " does not read " << row.ticket;
+      ASSERT_NE(it, options.end()) << program->traits.programName << " does not read " << row.ticket;
       EXPECT_EQ(it->second, row.keyKind) << row.ticket;
     }
   }
@@ -228,15 +228,15 @@ TEST(TicketReferenceTest, EveryTicketOfTheStandardAttributesIsOneTheProgramReads
 TEST(TicketReferenceTest, TheProgramsDifferOnlyInTheirPrefixAndAccountOptions) {
   // The reference's two columns rest on this: both programs read the same module tables with
   // their own prefix; only ticketfilter reads the account's infoList and infoSetList.
-  const ProgramOptions full = OptionsOf(FullTraits());
-  const ProgramOptions basic = OptionsOf(BasicTraits());
+  const ProgramOptions full = OptionsOf(FullProgram());
+  const ProgramOptions basic = OptionsOf(BasicProgram());
   std::set<std::string> onlyFull;
   for (const auto& [name, kind] : full) {
     if (!basic.count(name)) onlyFull.insert(name);
   }
   for (const auto& [name, kind] : basic) EXPECT_TRUE(full.count(name)) << name;
   EXPECT_EQ(onlyFull, (std::set<std::string>{"JBAInfoListTicketKey", "JBAInfoSetListTicketKey"}));
-  EXPECT_STRNE(FullTraits().ticketKeyPrefix, BasicTraits().ticketKeyPrefix);
+  EXPECT_STRNE(FullProgram().traits.ticketKeyPrefix, BasicProgram().traits.ticketKeyPrefix);
 }
 
 }  // namespace

@@ -215,16 +215,16 @@ TEST(StandardAttributesTest, EveryTicketOfTheModulesCountsForItsGroup) {
     SCOPED_TRACE(row.key);
     EXPECT_EQ(Apply(std::string("job-password=1 ") + kFull + row.key + "=x").Changed(), Options{});
   }
-  for (const ProgramTraits* traits : {&FullTraits(), &BasicTraits()}) {
-    for (const auto& table : {traits->accountTables->ticketDataCommon,
-                              traits->accountTables->ticketDataAdmin}) {
+  for (const Program* program : {&FullProgram(), &BasicProgram()}) {
+    for (const auto& table : {program->traits.accountTables->ticketDataCommon,
+                              program->traits.accountTables->ticketDataAdmin}) {
       for (const TicketDataEntry& row : table) {
         if (row.keyKind != KeyKind::Prefixed) continue;
         SCOPED_TRACE(row.key);
         Printer setup;
-        setup.prefix = traits->ticketKeyPrefix;
+        setup.prefix = program->traits.ticketKeyPrefix;
         const std::string text =
-            std::string("job-account-id=1 ") + traits->ticketKeyPrefix + row.key + "=x";
+            std::string("job-account-id=1 ") + program->traits.ticketKeyPrefix + row.key + "=x";
         EXPECT_EQ(Apply(text, setup).Changed(), Options{});
       }
     }

@@ -147,7 +147,7 @@ struct KeyKinds {
 };
 
 KeyKinds ReadKeyKinds(const std::string& options) {
-  JobHarness h(FullTraits(), WithOptions(options), "utf8.ppd");
+  JobHarness h(FullProgram(), WithOptions(options), "utf8.ppd");
   // Destinations in the job state that no ticket table of the job fills.
   constexpr std::int32_t kSize = 32;
   const TicketDataEntry table[] = {
@@ -179,13 +179,13 @@ TEST(JobOptionsTest, PpdKeywordsTheJobDoesNotCarryReadAsThePpdDefault) {
 }
 
 TEST(JobOptionsTest, JobValueAndPresenceTestIgnorePpdDefaults) {
-  JobHarness h(FullTraits(), WithOptions("a=1"), "utf8.ppd");
+  JobHarness h(FullProgram(), WithOptions("a=1"), "utf8.ppd");
   const JobOptions& options = h.job().options();
   EXPECT_STREQ(options.Get("QMColorMode"), "Color");
   EXPECT_EQ(options.JobValue("QMColorMode"), nullptr);
   EXPECT_STREQ(options.JobValue("a"), "1");
   // Without a PPD there are no defaults.
-  JobHarness noPpd(FullTraits(), WithOptions("a=1"));
+  JobHarness noPpd(FullProgram(), WithOptions("a=1"));
   EXPECT_EQ(noPpd.job().options().Get("QMColorMode"), nullptr);
 }
 
@@ -194,15 +194,15 @@ TEST(TicketTableTest, PrefixPerProgramAndEmptyTable) {
       {"Key", KeyKind::Prefixed, TF_FIELD(StdLayoutInfo), 16, GetTicketString},
   };
   const std::string options = "com.brantlowe.ticket.Key=full com.brantlowe.basicticket.Key=basic";
-  JobHarness full(FullTraits(), WithOptions(options));
+  JobHarness full(FullProgram(), WithOptions(options));
   GetTicketFromArray(full.job(), table);
   EXPECT_STREQ(full.state().StdLayoutInfo, "full");
-  JobHarness basic(BasicTraits(), WithOptions(options));
+  JobHarness basic(BasicProgram(), WithOptions(options));
   GetTicketFromArray(basic.job(), table);
   EXPECT_STREQ(basic.state().StdLayoutInfo, "basic");
 
   // A table of no rows reads nothing.
-  JobHarness none(FullTraits(), WithOptions(options));
+  JobHarness none(FullProgram(), WithOptions(options));
   std::strcpy(none.state().StdLayoutInfo, "kept");
   EXPECT_EQ(GetTicketFromArray(none.job(), table, 0), 1);
   EXPECT_STREQ(none.state().StdLayoutInfo, "kept");
@@ -216,7 +216,7 @@ TEST(TicketTableTest, EachTextFieldRecordsTheEncodingOfItsReader) {
                                    GetTicketStringConvertedToPrtLangForUTF8}};
   const TicketDataEntry plain[] = {
       {"sides", KeyKind::Plain, TF_FIELD(StdLayoutInfo), 16, GetTicketStringConvertedToPrtLang}};
-  JobHarness h(FullTraits(), WithOptions("sides=x"));
+  JobHarness h(FullProgram(), WithOptions("sides=x"));
   const JobState& s = h.state();
   EXPECT_EQ(s.EncodingOf(s.StdLayoutInfo), TextEncoding::ShiftJIS);
   GetTicketFromArray(h.job(), utf8);
@@ -227,7 +227,7 @@ TEST(TicketTableTest, EachTextFieldRecordsTheEncodingOfItsReader) {
 
   for (const char* ppd : {"utf8.ppd", "bytemode.ppd"}) {
     SCOPED_TRACE(ppd);
-    JobHarness job(FullTraits(), WithOptions(""), ppd);
+    JobHarness job(FullProgram(), WithOptions(""), ppd);
     job.ReadTickets();
     const JobState& js = job.state();
     const TextEncoding kept = std::string(ppd) == "utf8.ppd" ? TextEncoding::UTF8

@@ -2,11 +2,12 @@
 // lines, the end of the PostScript, the temporary file and the replay.
 #include "filter/decomp_mode.h"
 
+#include <fcntl.h>
 #include <gtest/gtest.h>
 #include <sys/mman.h>
 #include <unistd.h>
 
-#include <cstdlib>
+#include <atomic>
 #include <filesystem>
 #include <string>
 #include <vector>
@@ -100,46 +101,30 @@ TEST(GetSubStringTest, InclusiveRangesCutToTheText) {
   EXPECT_EQ(GetSubString("abc", 3, 5), "");
 }
 
-// One run of the mode on `input` (from a file) with a TMPDIR of its own.
+// One run of the mode on `input` (from a file) with a temporary directory of its own.
 struct DecompRun {
   StreamStatus status = StreamStatus::InputError;
   std::string out;           // standard output: the PJL, the switch and the PostScript
-  bool temporaryLeft = true;  // a file remained in TMPDIR
+  bool temporaryLeft = true;  // a file remained in the temporary directory
 };
 
 class DecompModeTest : public ::testing::Test {
  protected:
-  void SetUp() override {
-    if (const char* old = std::getenv("TMPDIR")) savedTmpdir_ = old;
-  }
-  void TearDown() override { RestoreTmpdir(); }
-  void RestoreTmpdir() {
-    if (savedTmpdir_) {
-      setenv("TMPDIR", savedTmpdir_->c_str(), 1);
-    } else {
-      unsetenv("TMPDIR");
-    }
-  }
-
   DecompRun Run(const std::string& input, const std::string& ppd = "decomp-color.ppd",
-                volatile std::sig_atomic_t* cancel = nullptr) {
+                const std::atomic<bool>* cancel = nullptr) {
     TempDir files, tmp;
     WriteFile(files.File("job.ps"), input);
-    setenv("TMPDIR", tmp.path().c_str(), 1);
-    JobHarness::Args args;
-    args.file = files.File("job.ps");
-    JobHarness h(FullTraits(), args, ppd);
+    JobHarness h(FullProgram(), JobHarness::Args{}, ppd);
     h.ReadTickets();
-    if (cancel != nullptr) h.job().cancelJob = cancel;
+    h.job().cancel = cancel;
     DecompRun run;
-    run.status = OutputPSStreamtoFileandInsertPJLforFeaturePDE(h.job());
-    RestoreTmpdir();
+    const int fd = open(files.File("job.ps").c_str(), O_RDONLY | O_CLOEXEC);
+    run.status = OutputPSStreamtoFileandInsertPJLforFeaturePDE(h.job(), fd, tmp.path());
+    close(fd);
     run.out = h.Output();
     run.temporaryLeft = !std::filesystem::is_empty(tmp.path());
     return run;
   }
-
-  std::optional<std::string> savedTmpdir_;
 };
 
 // The output of a completed run: the PJL, the switch, the PostScript.
@@ -304,7 +289,7 @@ TEST_F(DecompModeTest, TheTemporaryFileNeverOutlivesTheRun) {
   EXPECT_EQ(done.status, StreamStatus::Completed);
   EXPECT_FALSE(done.temporaryLeft);
 
-  volatile std::sig_atomic_t cancelled = 1;
+  const std::atomic<bool> cancelled{true};
   const DecompRun cancel =
       Run("%%BeginFeature: *QMTonerSaver True\nbp\n(page) show\nep\nbp\nep\n", "decomp-color.ppd",
           &cancelled);
@@ -317,13 +302,15 @@ TEST_F(DecompModeTest, TheTemporaryFileNeverOutlivesTheRun) {
 TEST_F(DecompModeTest, NoTemporaryFileNoPostScript) {
   TempDir files;
   WriteFile(files.File("job.ps"), "%!PS\n%%EOF\n");
-  setenv("TMPDIR", files.File("missing/dir").c_str(), 1);
-  JobHarness::Args args;
-  args.file = files.File("job.ps");
-  JobHarness h(FullTraits(), args, "decomp-color.ppd");
+  JobHarness h(FullProgram(), JobHarness::Args{}, "decomp-color.ppd");
   h.ReadTickets();
-  EXPECT_EQ(OutputPSStreamtoFileandInsertPJLforFeaturePDE(h.job()), StreamStatus::InputError);
+  const int fd = open(files.File("job.ps").c_str(), O_RDONLY | O_CLOEXEC);
+  EXPECT_EQ(OutputPSStreamtoFileandInsertPJLforFeaturePDE(h.job(), fd, files.File("missing/dir")),
+            StreamStatus::InputError);
+  close(fd);
   EXPECT_EQ(h.Output(), "");
+  EXPECT_NE(h.Log().find("ERROR: Unable to create a temporary file for the print data: "),
+            std::string::npos);
 }
 
 int MemoryFileWith(const std::string& data) {
@@ -336,17 +323,18 @@ int MemoryFileWith(const std::string& data) {
 TEST(ReplayTest, StopsAfterAPageEndLineOnceCancelled) {
   const std::string kept = "%!PS\nbp\nep\nbp\nendp\nbp\nshowpage\nrest\n\x04";
   struct Case {
-    volatile std::sig_atomic_t cancel;
+    bool cancel;
     std::string out;
     StreamStatus status;
   };
-  Case cases[] = {
-      {0, kept, StreamStatus::Completed},
-      {1, "%!PS\nbp\nep\n", StreamStatus::Cancelled},
+  const Case cases[] = {
+      {false, kept, StreamStatus::Completed},
+      {true, "%!PS\nbp\nep\n", StreamStatus::Cancelled},
   };
-  for (Case& c : cases) {
-    JobHarness h(FullTraits(), JobHarness::Args{}, "decomp-color.ppd");
-    h.job().cancelJob = &c.cancel;
+  for (const Case& c : cases) {
+    const std::atomic<bool> cancel{c.cancel};
+    JobHarness h(FullProgram(), JobHarness::Args{}, "decomp-color.ppd");
+    h.job().cancel = &cancel;
     const int fd = MemoryFileWith(kept);
     EXPECT_EQ(ReplayPrintData(h.job(), fd), c.status);
     close(fd);
@@ -354,9 +342,9 @@ TEST(ReplayTest, StopsAfterAPageEndLineOnceCancelled) {
   }
   // "endp" and "showpage" are page ends too.
   for (const std::string pageEnd : {"endp", "showpage"}) {
-    volatile std::sig_atomic_t cancel = 1;
-    JobHarness h(FullTraits(), JobHarness::Args{}, "decomp-color.ppd");
-    h.job().cancelJob = &cancel;
+    const std::atomic<bool> cancel{true};
+    JobHarness h(FullProgram(), JobHarness::Args{}, "decomp-color.ppd");
+    h.job().cancel = &cancel;
     const std::string data = "a\n" + pageEnd + "\nb\n";
     const int fd = MemoryFileWith(data);
     EXPECT_EQ(ReplayPrintData(h.job(), fd), StreamStatus::Cancelled);
@@ -369,7 +357,7 @@ TEST(ReplayTest, LargeDataGoesOutWhole) {
   std::string data;
   for (int i = 0; data.size() < (5u << 20); ++i) data += "(line " + std::to_string(i) + ") show\nep\n";
   data += "\x04";
-  JobHarness h(FullTraits(), JobHarness::Args{}, "decomp-color.ppd");
+  JobHarness h(FullProgram(), JobHarness::Args{}, "decomp-color.ppd");
   QMfputs("before\n", h.job().out);  // pending output goes first
   const int fd = MemoryFileWith(data);
   EXPECT_EQ(ReplayPrintData(h.job(), fd), StreamStatus::Completed);
@@ -380,9 +368,9 @@ TEST(ReplayTest, LargeDataGoesOutWhole) {
 TEST(ReplayTest, CancelledInsideALineLooksOnlyAtWholeLines) {
   const std::string data = "xxxxep\nfoo\nep\nbar\n";
   for (const bool midLine : {true, false}) {
-    volatile std::sig_atomic_t cancel = 1;
-    JobHarness h(FullTraits(), JobHarness::Args{}, "decomp-color.ppd");
-    h.job().cancelJob = &cancel;
+    const std::atomic<bool> cancel{true};
+    JobHarness h(FullProgram(), JobHarness::Args{}, "decomp-color.ppd");
+    h.job().cancel = &cancel;
     const int fd = MemoryFileWith(data);
     lseek(fd, 4, SEEK_SET);  // "xxxx" has gone out already
     EXPECT_EQ(ReplayPrintDataByLine(h.job(), fd, midLine), StreamStatus::Cancelled);
@@ -440,7 +428,7 @@ TEST_F(PiecesReplayTest, ReferencesAndAddedBytesComeBackInOrder) {
   Added(std::string(70000, 'L'));  // more than the buffer holds
   Reference(150040, input_.size() - 150040);
   Added("\x04");
-  JobHarness h(FullTraits(), JobHarness::Args{}, "decomp-color.ppd");
+  JobHarness h(FullProgram(), JobHarness::Args{}, "decomp-color.ppd");
   QMfputs("header\n", h.job().out);  // pending output goes first
   EXPECT_EQ(Replay(h), StreamStatus::Completed);
   EXPECT_TRUE(h.Output() == "header\n" + expected_);
@@ -450,9 +438,9 @@ TEST_F(PiecesReplayTest, CancelledStopsAfterTheNextPageEndAcrossPieces) {
   Reference(0, 7);  // "(line 0"
   Added(" and more) show\nbp\nshow");
   Added("page\nrest\n");
-  volatile std::sig_atomic_t cancel = 1;
-  JobHarness h(FullTraits(), JobHarness::Args{}, "decomp-color.ppd");
-  h.job().cancelJob = &cancel;
+  const std::atomic<bool> cancel{true};
+  JobHarness h(FullProgram(), JobHarness::Args{}, "decomp-color.ppd");
+  h.job().cancel = &cancel;
   EXPECT_EQ(Replay(h), StreamStatus::Cancelled);
   EXPECT_EQ(h.Output(), "(line 0 and more) show\nbp\nshowpage\n");
 }
@@ -464,7 +452,7 @@ TEST_F(PiecesReplayTest, AnInputThatBecameShorterFailsTheReplay) {
     pieces.WriteBorrowed(input_.data(), size, static_cast<std::int64_t>(input_.size() - size / 2));
     pieces.Flush();
     lseek(pieces.fd(), 0, SEEK_SET);
-    JobHarness h(FullTraits(), JobHarness::Args{}, "decomp-color.ppd");
+    JobHarness h(FullProgram(), JobHarness::Args{}, "decomp-color.ppd");
     EXPECT_EQ(ReplayPrintDataFromPieces(h.job(), pieces.fd(), inputFd_), StreamStatus::InputError)
         << size;
   }

@@ -11,15 +11,15 @@
 namespace tf {
 namespace {
 
-using test::BasicTraits;
-using test::FullTraits;
+using test::BasicProgram;
+using test::FullProgram;
 using test::JobHarness;
 
 std::string Booklet(const std::string& options, const std::string& ppd = "utf8.ppd",
-                    const ProgramTraits& traits = FullTraits()) {
+                    const Program& program = FullProgram()) {
   JobHarness::Args args;
   args.options = options;
-  JobHarness h(traits, args, ppd);
+  JobHarness h(program, args, ppd);
   h.ReadTickets();
   OutputKPJLCommandforBooklet(h.job());
   return h.Output();
@@ -31,13 +31,13 @@ const std::string kLandscape = "@PJL SET JOBATTR=\"@DIND=LANDSCAPE\"\n";
 TEST(BookletTest, OnlyPrintersWithTheUtf8LanguageGetTheLines) {
   for (const char* ppd : {"bytemode.ppd", "plain.ppd", "model-code.ppd"}) {
     EXPECT_EQ(Booklet("QMSignature=LeftSig", ppd), "") << ppd;
-    EXPECT_EQ(Booklet("QMSignature=LeftSig", ppd, BasicTraits()), "") << ppd;
+    EXPECT_EQ(Booklet("QMSignature=LeftSig", ppd, BasicProgram()), "") << ppd;
   }
   // The lines follow the printer, not the program.
   const std::string expected = kPortrait + "@PJL SET JOBATTR=\"@DIBB=LEFT\"\n" +
                                "@PJL SET JOBATTR=\"@DIBK=NONEDIVIDE\"\n";
   EXPECT_EQ(Booklet("QMSignature=LeftSig", "utf8.ppd"), expected);
-  EXPECT_EQ(Booklet("QMSignature=LeftSig", "utf8-nocomment.ppd", BasicTraits()), expected);
+  EXPECT_EQ(Booklet("QMSignature=LeftSig", "utf8-nocomment.ppd", BasicProgram()), expected);
 }
 
 TEST(BookletTest, OrientationByNUpAndRequestedOrientation) {

@@ -12,15 +12,16 @@
 #include <vector>
 #include <algorithm>
 
-#include "filter/filter_main.h"
+#include "filter/filter_job.h"
 #include "support/job_harness.h"
 
 namespace tf {
 namespace {
 
 using namespace std::chrono_literals;
-using test::BasicTraits;
-using test::FullTraits;
+using test::BasicProgram;
+using test::CapturingLogger;
+using test::FullProgram;
 using test::JobHarness;
 
 // ---------------------------------------------------------------------------------------------
@@ -110,24 +111,24 @@ struct HostResult {
   std::vector<std::string> resolved;  // the names the resolver was asked for
 };
 
-HostResult RunHost(const ProgramTraits& traits, const std::string& ppd,
+HostResult RunHost(const Program& program, const std::string& ppd,
                    std::optional<std::string> hostName, std::optional<AddressList> addresses,
                    std::chrono::milliseconds bound = 2000ms, const std::string& options = "") {
   JobHarness::Args args;
   args.options = options;
-  JobHarness h(traits, args, ppd);
+  JobHarness h(program, args, ppd);
   PrepareJob(h.job());
   std::memset(h.state().HostNameStr, 'x', sizeof(h.state().HostNameStr));
   std::memset(h.state().IPAddressStr, 'x', sizeof(h.state().IPAddressStr));
   auto asked = std::make_shared<std::vector<std::string>>();
   ClientHostSource source;
-  source.hostName = [hostName] { return hostName; };
+  source.hostName = [hostName](Logger&) { return hostName; };
   source.resolver = [asked, addresses](const std::string& name) {
     asked->push_back(name);
     return addresses;
   };
   source.bound = bound;
-  source.localAddresses = [] {
+  source.localAddresses = [](Logger&) {
     return std::vector<std::string>{"127.0.0.1", "::1", "192.0.2.2", "fd00::2", "fe80::fc%eth0"};
   };
   GetClientIPAddress(h.job(), source);
@@ -136,12 +137,12 @@ HostResult RunHost(const ProgramTraits& traits, const std::string& ppd,
 }
 
 TEST(GetClientIPAddressTest, HostNameAndEncodedAddress) {
-  HostResult r = RunHost(BasicTraits(), "", "printhost", AddressList{"2001:db8::5", "10.0.0.5"});
+  HostResult r = RunHost(BasicProgram(), "", "printhost", AddressList{"2001:db8::5", "10.0.0.5"});
   EXPECT_EQ(r.hostName, "printhost");
   EXPECT_EQ(r.address, "I0A000005");
   EXPECT_EQ(r.resolved, std::vector<std::string>{"printhost"});
 
-  r = RunHost(FullTraits(), "utf8.ppd", "printhost", AddressList{"2001:db8::1", "127.0.0.1"});
+  r = RunHost(FullProgram(), "utf8.ppd", "printhost", AddressList{"2001:db8::1", "127.0.0.1"});
   EXPECT_EQ(r.address, "620010db8000000000000000000000001");
 }
 
@@ -150,14 +151,14 @@ TEST(GetClientIPAddressTest, NoUsableAddressLeavesTheAddressEmpty) {
        {std::optional<AddressList>(AddressList{"127.0.0.1", "fe80::1%lo0"}),
         std::optional<AddressList>(AddressList{"300.1.1.1"}),
         std::optional<AddressList>(std::nullopt)}) {
-    const HostResult r = RunHost(BasicTraits(), "", "printhost", addresses);
+    const HostResult r = RunHost(BasicProgram(), "", "printhost", addresses);
     EXPECT_EQ(r.hostName, "printhost");
     EXPECT_EQ(r.address, "");
   }
 }
 
 TEST(GetClientIPAddressTest, WithoutHostNameBothStayEmptyAndNothingIsResolved) {
-  const HostResult r = RunHost(FullTraits(), "utf8.ppd", std::nullopt, AddressList{"10.0.0.5"});
+  const HostResult r = RunHost(FullProgram(), "utf8.ppd", std::nullopt, AddressList{"10.0.0.5"});
   EXPECT_EQ(r.hostName, "");
   EXPECT_EQ(r.address, "");
   EXPECT_TRUE(r.resolved.empty());
@@ -165,19 +166,19 @@ TEST(GetClientIPAddressTest, WithoutHostNameBothStayEmptyAndNothingIsResolved) {
 
 TEST(GetClientIPAddressTest, Utf8ModeCutsTheHostNameTo32CharactersBeforeResolving) {
   const std::string name40(40, 'h');
-  HostResult r = RunHost(FullTraits(), "utf8.ppd", name40, AddressList{"10.0.0.5"});
+  HostResult r = RunHost(FullProgram(), "utf8.ppd", name40, AddressList{"10.0.0.5"});
   EXPECT_EQ(r.hostName, std::string(32, 'h'));
   EXPECT_EQ(r.resolved, std::vector<std::string>{std::string(32, 'h')});
   EXPECT_EQ(r.address, "I0A000005");
 
   // Byte mode keeps the whole name for resolving and stores its first 96 bytes.
-  for (const auto& [traits, ppd] : {std::pair(&FullTraits, "bytemode.ppd"),
-                                    std::pair(&BasicTraits, "utf8.ppd")}) {
-    r = RunHost(traits(), ppd, name40, AddressList{"10.0.0.5"});
+  for (const auto& [program, ppd] : {std::pair(&FullProgram, "bytemode.ppd"),
+                                    std::pair(&BasicProgram, "utf8.ppd")}) {
+    r = RunHost(program(), ppd, name40, AddressList{"10.0.0.5"});
     EXPECT_EQ(r.hostName, name40);
     EXPECT_EQ(r.resolved, std::vector<std::string>{name40});
     const std::string name120(120, 'h');
-    r = RunHost(traits(), ppd, name120, AddressList{"10.0.0.5"});
+    r = RunHost(program(), ppd, name120, AddressList{"10.0.0.5"});
     EXPECT_EQ(r.hostName, std::string(96, 'h'));
     EXPECT_EQ(r.resolved, std::vector<std::string>{name120});
   }
@@ -186,27 +187,27 @@ TEST(GetClientIPAddressTest, Utf8ModeCutsTheHostNameTo32CharactersBeforeResolvin
 TEST(GetClientIPAddressTest, NonAsciiHostNameIsStoredInWholeCharactersButNotResolved) {
   std::string kana;
   for (int i = 0; i < 40; ++i) kana += "\xe3\x81\x82";
-  HostResult r = RunHost(FullTraits(), "utf8.ppd", kana, AddressList{"10.0.0.5"});
+  HostResult r = RunHost(FullProgram(), "utf8.ppd", kana, AddressList{"10.0.0.5"});
   EXPECT_EQ(r.hostName, kana.substr(0, 96));  // 32 characters
   EXPECT_EQ(r.address, "");
   EXPECT_TRUE(r.resolved.empty());
 
   // Byte mode: 96 bytes would end inside the 33rd character ("a" first): 31 characters.
-  r = RunHost(BasicTraits(), "", "a" + kana, AddressList{"10.0.0.5"});
+  r = RunHost(BasicProgram(), "", "a" + kana, AddressList{"10.0.0.5"});
   EXPECT_EQ(r.hostName, "a" + kana.substr(0, 93));
 
   // Not valid UTF-8: cannot be counted, stays uncut.
   const std::string invalid = "\xff" + std::string(40, 'h');
-  r = RunHost(FullTraits(), "utf8.ppd", invalid, AddressList{"10.0.0.5"});
+  r = RunHost(FullProgram(), "utf8.ppd", invalid, AddressList{"10.0.0.5"});
   EXPECT_EQ(r.hostName, invalid);
   EXPECT_EQ(r.address, "");
 }
 
 TEST(GetClientIPAddressTest, ADeadResolverCostsAtMostTheBound) {
-  JobHarness h(BasicTraits(), {}, "");
+  JobHarness h(BasicProgram(), {}, "");
   PrepareJob(h.job());
   ClientHostSource source;
-  source.hostName = [] { return std::optional<std::string>("printhost"); };
+  source.hostName = [](Logger&) { return std::optional<std::string>("printhost"); };
   source.resolver = [](const std::string&) -> std::optional<AddressList> {
     std::this_thread::sleep_for(3s);
     return AddressList{"10.0.0.5"};
@@ -253,44 +254,46 @@ TEST(RemoteOriginatingHostTest, AnotherMachineByNameOrAddress) {
       {"1:2:3", std::nullopt},
       {"[v1.]", std::nullopt},
   };
+  CapturingLogger log;
   for (const auto& [origin, expected] : cases) {
     SCOPED_TRACE(origin);
-    EXPECT_EQ(RemoteOriginatingHost(origin, std::string("printhost"), local), expected);
+    EXPECT_EQ(RemoteOriginatingHost(origin, std::string("printhost"), local, log), expected);
   }
-  EXPECT_EQ(RemoteOriginatingHost(std::string(256, 'h'), std::nullopt, {}), std::nullopt);
-  EXPECT_EQ(RemoteOriginatingHost(std::string(255, 'h'), std::nullopt, {}), std::string(255, 'h'));
+  EXPECT_EQ(RemoteOriginatingHost(std::string(256, 'h'), std::nullopt, {}, log), std::nullopt);
+  EXPECT_EQ(RemoteOriginatingHost(std::string(255, 'h'), std::nullopt, {}, log),
+            std::string(255, 'h'));
 }
 
 TEST(GetClientIPAddressTest, AJobFromAnotherMachineNamesThatMachine) {
   // A numeric address is the address: nothing is resolved.
-  HostResult r = RunHost(FullTraits(), "utf8.ppd", "printhost", AddressList{"10.0.0.5"}, 2000ms,
+  HostResult r = RunHost(FullProgram(), "utf8.ppd", "printhost", AddressList{"10.0.0.5"}, 2000ms,
                          "job-originating-host-name=198.51.100.7");
   EXPECT_EQ(r.hostName, "198.51.100.7");
   EXPECT_EQ(r.address, "IC6336407");
   EXPECT_TRUE(r.resolved.empty());
 
-  r = RunHost(BasicTraits(), "", "printhost", AddressList{"10.0.0.5"}, 2000ms,
+  r = RunHost(BasicProgram(), "", "printhost", AddressList{"10.0.0.5"}, 2000ms,
               "job-originating-host-name=[v1.2001:db8::7]");
   EXPECT_EQ(r.hostName, "2001:db8::7");
   EXPECT_EQ(r.address, "620010db8000000000000000000000007");
   EXPECT_TRUE(r.resolved.empty());
 
   // A name is resolved, within the bound, by the same rules as the local name.
-  r = RunHost(FullTraits(), "utf8.ppd", "printhost", AddressList{"2001:db8::9", "10.1.2.3"},
+  r = RunHost(FullProgram(), "utf8.ppd", "printhost", AddressList{"2001:db8::9", "10.1.2.3"},
               2000ms, "job-originating-host-name=ws7.example.net");
   EXPECT_EQ(r.hostName, "ws7.example.net");
   EXPECT_EQ(r.address, "I0A010203");
   EXPECT_EQ(r.resolved, std::vector<std::string>{"ws7.example.net"});
 
   // A name that does not resolve leaves the address out; the name stays.
-  r = RunHost(FullTraits(), "utf8.ppd", "printhost", std::nullopt, 2000ms,
+  r = RunHost(FullProgram(), "utf8.ppd", "printhost", std::nullopt, 2000ms,
               "job-originating-host-name=ws7.example.net");
   EXPECT_EQ(r.hostName, "ws7.example.net");
   EXPECT_EQ(r.address, "");
 
   // UTF-8 mode: the printer shows at most 32 characters of the name.
   const std::string longName = std::string(40, 'w') + ".example.net";
-  r = RunHost(FullTraits(), "utf8.ppd", "printhost", AddressList{"10.1.2.3"}, 2000ms,
+  r = RunHost(FullProgram(), "utf8.ppd", "printhost", AddressList{"10.1.2.3"}, 2000ms,
               "job-originating-host-name=" + longName);
   EXPECT_EQ(r.hostName, std::string(32, 'w'));
 }
@@ -299,7 +302,7 @@ TEST(GetClientIPAddressTest, AJobFromThisMachineNamesTheLocalHostAsBefore) {
   for (const char* origin : {"localhost", "[v1.::1]", "127.0.0.1", "printhost", "192.0.2.2",
                              "[v1.fd00::2]", "bad\"host", ""}) {
     SCOPED_TRACE(origin);
-    const HostResult r = RunHost(BasicTraits(), "", "printhost", AddressList{"10.0.0.5"}, 2000ms,
+    const HostResult r = RunHost(BasicProgram(), "", "printhost", AddressList{"10.0.0.5"}, 2000ms,
                                  std::string("job-originating-host-name='") + origin + "'");
     EXPECT_EQ(r.hostName, "printhost");
     EXPECT_EQ(r.address, "I0A000005");
@@ -310,11 +313,11 @@ TEST(GetClientIPAddressTest, AJobFromThisMachineNamesTheLocalHostAsBefore) {
 TEST(GetClientIPAddressTest, ADeadResolverOfTheOriginatingHostCostsAtMostTheBound) {
   JobHarness::Args args;
   args.options = "job-originating-host-name=ws7.example.net";
-  JobHarness h(BasicTraits(), args, "");
+  JobHarness h(BasicProgram(), args, "");
   PrepareJob(h.job());
   ClientHostSource source;
-  source.hostName = [] { return std::optional<std::string>("printhost"); };
-  source.localAddresses = [] { return std::vector<std::string>{}; };
+  source.hostName = [](Logger&) { return std::optional<std::string>("printhost"); };
+  source.localAddresses = [](Logger&) { return std::vector<std::string>{}; };
   source.resolver = [](const std::string&) -> std::optional<AddressList> {
     std::this_thread::sleep_for(3s);
     return AddressList{"10.0.0.5"};
@@ -328,7 +331,8 @@ TEST(GetClientIPAddressTest, ADeadResolverOfTheOriginatingHostCostsAtMostTheBoun
 }
 
 TEST(LocalInterfaceAddressesTest, TheLoopbackIsAmongThem) {
-  const std::vector<std::string> addresses = LocalInterfaceAddresses();
+  CapturingLogger log;
+  const std::vector<std::string> addresses = LocalInterfaceAddresses(log);
   EXPECT_NE(std::find(addresses.begin(), addresses.end(), "127.0.0.1"), addresses.end());
 }
 

@@ -12,7 +12,7 @@
 namespace tf {
 namespace {
 
-using test::FullTraits;
+using test::FullProgram;
 using test::JobHarness;
 
 JobHarness::Args Job(const std::string& options, const std::string& copies = "1",
@@ -27,20 +27,20 @@ JobHarness::Args Job(const std::string& options, const std::string& copies = "1"
 // The record after the ticket step of a job with these options.
 CommentOptions Record(const std::string& options, const std::string& copies = "1",
                       const std::string& title = "Test Job") {
-  JobHarness h(FullTraits(), Job(options, copies, title), "plain.ppd");
+  JobHarness h(FullProgram(), Job(options, copies, title), "plain.ppd");
   h.ReadTickets();
   return h.state().psoptioncomment;
 }
 
 std::string Basic(const std::string& options, const std::string& ppd = "plain.ppd") {
-  JobHarness h(FullTraits(), Job(options), ppd);
+  JobHarness h(FullProgram(), Job(options), ppd);
   h.ReadTickets();
   OutputKPJLCommandforCommentBasic(h.job());
   return h.Output();
 }
 
 std::string Advanced(const std::string& options) {
-  JobHarness h(FullTraits(), Job(options), "plain.ppd");
+  JobHarness h(FullProgram(), Job(options), "plain.ppd");
   h.ReadTickets();
   OutputKPJLCommandforCommentAdvanced(h.job());
   return h.Output();
@@ -153,7 +153,7 @@ TEST(CommentTicketTest, NumberUpFromTheOptionElseTheLayout) {
 }
 
 TEST(CommentLinesTest, BeginLines) {
-  JobHarness h(FullTraits(), Job(""), "plain.ppd");
+  JobHarness h(FullProgram(), Job(""), "plain.ppd");
   h.ReadTickets();
   OutputKPJLCommandforCommentBegin(h.job());
   EXPECT_EQ(h.Output(), kLine + "BEGIN\n" + kLine + "PDLTYPE=PDL[POSTSCRIPT]:VERSION[3]\n" + kLine +
@@ -236,7 +236,7 @@ TEST(CommentLinesTest, StaplePunchAndBookletLines) {
 }
 
 TEST(CommentLinesTest, ThresholdCutsTheRecordAtSheet) {
-  JobHarness h(FullTraits(), Job("QMSignature=LeftSig QMSigVol=5Sheets"), "plain.ppd");
+  JobHarness h(FullProgram(), Job("QMSignature=LeftSig QMSigVol=5Sheets"), "plain.ppd");
   h.ReadTickets();
   OutputKPJLCommandforCommentBasic(h.job());
   EXPECT_STREQ(h.state().psoptioncomment.sigVol, "5");

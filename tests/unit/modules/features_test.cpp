@@ -14,7 +14,7 @@
 namespace tf {
 namespace {
 
-using test::FullTraits;
+using test::FullProgram;
 using test::JobHarness;
 
 const std::string kFull = "com.brantlowe.ticket.";
@@ -26,8 +26,8 @@ JobHarness::Args WithOptions(const std::string& options) {
 }
 
 // The header rows of a job with these options.
-std::string HeaderRows(const std::string& options, const ProgramTraits& traits = FullTraits()) {
-  JobHarness h(traits, WithOptions(options), "plain.ppd");
+std::string HeaderRows(const std::string& options, const Program& program = FullProgram()) {
+  JobHarness h(program, WithOptions(options), "plain.ppd");
   h.ReadTickets();
   FeaturesOutputKPJLCommandFromFilter(h.job());
   return h.Output();
@@ -119,7 +119,7 @@ TEST(FeaturesHeaderTest, PunchHolesIsReadWithoutPrefix) {
 // The PostScript steps, with the record and layout buffers set as the tickets would leave them.
 class FeaturesPostScriptTest : public ::testing::Test {
  protected:
-  FeaturesPostScriptTest() : h_(FullTraits(), {}, "plain.ppd") {
+  FeaturesPostScriptTest() : h_(FullProgram(), {}, "plain.ppd") {
     FeaturesOptions& f = h_.state().kpjlOptionFeatures;
     f.separatorPageList = 0;
     std::strcpy(f.separatorPages, "2 5");
@@ -233,7 +233,7 @@ TEST_F(FeaturesPostScriptTest, ShiftAndAutoFitFollowTheirSwitches) {
 }
 
 TEST(FeaturesPostScriptTicketTest, TicketsFillTheRecordTheBlocksRead) {
-  JobHarness h(FullTraits(),
+  JobHarness h(FullProgram(),
                WithOptions(kFull + "SeparatorPageListTicket=2 " + kFull +
                            "SeparatorPageTicket=/49/32/52 " + kFull +
                            "BookletMarginSwitchTicket=1 " + kFull + "BookletMarginMMShiftTicket=8 " +

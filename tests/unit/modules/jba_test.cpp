@@ -25,7 +25,7 @@ std::string HostRows(const std::string& options, const char* hostName, const cha
                      const char* user = "tux") {
   JobHarness::Args args = WithOptions(options);
   args.user = user;
-  JobHarness h(FullTraits(), args, "bytemode.ppd");
+  JobHarness h(FullProgram(), args, "bytemode.ppd");
   h.ReadTickets();
   std::strcpy(h.state().HostNameStr, hostName);
   std::strcpy(h.state().IPAddressStr, address);
@@ -100,7 +100,7 @@ TEST(NumberUpTest, TextFromNumberUpOrTheLayoutProduct) {
 
 // Rows 8 to 12 and 14 to 43 of the common table, in ticketfilter's administrator table.
 TEST(JBATablesTest, AdministratorTableMirrorsTheCommonRows) {
-  const JBATables& full = *FullTraits().accountTables;
+  const JBATables& full = *FullProgram().traits.accountTables;
   ASSERT_EQ(full.fmtTableCommon.size(), 43u);
   ASSERT_EQ(full.fmtTableAdmin.size(), 35u);
   for (std::size_t i = 0; i < full.fmtTableAdmin.size(); ++i) {
@@ -115,7 +115,7 @@ TEST(JBATablesTest, AdministratorTableMirrorsTheCommonRows) {
       EXPECT_EQ(admin.params, user.params) << "admin row " << i;
     }
   }
-  const JBATables& basic = *BasicTraits().accountTables;
+  const JBATables& basic = *BasicProgram().traits.accountTables;
   EXPECT_EQ(basic.fmtTableCommon.size(), 30u);
   EXPECT_EQ(basic.fmtTableAdmin.size(), 24u);
   EXPECT_EQ(basic.ticketDataCommon.size(), 24u);

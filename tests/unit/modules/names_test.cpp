@@ -8,14 +8,14 @@
 
 #include <string>
 
-#include "filter/filter_main.h"
+#include "filter/filter_job.h"
 #include "support/job_harness.h"
 
 namespace tf {
 namespace {
 
-using test::BasicTraits;
-using test::FullTraits;
+using test::BasicProgram;
+using test::FullProgram;
 using test::JobHarness;
 
 constexpr char kA[] = "\xe3\x81\x82";        // あ in UTF-8
@@ -43,13 +43,13 @@ struct Names {
 };
 
 // One job through the start of the filter; returns its four name buffers.
-Names Prepare(const ProgramTraits& traits, const std::string& ppd, const std::string& user,
+Names Prepare(const Program& program, const std::string& ppd, const std::string& user,
               const std::string& title, const std::string& options = "") {
   JobHarness::Args args;
   args.user = user;
   args.title = title;
   args.options = options;
-  JobHarness h(traits, args, ppd);
+  JobHarness h(program, args, ppd);
   PrepareJob(h.job());
   const JobState& s = h.state();
   return {s.StdUserName, s.StdJBAUserName, s.StdDocumentName, s.PTStdDocumentName};
@@ -58,20 +58,20 @@ Names Prepare(const ProgramTraits& traits, const std::string& ppd, const std::st
 // The byte-mode configurations: ticketfilter on a Shift-JIS printer, ticketfilter-basic on any.
 struct ByteModeConfig {
   const char* name;
-  const ProgramTraits& (*traits)();
+  const Program& (*program)();
   const char* ppd;
   const char* productTypeKey;
 };
 const ByteModeConfig kByteModeConfigs[] = {
-    {"ticketfilter/bytemode.ppd", FullTraits, "bytemode.ppd",
+    {"ticketfilter/bytemode.ppd", FullProgram, "bytemode.ppd",
      "com.brantlowe.ticket.PrintTypeProductTypeTicketKey"},
-    {"ticketfilter-basic/utf8.ppd", BasicTraits, "utf8.ppd",
+    {"ticketfilter-basic/utf8.ppd", BasicProgram, "utf8.ppd",
      "com.brantlowe.basicticket.PrintTypeProductTypeTicketKey"},
 };
 
 Names PrepareUtf8(const std::string& user, const std::string& title,
                   const std::string& options = "") {
-  return Prepare(FullTraits(), "utf8.ppd", user, title, options);
+  return Prepare(FullProgram(), "utf8.ppd", user, title, options);
 }
 
 std::string Utf8ProductType(const std::string& value) {
@@ -143,7 +143,7 @@ TEST(UserNameByteModeTest, UnusableNamesBecomeTheDefault) {
          {std::string(), std::string("   "), Repeat(kIdeoSpace, 2) + " ", std::string("tux\tlinux"),
           std::string("\xff" "bad utf-8")}) {
       SCOPED_TRACE(user);
-      const Names n = Prepare(config.traits(), config.ppd, user, "t");
+      const Names n = Prepare(config.program(), config.ppd, user, "t");
       EXPECT_EQ(n.user, "UnknownUser");
       EXPECT_EQ(n.jbaUser, "UnknownUser");
     }
@@ -153,12 +153,12 @@ TEST(UserNameByteModeTest, UnusableNamesBecomeTheDefault) {
 TEST(UserNameByteModeTest, AccountCopyHoldsThe32FirstBytesInWholeCharacters) {
   for (const ByteModeConfig& config : kByteModeConfigs) {
     SCOPED_TRACE(config.name);
-    Names n = Prepare(config.traits(), config.ppd, Letters(40), "t");
+    Names n = Prepare(config.program(), config.ppd, Letters(40), "t");
     EXPECT_EQ(n.user, Letters(40));
     EXPECT_EQ(n.jbaUser, Letters(32));
 
     // "a" and sixteen あ are 33 bytes; the 16th あ would take bytes 32 and 33.
-    n = Prepare(config.traits(), config.ppd, "a" + Repeat(kA, 16), "t");
+    n = Prepare(config.program(), config.ppd, "a" + Repeat(kA, 16), "t");
     EXPECT_EQ(n.user, "a" + Repeat(kSjisA, 16));
     EXPECT_EQ(n.jbaUser, "a" + Repeat(kSjisA, 15));
   }
@@ -167,11 +167,11 @@ TEST(UserNameByteModeTest, AccountCopyHoldsThe32FirstBytesInWholeCharacters) {
 TEST(UserNameByteModeTest, ConversionKeepsBackslashTildeAndWholeCharactersUpTo254Bytes) {
   for (const ByteModeConfig& config : kByteModeConfigs) {
     SCOPED_TRACE(config.name);
-    EXPECT_EQ(Prepare(config.traits(), config.ppd, "a\\b~c", "t").user, "a\x5c" "b\x7e" "c");
-    EXPECT_EQ(Prepare(config.traits(), config.ppd, "\xe6\x97\xa5\xe6\x9c\xac", "t").user,
+    EXPECT_EQ(Prepare(config.program(), config.ppd, "a\\b~c", "t").user, "a\x5c" "b\x7e" "c");
+    EXPECT_EQ(Prepare(config.program(), config.ppd, "\xe6\x97\xa5\xe6\x9c\xac", "t").user,
               "\x93\xfa\x96\x7b");
     // "a" and 200 あ: 253 bytes fit; the 127th あ would end at byte 255.
-    const Names n = Prepare(config.traits(), config.ppd, "a" + Repeat(kA, 200), "t");
+    const Names n = Prepare(config.program(), config.ppd, "a" + Repeat(kA, 200), "t");
     EXPECT_EQ(n.user, "a" + Repeat(kSjisA, 126));
   }
 }
@@ -224,7 +224,7 @@ TEST(UserNameUtf8ModeTest, LongNamesAreCutTo255CharactersAnd765Bytes) {
 TEST(DocumentNameByteModeTest, WithoutProductTypeOnlyTheDocumentNameIsFilled) {
   for (const ByteModeConfig& config : kByteModeConfigs) {
     SCOPED_TRACE(config.name);
-    const Names n = Prepare(config.traits(), config.ppd, "tux", "Quarterly report " + Letters(30));
+    const Names n = Prepare(config.program(), config.ppd, "tux", "Quarterly report " + Letters(30));
     EXPECT_EQ(n.document, "Quarterly report " + Letters(30));
     EXPECT_EQ(n.ptDocument, "");
   }
@@ -235,7 +235,7 @@ TEST(DocumentNameByteModeTest, ProductTypeLimits) {
     SCOPED_TRACE(config.name);
     const std::string key = std::string(config.productTypeKey) + "=";
     auto prepare = [&](const std::string& title, const std::string& type) {
-      return Prepare(config.traits(), config.ppd, "tux", title, key + type);
+      return Prepare(config.program(), config.ppd, "tux", title, key + type);
     };
     Names n = prepare(Letters(16), "2");
     EXPECT_EQ(n.document, Letters(12));
@@ -259,10 +259,10 @@ TEST(DocumentNameByteModeTest, CutNeverSplitsATwoByteCharacter) {
     SCOPED_TRACE(config.name);
     const std::string key = std::string(config.productTypeKey) + "=";
     // 1 + 2k bytes: the character that straddles the even limit is left out whole.
-    Names n = Prepare(config.traits(), config.ppd, "tux", "a" + Repeat(kA, 20), key + "1");
+    Names n = Prepare(config.program(), config.ppd, "tux", "a" + Repeat(kA, 20), key + "1");
     EXPECT_EQ(n.document, "a" + Repeat(kSjisA, 11));
     EXPECT_EQ(n.ptDocument, "a" + Repeat(kSjisA, 11));
-    n = Prepare(config.traits(), config.ppd, "tux", "a" + Repeat("\xe6\x97\xa5", 40), key + "3");
+    n = Prepare(config.program(), config.ppd, "tux", "a" + Repeat("\xe6\x97\xa5", 40), key + "3");
     EXPECT_EQ(n.document, "a" + Repeat("\x93\xfa", 31));
     EXPECT_EQ(n.ptDocument, "a" + Repeat("\x93\xfa", 31));
   }
@@ -272,17 +272,17 @@ TEST(DocumentNameByteModeTest, JobNameIsCheckedAgainstTheProductScale) {
   for (const ByteModeConfig& config : kByteModeConfigs) {
     SCOPED_TRACE(config.name);
     const std::string key = std::string(config.productTypeKey) + "=";
-    Names n = Prepare(config.traits(), config.ppd, "tux", "\xe6\x97\xa5\xe6\x9c\xac", key + "2");
+    Names n = Prepare(config.program(), config.ppd, "tux", "\xe6\x97\xa5\xe6\x9c\xac", key + "2");
     EXPECT_EQ(n.document, "\x93\xfa\x96\x7b");  // the document name is never rejected
     EXPECT_EQ(n.ptDocument, "");
-    n = Prepare(config.traits(), config.ppd, "tux", "a\xe3\x80\x9c" "b", key + "2");  // 〜
+    n = Prepare(config.program(), config.ppd, "tux", "a\xe3\x80\x9c" "b", key + "2");  // 〜
     EXPECT_EQ(n.ptDocument, "a\x81\x60" "b");
-    n = Prepare(config.traits(), config.ppd, "tux", "voil\xc3\xa0", key + "3");
+    n = Prepare(config.program(), config.ppd, "tux", "voil\xc3\xa0", key + "3");
     EXPECT_EQ(n.ptDocument, "voil\x85\x75");
-    n = Prepare(config.traits(), config.ppd, "tux", "voil\xc3\xa0", key + "2");
+    n = Prepare(config.program(), config.ppd, "tux", "voil\xc3\xa0", key + "2");
     EXPECT_EQ(n.document, "voil\x85\x75");
     EXPECT_EQ(n.ptDocument, "");
-    n = Prepare(config.traits(), config.ppd, "tux", "tab\there", key + "3");
+    n = Prepare(config.program(), config.ppd, "tux", "tab\there", key + "3");
     EXPECT_EQ(n.document, "tab\there");
     EXPECT_EQ(n.ptDocument, "");
   }
@@ -292,7 +292,7 @@ TEST(DocumentNameByteModeTest, ProductTypeIsReadUnderTheProgramsOwnPrefix) {
   // ticketfilter-basic does not answer to ticketfilter's key, nor to the bare name.
   for (const char* options : {"com.brantlowe.ticket.PrintTypeProductTypeTicketKey=2",
                               "PrintTypeProductTypeTicketKey=2"}) {
-    const Names n = Prepare(BasicTraits(), "", "tux", Letters(16), options);
+    const Names n = Prepare(BasicProgram(), "", "tux", Letters(16), options);
     EXPECT_EQ(n.document, Letters(16));
     EXPECT_EQ(n.ptDocument, "");
   }
@@ -305,7 +305,7 @@ TEST(DocumentNameTest, TitleWithLineBreakLeavesBothNamesEmpty) {
     Names n = PrepareUtf8("tux", title, Utf8ProductType("3"));
     EXPECT_EQ(n.document, "");
     EXPECT_EQ(n.ptDocument, "");
-    n = Prepare(BasicTraits(), "", "tux", title,
+    n = Prepare(BasicProgram(), "", "tux", title,
                 "com.brantlowe.basicticket.PrintTypeProductTypeTicketKey=3");
     EXPECT_EQ(n.document, "");
     EXPECT_EQ(n.ptDocument, "");

@@ -16,7 +16,7 @@
 namespace tf {
 namespace {
 
-using test::FullTraits;
+using test::FullProgram;
 using test::JobHarness;
 
 // The job arguments with `options` as the option list.
@@ -77,7 +77,7 @@ struct Normalised {
 };
 
 Normalised ReadRecord(const std::string& options) {
-  JobHarness h(FullTraits(), WithOptions(options), "utf8.ppd");
+  JobHarness h(FullProgram(), WithOptions(options), "utf8.ppd");
   h.ReadTickets();
   const PBindOptions& pb = h.state().psoptionpbind;
   return {pb.position,       pb.rotation,        pb.trimming, pb.cutPageSize,
@@ -136,7 +136,7 @@ TEST(PBindNormaliseTest, TrimmingDecidesWhichSizesAndAmountsRemain) {
 }
 
 TEST(PBindNormaliseTest, RecordStartsClearForEveryJob) {
-  JobHarness h(FullTraits(), WithOptions("QMPBindPosition=BindLeft"), "utf8.ppd");
+  JobHarness h(FullProgram(), WithOptions("QMPBindPosition=BindLeft"), "utf8.ppd");
   h.state().psoptionpbind.minimumCut = 1;
   std::strcpy(h.state().psoptionpbind.coverMediaType, "Stale");
   h.ReadTickets();
@@ -146,7 +146,7 @@ TEST(PBindNormaliseTest, RecordStartsClearForEveryJob) {
 
 // One adjustment line as the job writes it.
 std::string Digital(const char* value, const char* position, int signRule) {
-  JobHarness h(FullTraits(), {}, "utf8.ppd");
+  JobHarness h(FullProgram(), {}, "utf8.ppd");
   OutputKPJLCommandforPBindDigital(h.job(), value, 1, "PBAX", position, signRule);
   return h.Output();
 }
@@ -161,19 +161,19 @@ TEST(PBindDigitalTest, ValueIsTheLeadingDecimalNumber) {
   EXPECT_EQ(Digital("-99999999999", "TOP", 2), "@PJL SET JOBATTR=\"@PBAX=2147483647\"\n");
 }
 
-// The perfect-binding lines of a job, with what it wrote to stderr.
+// The perfect-binding lines of a job, with the messages it wrote.
 struct BindRun {
   std::string out;
   std::string err;
 };
 
 BindRun Bind(const std::string& options, const std::string& ppd = "utf8.ppd") {
-  JobHarness h(FullTraits(), WithOptions(options), ppd);
+  JobHarness h(FullProgram(), WithOptions(options), ppd);
   h.ReadTickets();
-  testing::internal::CaptureStderr();
+  const std::size_t logged = h.Log().size();
   OutputKPJLCommandforPerfectBind(h.job());
   BindRun run;
-  run.err = testing::internal::GetCapturedStderr();
+  run.err = h.Log().substr(logged);
   run.out = h.Output();
   return run;
 }

@@ -12,8 +12,8 @@
 namespace tf {
 namespace {
 
-using test::BasicTraits;
-using test::FullTraits;
+using test::BasicProgram;
+using test::FullProgram;
 using test::JobHarness;
 
 struct Field {
@@ -80,7 +80,7 @@ JobHarness::Args WithOptions(const std::string& options) {
 }
 
 TEST(SpecialPageCountsTest, StartAtZeroAndReadAbsentAsMinusOne) {
-  JobHarness h(FullTraits(), WithOptions("com.brantlowe.ticket.KPIFInsertionCountTicket=4"),
+  JobHarness h(FullProgram(), WithOptions("com.brantlowe.ticket.KPIFInsertionCountTicket=4"),
                "utf8.ppd");
   h.state().psOptionSpecialPage = {7, 7, 7};
   SpecialPageInializeDescriptionTable(h.job());
@@ -93,7 +93,7 @@ TEST(SpecialPageCountsTest, StartAtZeroAndReadAbsentAsMinusOne) {
 }
 
 TEST(SpecialPageCountsTest, BasicProgramReadsItsOwnPrefix) {
-  JobHarness h(BasicTraits(),
+  JobHarness h(BasicProgram(),
                WithOptions("com.brantlowe.ticket.KPIFCoverCountTicket=2 "
                            "com.brantlowe.basicticket.KPIFExceptionCountTicket=3"),
                "utf8.ppd");
@@ -103,7 +103,7 @@ TEST(SpecialPageCountsTest, BasicProgramReadsItsOwnPrefix) {
 }
 
 TEST(SpecialPageCountsTest, OutputClampsNegativeCountsInTheRecord) {
-  JobHarness h(FullTraits(),
+  JobHarness h(FullProgram(),
                WithOptions("com.brantlowe.ticket.KPIFCoverCountTicket=-3 "
                            "com.brantlowe.ticket.KPIFExceptionCountTicket=-2147483648"),
                "utf8.ppd");

@@ -57,7 +57,7 @@ std::vector<std::pair<std::string, std::string>> With(
 // The insertions of the points, in order, for a job with these settings.
 std::string Insertions(const std::vector<std::pair<std::string, std::string>>& settings,
                        const std::vector<int>& points, const std::string& ppd = "plain.ppd") {
-  JobHarness h(FullTraits(), ArgsWith(WmOptions(settings)), ppd);
+  JobHarness h(FullProgram(), ArgsWith(WmOptions(settings)), ppd);
   h.ReadTickets();
   for (int point : points) WatermarkOutputPSCommandFromFilter(h.job(), point, 1, h.job().out);
   return h.Output();
@@ -91,7 +91,7 @@ TEST(WatermarkTicketsTest, EveryRowReadsItsField) {
       {"Width", "120.5"},    {"Height", "40.25"},    {"hOffset", "-4"},
       {"vOffset", "6"},
   });
-  JobHarness h(FullTraits(), ArgsWith(options), "plain.ppd");
+  JobHarness h(FullProgram(), ArgsWith(options), "plain.ppd");
   h.ReadTickets();
   const WatermarkOptions& wm = h.state().psOptionWatermark;
   EXPECT_STREQ(wm.name, "Mark");
@@ -122,7 +122,7 @@ TEST(WatermarkTicketsTest, EveryRowReadsItsField) {
 }
 
 TEST(WatermarkTicketsTest, AbsentTicketsTakeTheReaderDefaults) {
-  JobHarness h(FullTraits(), ArgsWith(""), "plain.ppd");
+  JobHarness h(FullProgram(), ArgsWith(""), "plain.ppd");
   h.ReadTickets();
   const WatermarkOptions& wm = h.state().psOptionWatermark;
   EXPECT_STREQ(wm.name, "");
@@ -138,13 +138,13 @@ TEST(WatermarkTicketsTest, EachProgramReadsOnlyItsOwnPrefix) {
   const std::string basicOptions =
       WmOptions({{"Name", "Basic"}, {"Type", "0"}}, "com.brantlowe.basicticket.");
   {
-    JobHarness h(BasicTraits(), ArgsWith(basicOptions), "plain.ppd");
+    JobHarness h(BasicProgram(), ArgsWith(basicOptions), "plain.ppd");
     h.ReadTickets();
     EXPECT_STREQ(h.state().psOptionWatermark.name, "Basic");
     EXPECT_EQ(h.state().psOptionWatermark.type, 0);
   }
   {
-    JobHarness h(FullTraits(), ArgsWith(basicOptions), "plain.ppd");
+    JobHarness h(FullProgram(), ArgsWith(basicOptions), "plain.ppd");
     h.ReadTickets();
     EXPECT_STREQ(h.state().psOptionWatermark.name, "");
   }
@@ -155,7 +155,7 @@ TEST(WatermarkTicketsTest, EachProgramReadsOnlyItsOwnPrefix) {
 TEST(WatermarkPositionTest, EveryAngleOfEveryQuadrantAgreesWithTheDirectFormula) {
   for (const char* orientation : {"1", "2", "3", "4"}) {
     const auto settings = With(With(BaseSettings(), "Orientation", orientation), "hOffset", "3");
-    JobHarness h(FullTraits(), ArgsWith(WmOptions(With(settings, "vOffset", "-7"))),
+    JobHarness h(FullProgram(), ArgsWith(WmOptions(With(settings, "vOffset", "-7"))),
                  "plain.ppd");
     h.ReadTickets();
     WatermarkOptions& wm = h.state().psOptionWatermark;
@@ -174,7 +174,7 @@ TEST(WatermarkPositionTest, EveryAngleOfEveryQuadrantAgreesWithTheDirectFormula)
 }
 
 TEST(WatermarkPositionTest, AnglesOutsideTheCircleAndUnknownOrientations) {
-  JobHarness h(FullTraits(), ArgsWith(WmOptions(BaseSettings())), "plain.ppd");
+  JobHarness h(FullProgram(), ArgsWith(WmOptions(BaseSettings())), "plain.ppd");
   h.ReadTickets();
   WatermarkOptions& wm = h.state().psOptionWatermark;
   float x = 0, y = 0;

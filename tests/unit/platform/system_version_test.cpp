@@ -23,26 +23,28 @@ TEST(SystemVersionTest, UnreadableReleaseGivesTheBase) {
 }
 
 TEST(SystemVersionTest, SelectorsOnThisSystem) {
+  FilterLogger log;
   std::int32_t value = 12345;
-  ASSERT_EQ(Gestalt_ALT(FourCharCode("sysv"), &value), 0);
+  ASSERT_EQ(QuerySystemVersion(FourCharCode("sysv"), &value, log), 0);
   if (!DarwinKernelRelease()) {
     EXPECT_EQ(value, kCurrentSystemVersion);
   }
   std::int32_t major = 0, minor = 0, patch = 0;
-  ASSERT_EQ(Gestalt_ALT(FourCharCode("sys1"), &major), 0);
-  ASSERT_EQ(Gestalt_ALT(FourCharCode("sys2"), &minor), 0);
-  ASSERT_EQ(Gestalt_ALT(FourCharCode("sys3"), &patch), 0);
+  ASSERT_EQ(QuerySystemVersion(FourCharCode("sys1"), &major, log), 0);
+  ASSERT_EQ(QuerySystemVersion(FourCharCode("sys2"), &minor, log), 0);
+  ASSERT_EQ(QuerySystemVersion(FourCharCode("sys3"), &patch, log), 0);
   EXPECT_EQ(major, 10);
   EXPECT_EQ(minor, (value >> 4) & 0xF);
   EXPECT_EQ(patch, value & 0xF);
 }
 
 TEST(SystemVersionTest, UnsupportedSelectorLeavesOutUnchanged) {
+  FilterLogger log;  // standard error, in the CUPS form
   std::int32_t value = 77;
   testing::internal::CaptureStderr();
-  EXPECT_EQ(Gestalt_ALT(FourCharCode("abcd"), &value), -1);
+  EXPECT_EQ(QuerySystemVersion(FourCharCode("abcd"), &value, log), -1);
   EXPECT_EQ(testing::internal::GetCapturedStderr(),
-            "DEBUG: Gestalt_ALT : selector '61626364' not supported.\n");
+            "DEBUG: System version: selector '61626364' not supported.\n");
   EXPECT_EQ(value, 77);
 }
 

@@ -1,20 +1,20 @@
 // What makes ticketfilter-basic: byte-mode printers only, the basic comment, its own ticket keys
 // and account tables.
-#include "program_traits.h"
+#include "program.h"
 
 #include "jba_tables.h"
 
 namespace tf {
 
-const ProgramTraits& TicketfilterBasicTraits() {
-  static const ProgramTraits traits{
+const Program& TicketfilterBasicProgram() {
+  static const Program program{{
       "ticketfilter-basic",
       "com.brantlowe.basicticket.",
       /*hasUtf8Mode=*/false,
       /*hasExtendedComment=*/false,
       /*accountTables=*/&TicketfilterBasicAccountTables(),
-  };
-  return traits;
+  }};
+  return program;
 }
 
 }  // namespace tf

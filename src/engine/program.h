@@ -1,8 +1,6 @@
-// What differs between the two programs.  Each program's own folder supplies one ProgramTraits;
-// everything else is shared.
+// A program of the filter: what differs between ticketfilter and ticketfilter-basic.  Each
+// program's folder (programs/<name>/) supplies one Program; everything else is shared.
 #pragma once
-
-#include <string>
 
 namespace tf {
 
@@ -16,10 +14,8 @@ struct ProgramTraits {
   const JBATables* accountTables;  // the account module's tables of this program
 };
 
-// Paths fixed when the program is built.
-struct FilterConfig {
-  std::string flagPath;    // the job copy is made when this file exists
-  std::string jobCopyDir;  // directory of the job copy "qm<stamp>.job"
+struct Program {
+  ProgramTraits traits;
 };
 
 }  // namespace tf

@@ -1,0 +1,248 @@
+// The filter as a function: the lifecycle of one job.
+#include "filter/filter_job.h"
+
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <csignal>
+#include <cstdlib>
+#include <cstring>
+#include <ctime>
+#include <memory>
+#include <utility>
+
+#include "engine/dispatch.h"
+#include "engine/envelope.h"
+#include "engine/ppd_keys.h"
+#include "filter/decomp_mode.h"
+#include "filter/job.h"
+#include "filter/ps_stream.h"
+#include "modules/jba/client_host.h"
+#include "modules/names/names.h"
+#include "platform/files.h"
+
+namespace tf {
+namespace {
+
+// argv[4] when it is a positive number: the page lines never carry the raw argument text.
+int CopiesForPageLog(const std::string& copies) {
+  if (copies.empty() || copies.size() > 9) return 1;
+  for (char c : copies) {
+    if (c < '0' || c > '9') return 1;
+  }
+  return std::atoi(copies.c_str()) > 0 ? std::atoi(copies.c_str()) : 1;
+}
+
+// User name from argv[2]: 765 bytes in UTF-8 mode, 254 in byte mode; the account user copy is
+// its start (96 or 32 bytes, whole characters).  The names are text of the job's mode.
+void PrepareUserName(Job& job) {
+  JobState& s = job.state;
+  const char* user = job.args.user.c_str();
+  if (job.utf8Mode) {
+    ConvertUTF8ToEncodingForUTF8(user, s.StdUserName, sizeof(s.StdUserName));
+  } else {
+    ConvertUTF8ToEncoding(user, s.StdUserName, 255);
+  }
+  s.SetEncoding(s.StdUserName, job.encoding());
+  s.SetEncoding(s.StdJBAUserName, job.encoding());
+  const std::size_t limit = job.utf8Mode ? 96 : 32;
+  const std::size_t n = CutToWholeChars(s.StdUserName, limit, s.EncodingOf(s.StdUserName));
+  std::memset(s.StdJBAUserName, 0, sizeof(s.StdJBAUserName));
+  std::memcpy(s.StdJBAUserName, s.StdUserName, n);
+}
+
+// Document names from argv[3]; a title with a line break leaves both empty.
+void PrepareDocumentNames(Job& job) {
+  JobState& s = job.state;
+  const char* title = job.args.title.c_str();
+  std::memset(s.StdDocumentName, 0, sizeof(s.StdDocumentName));
+  std::memset(s.PTStdDocumentName, 0, sizeof(s.PTStdDocumentName));
+  s.SetEncoding(s.StdDocumentName, job.encoding());
+  s.SetEncoding(s.PTStdDocumentName, job.encoding());
+  if (std::strchr(title, '\r') != nullptr || std::strchr(title, '\n') != nullptr) return;
+  if (job.utf8Mode) {
+    ConvertUTF8ToEncodingForUTF8(title, s.StdDocumentName, 255);
+    ConvertUTF8ToEncodingForUTF8(title, s.PTStdDocumentName, 255);
+    InvalidateStdDocumentNameForProductType(job);
+    InvalidatePrintTypeDocumentNameForProductType(job);
+  } else {
+    ConvertUTF8ToEncoding(title, s.StdDocumentName, 255);
+    InvalidateStdDocumentNameForProductType(job);
+  }
+}
+
+// Opens the job copy when the flag file exists; returns its path ("" when there is none).
+std::string OpenJobCopy(Job& job, const JobCopySettings& settings) {
+  if (settings.flagPath.empty() || !FileExists(settings.flagPath.c_str())) return "";
+  const std::string stamp = LocalTimeStamp(std::time(nullptr));
+  std::string path;
+  const int fd = CreateJobCopyFile(settings.directory, stamp, &path);
+  if (fd < 0) {
+    job.log.Debug("No job copy: cannot create it in %s: %s", settings.directory.c_str(),
+                  SystemErrorText(errno).c_str());
+    return "";
+  }
+  job.jobCopyFile.Attach(fd);
+  return path;
+}
+
+void CloseJobCopy(Job& job, const std::string& path) {
+  if (!job.jobCopyFile.IsOpen()) return;
+  const int error = job.jobCopyFile.error();
+  if (!job.jobCopyFile.Close()) {
+    job.log.Debug("Job copy %s is incomplete: %s", path.c_str(),
+                  SystemErrorText(error != 0 ? error : job.jobCopyFile.error()).c_str());
+  }
+  // Readable and writable for the spooler's group and for others, as the copy tools expect.
+  chmod(path.c_str(), 0676);
+}
+
+// The PostScript of the job: the print file, opened now, or the context's descriptor.  -1, after
+// an ERROR line, when the print file cannot be opened; `owned` tells whether to close it.
+int OpenPostScriptInput(const FilterContext& context, Logger& log, bool* owned) {
+  *owned = false;
+  if (!context.printFile) return context.inputFd;
+  const int fd = ::open(context.printFile->c_str(), O_RDONLY | O_CLOEXEC);
+  if (fd < 0) {
+    log.Error("Unable to open print file: %s", SystemErrorText(errno).c_str());
+    return -1;
+  }
+  *owned = true;
+  return fd;
+}
+
+int RunJob(Job& job, const FilterContext& context) {
+  PrepareJob(job);
+  // A job that asked for what the printer cannot do (a password it cannot take) stops here,
+  // before anything reaches the printer.
+  if (!job.refusal().empty()) {
+    job.log.Error("%s", job.refusal().c_str());
+    return 1;
+  }
+  const std::string jobCopyPath = OpenJobCopy(job, context.jobCopy);
+  GetClientIPAddress(job);
+
+  if (GetTicketFromPDE(job) == 1) OutputKPJLCommand(job);
+
+  StreamStatus status = StreamStatus::InputError;
+  bool ownedInput = false;
+  const int input = OpenPostScriptInput(context, job.log, &ownedInput);
+  if (input >= 0) {
+    if (!context.printFile) EnlargePipeBuffer(input);
+    const std::string& temporaryDirectory = context.temporaryDirectory.empty()
+                                                ? context.jobCopy.directory
+                                                : context.temporaryDirectory;
+    status = IsDecompositionMode(job)
+                 ? OutputPSStreamtoFileandInsertPJLforFeaturePDE(job, input, temporaryDirectory)
+                 : OutputPSStream(job, input);
+    if (ownedInput) ::close(input);
+  }
+
+  OutputKPJLCommandFromArray(job, prtFmtTableKPJLTrailer, numFmtTableKPJLTrailer);
+  job.stdoutFile.Flush();
+  CloseJobCopy(job, jobCopyPath);
+
+  int exitStatus = 0;
+  if (status == StreamStatus::InputError) exitStatus = 1;
+  const int outputError = job.stdoutFile.error();
+  if (job.OutputGone() || outputError == EPIPE) {
+    job.log.Debug("The printer connection was closed before the job ended.");
+    exitStatus = 1;
+  } else if (outputError != 0) {
+    job.log.Error("Unable to write print data: %s", SystemErrorText(outputError).c_str());
+    exitStatus = 1;
+  }
+  return exitStatus;
+}
+
+// Set by the signal handlers of a CUPS filter process.
+std::atomic<bool> gCancelSignal{false};
+std::atomic<bool> gOutputGoneSignal{false};
+static_assert(std::atomic<bool>::is_always_lock_free, "the signal handlers store into them");
+
+extern "C" void CancelSignalHandler(int) { gCancelSignal.store(true, std::memory_order_relaxed); }
+extern "C" void OutputGoneSignalHandler(int) {
+  gOutputGoneSignal.store(true, std::memory_order_relaxed);
+}
+
+}  // namespace
+
+void PrepareJob(Job& job) {
+  if (job.traits.hasUtf8Mode) {
+    job.utf8Mode = PpdSaysUtf8(job.ppd());
+  }
+  job.pageLogCopies = CopiesForPageLog(job.args.copies);
+  PrepareUserName(job);
+  InvalidateStdUserName(job);
+  PrepareDocumentNames(job);
+  InializeDescriptionTable(job);
+}
+
+int RunFilterJob(const FilterContext& context) {
+  FilterLogger standardError;
+  Logger& log = context.log != nullptr ? *context.log : standardError;
+  if (context.program == nullptr) {
+    log.Error("No program to run the job with.");
+    return 1;
+  }
+  // The PPD: the caller's, or this job's own.
+  std::unique_ptr<PpdFile> ownPpd;
+  const PpdFile* ppd = context.ppd;
+  if (ppd == nullptr) {
+    ownPpd = std::make_unique<PpdFile>();
+    // A PPD that is named but cannot be read (missing, empty, not a PPD, a directory) answers
+    // "absent" to every question, as no PPD does: byte mode, pass-through, no comment block.
+    if (!ownPpd->Open(context.ppdPath.c_str()) && !context.ppdPath.empty()) {
+      log.Debug("Unable to open the PPD file %s; the job goes on without its attributes.",
+                context.ppdPath.c_str());
+    }
+    ppd = ownPpd.get();
+  }
+  auto job = std::make_unique<Job>(
+      *context.program,
+      JobArguments{context.jobId, context.user, context.title, context.copies, context.options},
+      *ppd, log);
+  job->cancel = context.cancel;
+  job->outputGone = context.outputGone;
+  job->stdoutFile.Borrow(context.outputFd);
+  EnlargePipeBuffer(context.outputFd);
+  return RunJob(*job, context);
+}
+
+bool ReadCupsArguments(int argc, char** argv, FilterContext& context) {
+  if (argc < 6) {
+    context.log->Logf(LogLevel::Plain, "Usage: %s job-id user title copies options [file]",
+                      context.program->traits.programName);
+    return false;
+  }
+  context.jobId = argv[1];
+  context.user = argv[2];
+  context.title = argv[3];
+  context.copies = argv[4];
+  context.options = argv[5];
+  if (argc > 6) {
+    context.printFile = argv[6];
+  } else {
+    context.inputFd = STDIN_FILENO;
+  }
+  context.outputFd = STDOUT_FILENO;
+  if (const char* ppd = std::getenv("PPD")) context.ppdPath = ppd;
+  if (const char* tmpdir = std::getenv("TMPDIR")) context.temporaryDirectory = tmpdir;
+  return true;
+}
+
+void InstallCupsSignalHandlers(FilterContext& context) {
+  struct sigaction action;
+  std::memset(&action, 0, sizeof(action));
+  sigemptyset(&action.sa_mask);
+  action.sa_flags = SA_RESTART;
+  action.sa_handler = CancelSignalHandler;
+  sigaction(SIGTERM, &action, nullptr);
+  action.sa_handler = OutputGoneSignalHandler;
+  sigaction(SIGPIPE, &action, nullptr);
+  context.cancel = &gCancelSignal;
+  context.outputGone = &gOutputGoneSignal;
+}
+
+}  // namespace tf
