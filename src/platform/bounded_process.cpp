@@ -46,9 +46,9 @@ void CloseDescriptorsFrom(int first, int limit) {
 }
 
 // The child's side of the fork: only async-signal-safe calls, then exec.  Never returns.
-[[noreturn]] void RunChild(const char* program, char* const* argv, int nullFd, int outputFd,
-                           int errorFd, int descriptorLimit, const ProcessLimits& limits,
-                           int reportFd, pid_t parent) {
+[[noreturn]] void RunChild(const char* program, char* const* argv, char* const* envp,
+                           int inputFd, int outputFd, int errorFd, int descriptorLimit,
+                           const ProcessLimits& limits, int reportFd, pid_t parent) {
   ::setpgid(0, 0);
   // A service that is killed cannot stop its child: the child goes with the thread that started
   // it, and at once when that happened before this line.
@@ -60,10 +60,12 @@ void CloseDescriptorsFrom(int first, int limit) {
   ::sigprocmask(SIG_SETMASK, &none, nullptr);
   struct sigaction defaults {};
   defaults.sa_handler = SIG_DFL;
-  for (int sig : {SIGPIPE, SIGTERM, SIGINT, SIGHUP, SIGXCPU}) ::sigaction(sig, &defaults, nullptr);
+  for (int sig : {SIGPIPE, SIGTERM, SIGINT, SIGHUP, SIGXCPU, SIGXFSZ}) {
+    ::sigaction(sig, &defaults, nullptr);
+  }
 
   // Raise the descriptors above 2 first, so that the dup2 calls below cannot clobber one another.
-  const int in = ::fcntl(nullFd, F_DUPFD, 3);
+  const int in = ::fcntl(inputFd, F_DUPFD, 3);
   const int out = ::fcntl(outputFd, F_DUPFD, 3);
   const int err = ::fcntl(errorFd, F_DUPFD, 3);
   const int report = ::fcntl(reportFd, F_DUPFD, 3);
@@ -86,8 +88,12 @@ void CloseDescriptorsFrom(int first, int limit) {
       const rlimit cpu{limits.cpuSeconds, limits.cpuSeconds + 1};
       if (::setrlimit(RLIMIT_CPU, &cpu) != 0) failure = errno;
     }
+    if (failure == 0 && limits.fileBytes > 0) {
+      const rlimit file{limits.fileBytes, limits.fileBytes};
+      if (::setrlimit(RLIMIT_FSIZE, &file) != 0) failure = errno;
+    }
     if (failure == 0) {
-      ::execv(program, argv);
+      ::execve(program, argv, envp);
       failure = errno;
     }
   }
@@ -97,10 +103,28 @@ void CloseDescriptorsFrom(int first, int limit) {
   ::_exit(127);
 }
 
+// The caller's environment with `extra` ("NAME=value") added, each replacing the variable of its
+// name.
+std::vector<std::string> ChildEnvironment(const std::vector<std::string>& extra) {
+  std::vector<std::string> environment;
+  auto nameOf = [](const std::string& entry) { return entry.substr(0, entry.find('=')); };
+  for (char** entry = environ; entry != nullptr && *entry != nullptr; ++entry) {
+    const std::string text = *entry;
+    const std::string name = nameOf(text);
+    const bool replaced = std::any_of(extra.begin(), extra.end(), [&](const std::string& e) {
+      return nameOf(e) == name;
+    });
+    if (!replaced) environment.push_back(text);
+  }
+  environment.insert(environment.end(), extra.begin(), extra.end());
+  return environment;
+}
+
 }  // namespace
 
 ProcessOutcome RunBoundedProcess(const std::vector<std::string>& argv, int outputFd,
-                                 const ProcessLimits& limits, const CancelCheck& cancelled) {
+                                 const ProcessLimits& limits, const CancelCheck& cancelled,
+                                 const ProcessIo& io) {
   ProcessOutcome outcome;
   const Clock::time_point start = Clock::now();
   if (argv.empty()) {
@@ -116,6 +140,13 @@ ProcessOutcome RunBoundedProcess(const std::vector<std::string>& argv, int outpu
   childArgv.reserve(argv.size() + 1);
   for (const std::string& arg : argv) childArgv.push_back(const_cast<char*>(arg.c_str()));
   childArgv.push_back(nullptr);
+  const std::vector<std::string> environment = ChildEnvironment(io.environment);
+  std::vector<char*> childEnvironment;
+  childEnvironment.reserve(environment.size() + 1);
+  for (const std::string& entry : environment) {
+    childEnvironment.push_back(const_cast<char*>(entry.c_str()));
+  }
+  childEnvironment.push_back(nullptr);
 
   const int nullFd = ::open("/dev/null", O_RDONLY | O_CLOEXEC);
   int errorPipe[2] = {-1, -1};
@@ -136,7 +167,8 @@ ProcessOutcome RunBoundedProcess(const std::vector<std::string>& argv, int outpu
   const pid_t parent = ::getpid();
   const pid_t pid = ::fork();
   if (pid == 0) {
-    RunChild(program.c_str(), childArgv.data(), nullFd, outputFd, errorPipe[1], descriptorLimit,
+    RunChild(program.c_str(), childArgv.data(), childEnvironment.data(),
+             io.inputFd >= 0 ? io.inputFd : nullFd, outputFd, errorPipe[1], descriptorLimit,
              limits, reportPipe[1], parent);
   }
   const int forkError = errno;

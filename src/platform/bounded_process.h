@@ -29,6 +29,8 @@ struct ProcessLimits {
   std::uint64_t memoryBytes = 0;
   // RLIMIT_CPU of the child in seconds (SIGXCPU, then SIGKILL); 0 for none.
   unsigned cpuSeconds = 0;
+  // RLIMIT_FSIZE of the child in bytes: the largest file it may write (SIGXFSZ); 0 for none.
+  std::uint64_t fileBytes = 0;
   // How long a child may take to end after SIGTERM before it gets SIGKILL.
   std::chrono::milliseconds grace{1000};
 };
@@ -56,15 +58,25 @@ struct ProcessOutcome {
 
 inline constexpr std::size_t kStderrTail = 4096;
 
+// What the child reads and the environment it runs in, besides the caller's.
+struct ProcessIo {
+  // The child's standard input; -1 for /dev/null.  The caller keeps its descriptor.
+  int inputFd = -1;
+  // "NAME=value" entries that the child's environment gets in addition to the caller's, each
+  // replacing a variable of the same name.
+  std::vector<std::string> environment;
+};
+
 // Polled while the child runs (at least every kCancelPollInterval); true stops the child.
 using CancelCheck = std::function<bool()>;
 inline constexpr std::chrono::milliseconds kCancelPollInterval{100};
 
-// Runs `argv` (argv[0] a path, or a name searched in PATH) with standard input from /dev/null,
-// standard output to `outputFd` and standard error captured, within `limits`.  The child inherits
-// no other descriptor.  Returns when the child has been reaped.
+// Runs `argv` (argv[0] a path, or a name searched in PATH) with standard input from `io.inputFd`
+// (/dev/null without one), standard output to `outputFd` and standard error captured, within
+// `limits`.  The child inherits no other descriptor.  Returns when the child has been reaped.
 ProcessOutcome RunBoundedProcess(const std::vector<std::string>& argv, int outputFd,
-                                 const ProcessLimits& limits, const CancelCheck& cancelled = {});
+                                 const ProcessLimits& limits, const CancelCheck& cancelled = {},
+                                 const ProcessIo& io = {});
 
 // The last line of a program's standard error as printable ASCII (every other byte becomes '?'),
 // at most `maxLength` bytes: for a DEBUG line, never for the job's state message.

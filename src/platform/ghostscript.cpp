@@ -68,6 +68,7 @@ ConversionResult ConvertPdfToPostScript(const std::string& pdfPath, int outputFd
   ProcessLimits processLimits;
   processLimits.time = limits.time;
   processLimits.memoryBytes = limits.memoryBytes;
+  processLimits.fileBytes = limits.outputBytes;
   // CPU time cannot exceed wall time; the limit only catches a child the parent lost track of.
   if (limits.time.count() > 0) {
     processLimits.cpuSeconds = static_cast<unsigned>(limits.time.count() / 1000) + 2;
@@ -96,7 +97,10 @@ ConversionResult ConvertPdfToPostScript(const std::string& pdfPath, int outputFd
       result.message = "The job was cancelled while its PDF was being converted.";
       break;
     case ProcessEnd::Signaled:
-      if (process.signal == SIGXCPU || process.signal == SIGKILL) {
+      if (process.signal == SIGXFSZ && limits.outputBytes > 0) {
+        result.message = "The PDF's PostScript would be larger than " +
+                         Mebibytes(limits.outputBytes) + " MiB; the job was stopped.";
+      } else if (process.signal == SIGXCPU || process.signal == SIGKILL) {
         result.message = "The PDF could not be converted within " + Seconds(limits.time) +
                          " s; the job was stopped.";
       } else if (limits.memoryBytes > 0 && MentionsMemory(process.stderrTail)) {

@@ -27,6 +27,8 @@ struct PdfToPostScriptOptions {
 struct GhostscriptLimits {
   std::chrono::milliseconds time{std::chrono::minutes(5)};
   std::uint64_t memoryBytes = std::uint64_t{1} << 30;
+  // The most PostScript it may write to a file (RLIMIT_FSIZE); 0 for no limit.  A pipe has none.
+  std::uint64_t outputBytes = 0;
 };
 
 // The Ghostscript command line for `pdfPath` (without the program name): the PostScript goes to

@@ -180,6 +180,40 @@ TEST(BoundedProcessTest, ChildInheritsNoOtherDescriptorAndClearsIgnoredSignals) 
   EXPECT_EQ(ignored & (1ull << (SIGTERM - 1)), 0u) << run.output;
 }
 
+TEST(BoundedProcessTest, ChildReadsTheGivenInputInTheGivenEnvironment) {
+  test::TempDir dir;
+  const std::string input = dir.File("in");
+  test::WriteFile(input, "from the caller\n");
+  const int inputFd = ::open(input.c_str(), O_RDONLY | O_CLOEXEC);
+  ASSERT_GE(inputFd, 0);
+  const std::string path = dir.File("out");
+  const int fd = ::open(path.c_str(), O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC, 0600);
+  ASSERT_GE(fd, 0);
+  ::setenv("TF_BOUNDED_KEPT", "kept", 1);
+  ::setenv("TF_BOUNDED_REPLACED", "old", 1);
+  ProcessIo io;
+  io.inputFd = inputFd;
+  io.environment = {"TF_BOUNDED_REPLACED=new", "TF_BOUNDED_ADDED=added"};
+  const ProcessOutcome outcome = RunBoundedProcess(
+      {"sh", "-c", "cat; echo $TF_BOUNDED_KEPT $TF_BOUNDED_REPLACED $TF_BOUNDED_ADDED"}, fd, {},
+      {}, io);
+  ::unsetenv("TF_BOUNDED_KEPT");
+  ::unsetenv("TF_BOUNDED_REPLACED");
+  ::close(fd);
+  ::close(inputFd);
+  EXPECT_TRUE(outcome.Succeeded());
+  EXPECT_EQ(test::ReadFile(path).value_or(""), "from the caller\nkept new added\n");
+}
+
+TEST(BoundedProcessTest, FileSizeLimitStopsAProgramThatWritesTooMuch) {
+  ProcessLimits limits;
+  limits.fileBytes = 4096;
+  const Captured run = RunShell("exec head -c 100000 /dev/zero", limits);
+  EXPECT_EQ(run.outcome.end, ProcessEnd::Signaled);
+  EXPECT_EQ(run.outcome.signal, SIGXFSZ);
+  EXPECT_EQ(run.output.size(), 4096u);
+}
+
 TEST(BoundedProcessTest, LastStderrLineIsPrintableAndBounded) {
   EXPECT_EQ(LastStderrLine("first\nsecond\n\n"), "second");
   EXPECT_EQ(LastStderrLine("bad \x1b[31m\xff bytes"), "bad ?[31m? bytes");

@@ -93,6 +93,17 @@ TEST_F(GhostscriptTest, HugeDocumentIsStoppedAtTheTimeLimit) {
   EXPECT_LT(result.process.elapsed, 1s + 1500ms);
 }
 
+TEST_F(GhostscriptTest, HugeDocumentIsStoppedAtTheOutputLimitOfAFile) {
+  GhostscriptLimits limits;
+  limits.time = 60s;
+  limits.outputBytes = std::uint64_t{1} << 20;
+  const ConversionResult result = Convert("huge.pdf", limits);
+  EXPECT_FALSE(result.converted);
+  EXPECT_EQ(result.process.end, ProcessEnd::Signaled);
+  EXPECT_EQ(result.message, "The PDF's PostScript would be larger than 1 MiB; the job was stopped.");
+  EXPECT_LE(test::ReadFile(outputPath_).value_or("").size(), std::size_t{1} << 20);
+}
+
 TEST_F(GhostscriptTest, DocumentNeedingTooMuchMemoryIsStoppedAtTheMemoryLimit) {
   GhostscriptLimits limits;
   limits.time = 20s;
