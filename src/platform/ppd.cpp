@@ -78,4 +78,42 @@ void PpdFile::ForEachOptionDefault(
   }
 }
 
+std::vector<PpdOptionInfo> PpdFile::Options() const {
+  std::vector<PpdOptionInfo> options;
+  if (ppd_ == nullptr) return options;
+  auto add = [&options](const ppd_option_t& option) {
+    PpdOptionInfo info;
+    info.keyword = option.keyword;
+    info.text = option.text[0] != '\0' ? option.text : option.keyword;
+    info.defaultChoice = option.defchoice;
+    info.boolean = option.ui == PPD_UI_BOOLEAN;
+    for (int c = 0; c < option.num_choices; ++c) {
+      const ppd_choice_t& choice = option.choices[c];
+      info.choices.push_back({choice.choice, choice.text[0] != '\0' ? choice.text : choice.choice});
+    }
+    options.push_back(std::move(info));
+  };
+  for (int g = 0; g < ppd_->num_groups; ++g) {
+    const ppd_group_t& group = ppd_->groups[g];
+    for (int o = 0; o < group.num_options; ++o) add(group.options[o]);
+    for (int s = 0; s < group.num_subgroups; ++s) {
+      const ppd_group_t& sub = group.subgroups[s];
+      for (int o = 0; o < sub.num_options; ++o) add(sub.options[o]);
+    }
+  }
+  return options;
+}
+
+std::vector<PpdMediaSize> PpdFile::MediaSizes() const {
+  std::vector<PpdMediaSize> sizes;
+  if (ppd_ == nullptr) return sizes;
+  for (int i = 0; i < ppd_->num_sizes; ++i) {
+    const ppd_size_t& size = ppd_->sizes[i];
+    if (std::strcmp(size.name, "Custom") == 0) continue;
+    sizes.push_back({size.name, size.width, size.length, size.left, size.bottom, size.right,
+                     size.top});
+  }
+  return sizes;
+}
+
 }  // namespace tf

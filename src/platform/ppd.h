@@ -13,7 +13,9 @@
 #include <functional>
 #include <mutex>
 #include <optional>
+#include <string>
 #include <string_view>
+#include <vector>
 
 typedef struct ppd_file_s ppd_file_t;
 
@@ -22,6 +24,32 @@ namespace tf {
 struct PpdPageSize {
   float width = 0;   // points
   float length = 0;  // points
+};
+
+// A media size of the PPD (*PageSize with its *ImageableArea), in points.
+struct PpdMediaSize {
+  std::string name;  // the PPD's size name, "A4"
+  float width = 0;
+  float length = 0;
+  // The imageable area: the margins from the left and bottom edges, and the right and top
+  // coordinates of the printable area.
+  float left = 0;
+  float bottom = 0;
+  float right = 0;
+  float top = 0;
+};
+
+// A main option of the PPD, with its choices in file order.
+struct PpdChoiceInfo {
+  std::string keyword;  // "UpperLeftSingle"
+  std::string text;     // the human-readable text, "Upper Left"; the keyword when it has none
+};
+struct PpdOptionInfo {
+  std::string keyword;        // "QMStaple"
+  std::string text;           // "Staple"
+  std::string defaultChoice;  // "None"; empty when the PPD gives none
+  bool boolean = false;       // a Boolean option (True/False)
+  std::vector<PpdChoiceInfo> choices;
 };
 
 class PpdFile {
@@ -51,6 +79,12 @@ class PpdFile {
   // Calls `visit(keyword, defaultChoice)` for every main option that has a default choice.
   void ForEachOptionDefault(
       const std::function<void(const char* keyword, const char* choice)>& visit) const;
+
+  // Every main option, in the order of the file's groups and subgroups (for a printer driver).
+  std::vector<PpdOptionInfo> Options() const;
+
+  // Every media size, in file order (custom sizes left out).
+  std::vector<PpdMediaSize> MediaSizes() const;
 
  private:
   ppd_file_t* ppd_ = nullptr;

@@ -60,5 +60,39 @@ TEST(PpdTest, OptionsAndPageSizes) {
   EXPECT_EQ(defaultColor, "Color");
 }
 
+TEST(PpdTest, OptionsWithTheirChoicesAndMediaSizesInFileOrder) {
+  PpdFile ppd;
+  ASSERT_TRUE(ppd.Open((std::string(TF_SOURCE_DIR) + "/ppd/tf-mono-decomp.ppd").c_str()));
+  const std::vector<PpdOptionInfo> options = ppd.Options();
+  std::vector<std::string> keywords;
+  for (const PpdOptionInfo& option : options) keywords.push_back(option.keyword);
+  EXPECT_EQ(keywords, (std::vector<std::string>{"PageSize", "PageRegion", "Collate", "Duplex",
+                                                "QMOutputMode", "QMHalftone", "QMTonerSaver",
+                                                "QMBrightnes", "Smoothing"}));
+  const PpdOptionInfo& brightness = options[7];
+  EXPECT_EQ(brightness.text, "Brightness");
+  EXPECT_EQ(brightness.defaultChoice, "Normal");
+  EXPECT_FALSE(brightness.boolean);
+  ASSERT_EQ(brightness.choices.size(), 3u);
+  EXPECT_EQ(brightness.choices[0].keyword, "Bright2");
+  EXPECT_EQ(brightness.choices[0].text, "Brighter");
+  EXPECT_TRUE(options[8].boolean);
+
+  const std::vector<PpdMediaSize> sizes = ppd.MediaSizes();
+  ASSERT_EQ(sizes.size(), 5u);
+  EXPECT_EQ(sizes[0].name, "A4");
+  EXPECT_FLOAT_EQ(sizes[0].width, 595);
+  EXPECT_FLOAT_EQ(sizes[0].length, 842);
+  EXPECT_FLOAT_EQ(sizes[0].left, 12);
+  EXPECT_FLOAT_EQ(sizes[0].top, 830);
+  EXPECT_EQ(sizes[4].name, "Tabloid");
+
+  // Keywords are found without regard to case, as libcups finds them.
+  EXPECT_TRUE(ppd.HasOption("qmhalftone"));
+  EXPECT_TRUE(ppd.HasChoice("QMHalftone", "gradation"));
+  EXPECT_FALSE(ppd.HasChoice("QMHalftone", "Gradient"));
+  EXPECT_FALSE(ppd.HasChoice("NoSuchOption", "Gradation"));
+}
+
 }  // namespace
 }  // namespace tf
