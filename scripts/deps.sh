@@ -2,7 +2,7 @@
 # Installs the Debian packages the build and the tests need, skipping those already installed.
 # Usage: scripts/deps.sh [build|test]   (build: enough to build and run the programs)
 set -euo pipefail
-build_packages=(build-essential cmake libcups2-dev zlib1g-dev pkg-config libpappl-dev)
+build_packages=(build-essential cmake libcups2-dev zlib1g-dev pkg-config libpappl-dev libpam0g-dev)
 test_packages=(googletest libgtest-dev cups cups-daemon cups-client cups-filters cups-ipp-utils curl
                ghostscript clang libclang-rt-14-dev libxml2-dev iproute2
                poppler-utils groff-base enscript libtasn1-doc)
