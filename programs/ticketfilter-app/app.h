@@ -41,8 +41,6 @@ struct App {
   std::mutex driversMutex;
   std::map<std::string, std::unique_ptr<DriverProfile>> profiles;
   std::map<std::string, std::unique_ptr<PrinterDriver>> drivers;
-  // The labels of the vendor attributes (web interface strings); must outlive the system.
-  std::string vendorStrings;
 
   // The drivers as the framework lists them (one per DriverTable row).
   std::vector<pappl_pr_driver_t> driverList;

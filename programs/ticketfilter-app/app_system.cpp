@@ -35,9 +35,6 @@ namespace {
 
 constexpr char kName[] = "ticketfilter-app";
 
-// Languages of the framework's own web pages; the vendor attributes' labels are added to each.
-constexpr const char* kLanguages[] = {"en", "de", "es", "fr", "it", "ja", "nb-NO", "pl", "tr"};
-
 bool MakeDirectory(const std::string& path, mode_t mode, std::string* error) {
   if (::mkdir(path.c_str(), mode) == 0 || errno == EEXIST) return true;
   *error = "Unable to make the folder " + path + ": " + std::strerror(errno) + ".";
@@ -129,20 +126,19 @@ pappl_system_t* ServerSystem(App& app, int numOptions, cups_option_t* options) {
     std::fprintf(stderr, "%s: %s\n", kName, error.c_str());
     return nullptr;
   }
-  // Every driver's PPD is parsed once, now: their labels go to the web pages.
-  std::vector<const DriverProfile*> profiles;
+  // Every driver's PPD is parsed once, now: a sample PPD that cannot be read shows at start.
   std::vector<std::string> driverErrors;
   for (const DriverRow& row : DriverTable()) {
     std::string driverError;
-    if (const PrinterDriver* driver = app.Driver(row.name, &driverError)) {
-      profiles.push_back(driver->profile);
-    } else {
+    if (app.Driver(row.name, &driverError) == nullptr) {
       driverErrors.push_back(std::string(row.name) + ": " + driverError);
     }
   }
 
-  const pappl_soptions_t soptions =
+  // TLS only where someone logs in from another machine (the framework asks for it there).
+  pappl_soptions_t soptions =
       PAPPL_SOPTIONS_MULTI_QUEUE | PAPPL_SOPTIONS_WEB_INTERFACE | PAPPL_SOPTIONS_WEB_LOG;
+  if (app.config.LocalOnly()) soptions |= PAPPL_SOPTIONS_NO_TLS;
   pappl_system_t* system = papplSystemCreate(
       soptions, kName, app.config.port, "_print,_universal", app.config.spoolDirectory.c_str(),
       app.config.logFile.c_str(), PapplLogLevel(app.config.logLevel), nullptr, false);
@@ -166,13 +162,6 @@ pappl_system_t* ServerSystem(App& app, int numOptions, cups_option_t* options) {
   papplSystemSetPrinterDrivers(system, static_cast<int>(app.driverList.size()),
                                app.driverList.data(), nullptr, nullptr, DriverCallback, &app);
 
-  app.vendorStrings = VendorStrings(profiles);
-  if (!app.vendorStrings.empty()) {
-    for (const char* language : kLanguages) {
-      const std::string path = std::string("/") + kName + "-" + language + ".strings";
-      papplSystemAddStringsData(system, path.c_str(), language, app.vendorStrings.c_str());
-    }
-  }
 
   app.requests = std::make_unique<CapturedRequestStore>(app.config.requestDirectory);
   for (int id : RepairState(app.config.stateFile, &error)) {

@@ -34,54 +34,45 @@ constexpr DriverRow kDrivers[] = {
 // ID of the account lines; the watermark's text is kept to a line that fits a page.
 constexpr VendorAttributeRow kVendorTable[] = {
     // The printer's ticket settings.
-    {"ticketfilter-print-type", T::PrintType, nullptr, "Print Type", 0},
-    {"ticketfilter-account-id", T::StandardAttribute, "job-account-id", "Account ID", 32},
-    {"ticketfilter-accounting-user-id", T::StandardAttribute, "job-accounting-user-id",
-     "Accounting User ID", 96},
-    {"ticketfilter-watermark", T::Watermark, nullptr, "Watermark Text", 63},
+    {"ticketfilter-print-type", T::PrintType, nullptr, 0},
+    {"ticketfilter-account-id", T::StandardAttribute, "job-account-id", 32},
+    {"ticketfilter-accounting-user-id", T::StandardAttribute, "job-accounting-user-id", 96},
+    {"ticketfilter-watermark", T::Watermark, nullptr, 63},
     // The PPD options.
-    {"ticketfilter-line-weight", T::PpdOption, "QMLineWeightAdjustment", nullptr, 0},
-    {"ticketfilter-staple", T::PpdOption, "QMStaple", nullptr, 0},
-    {"ticketfilter-punch", T::PpdOption, "QMPunch", nullptr, 0},
-    {"ticketfilter-punch-holes", T::PpdOption, "QMNumPunchHoles", nullptr, 0},
-    {"ticketfilter-booklet", T::PpdOption, "QMSignature", nullptr, 0},
-    {"ticketfilter-booklet-subsets", T::PpdOption, "QMSigVol", nullptr, 0},
-    {"ticketfilter-print-mode", T::PpdOption, "QMOutputMode", nullptr, 0},
-    {"ticketfilter-halftone", T::PpdOption, "QMHalftone", nullptr, 0},
-    {"ticketfilter-toner-save", T::PpdOption, "QMTonerSaver", nullptr, 0},
-    {"ticketfilter-brightness", T::PpdOption, "QMBrightnes", nullptr, 0},
-    {"ticketfilter-smoothing", T::PpdOption, "Smoothing", nullptr, 0},
-    {"ticketfilter-binding", T::PpdOption, "QMPBindPosition", nullptr, 0},
-    {"ticketfilter-binding-trimming", T::PpdOption, "QMPBindTrimming", nullptr, 0},
-    {"ticketfilter-binding-body-size", T::PpdOption, "QMPBindPageSize", nullptr, 0},
-    {"ticketfilter-binding-finished-size", T::PpdOption, "QMPBindCutPageSize", nullptr, 0},
-    {"ticketfilter-binding-fore-edge-trim", T::PpdOption, "QMPBindCutPositionFore", nullptr, 0},
-    {"ticketfilter-binding-top-bottom-trim", T::PpdOption, "QMPBindCutPositionTop", nullptr, 0},
-    {"ticketfilter-binding-cover-size", T::PpdOption, "QMPBindCoverPageSize", nullptr, 0},
-    {"ticketfilter-binding-cover-type", T::PpdOption, "QMPBindCoverMediaType", nullptr, 0},
-    {"ticketfilter-binding-cover-color", T::PpdOption, "QMPBindCoverMediaColor", nullptr, 0},
-    {"ticketfilter-binding-cover-source", T::PpdOption, "QMPBindCoverPaperTray", nullptr, 0},
-    {"ticketfilter-binding-width-adjustment", T::PpdOption, "QMPBindCutPageAdjustmentFore",
-     nullptr, 0},
-    {"ticketfilter-binding-height-adjustment", T::PpdOption, "QMPBindCutPageAdjustmentTB",
-     nullptr, 0},
-    {"ticketfilter-binding-trim-adjustment", T::PpdOption, "QMPBindCutPositionAdjustmentTB",
-     nullptr, 0},
-    {"ticketfilter-binding-top-adjustment", T::PpdOption, "QMPBindRotationAdjustTop", nullptr, 0},
-    {"ticketfilter-binding-bottom-adjustment", T::PpdOption, "QMPBindRotationAdjustBot", nullptr,
-     0},
-    {"ticketfilter-binding-fore-edge-adjustment", T::PpdOption, "QMPBindRotationAdjustFore",
-     nullptr, 0},
-    {"ticketfilter-binding-cover-x-adjustment", T::PpdOption, "QMPBindCoverAdjustX", nullptr, 0},
-    {"ticketfilter-binding-cover-y-adjustment", T::PpdOption, "QMPBindCoverAdjustY", nullptr, 0},
+    {"ticketfilter-line-weight", T::PpdOption, "QMLineWeightAdjustment", 0},
+    {"ticketfilter-staple", T::PpdOption, "QMStaple", 0},
+    {"ticketfilter-punch", T::PpdOption, "QMPunch", 0},
+    {"ticketfilter-punch-holes", T::PpdOption, "QMNumPunchHoles", 0},
+    {"ticketfilter-booklet", T::PpdOption, "QMSignature", 0},
+    {"ticketfilter-booklet-subsets", T::PpdOption, "QMSigVol", 0},
+    {"ticketfilter-print-mode", T::PpdOption, "QMOutputMode", 0},
+    {"ticketfilter-halftone", T::PpdOption, "QMHalftone", 0},
+    {"ticketfilter-toner-save", T::PpdOption, "QMTonerSaver", 0},
+    {"ticketfilter-brightness", T::PpdOption, "QMBrightnes", 0},
+    {"ticketfilter-smoothing", T::PpdOption, "Smoothing", 0},
+    {"ticketfilter-binding", T::PpdOption, "QMPBindPosition", 0},
+    {"ticketfilter-binding-trimming", T::PpdOption, "QMPBindTrimming", 0},
+    {"ticketfilter-binding-body-size", T::PpdOption, "QMPBindPageSize", 0},
+    {"ticketfilter-binding-finished-size", T::PpdOption, "QMPBindCutPageSize", 0},
+    {"ticketfilter-binding-fore-edge-trim", T::PpdOption, "QMPBindCutPositionFore", 0},
+    {"ticketfilter-binding-top-bottom-trim", T::PpdOption, "QMPBindCutPositionTop", 0},
+    {"ticketfilter-binding-cover-size", T::PpdOption, "QMPBindCoverPageSize", 0},
+    {"ticketfilter-binding-cover-type", T::PpdOption, "QMPBindCoverMediaType", 0},
+    {"ticketfilter-binding-cover-color", T::PpdOption, "QMPBindCoverMediaColor", 0},
+    {"ticketfilter-binding-cover-source", T::PpdOption, "QMPBindCoverPaperTray", 0},
+    {"ticketfilter-binding-width-adjustment", T::PpdOption, "QMPBindCutPageAdjustmentFore", 0},
+    {"ticketfilter-binding-height-adjustment", T::PpdOption, "QMPBindCutPageAdjustmentTB", 0},
+    {"ticketfilter-binding-trim-adjustment", T::PpdOption, "QMPBindCutPositionAdjustmentTB", 0},
+    {"ticketfilter-binding-top-adjustment", T::PpdOption, "QMPBindRotationAdjustTop", 0},
+    {"ticketfilter-binding-bottom-adjustment", T::PpdOption, "QMPBindRotationAdjustBot", 0},
+    {"ticketfilter-binding-fore-edge-adjustment", T::PpdOption, "QMPBindRotationAdjustFore", 0},
+    {"ticketfilter-binding-cover-x-adjustment", T::PpdOption, "QMPBindCoverAdjustX", 0},
+    {"ticketfilter-binding-cover-y-adjustment", T::PpdOption, "QMPBindCoverAdjustY", 0},
 };
 
 // The print types a printer can default to.  Secure print needs a password of the job's own.
 const std::vector<VendorChoice>& PrintTypeChoices() {
-  static const std::vector<VendorChoice> choices = {
-      {"normal", "normal", "Normal"},
-      {"sample", "sample", "Sample (one copy, the rest held at the printer)"},
-  };
+  static const std::vector<VendorChoice> choices = {{"normal", "normal"}, {"sample", "sample"}};
   return choices;
 }
 
@@ -90,24 +81,6 @@ int Hundredths(float points) { return static_cast<int>(std::lround(points * 2540
 
 bool IsTrue(std::optional<std::string_view> value) {
   return value && (*value == "True" || *value == "true");
-}
-
-void AppendStringsLine(std::string& out, std::set<std::string>& seen, const std::string& key,
-                       const std::string& value) {
-  if (!seen.insert(key).second) return;
-  auto quoted = [](const std::string& text) {
-    std::string q = "\"";
-    for (char c : text) {
-      if (c == '"' || c == '\\') q += '\\';
-      if (c == '\n') {
-        q += "\\n";
-        continue;
-      }
-      q += c;
-    }
-    return q + "\"";
-  };
-  out += quoted(key) + " = " + quoted(value) + ";\n";
 }
 
 }  // namespace
@@ -259,10 +232,9 @@ std::unique_ptr<DriverProfile> LoadDriverProfile(const DriverRow& row,
         });
         if (option == options.end()) continue;
         attribute.syntax = VendorSyntax::Keyword;
-        attribute.label = option->text;
         std::set<std::string> keywords;
         for (const PpdChoiceInfo& choice : option->choices) {
-          VendorChoice vendorChoice{ChoiceKeyword(choice.keyword), choice.keyword, choice.text};
+          VendorChoice vendorChoice{ChoiceKeyword(choice.keyword), choice.keyword};
           if (!keywords.insert(vendorChoice.keyword).second) {
             *error = "The choices of " + option->keyword + " in " + profile->ppdPath +
                      " do not make distinct keywords.";
@@ -280,14 +252,12 @@ std::unique_ptr<DriverProfile> LoadDriverProfile(const DriverRow& row,
       }
       case T::PrintType:
         attribute.syntax = VendorSyntax::Keyword;
-        attribute.label = vendorRow.label;
         attribute.choices = PrintTypeChoices();
         attribute.initialDefault = "normal";
         break;
       case T::StandardAttribute:
       case T::Watermark:
         attribute.syntax = VendorSyntax::Text;
-        attribute.label = vendorRow.label;
         break;
     }
     profile->vendor.push_back(std::move(attribute));
@@ -299,21 +269,6 @@ std::unique_ptr<DriverProfile> LoadDriverProfile(const DriverRow& row,
     return nullptr;
   }
   return profile;
-}
-
-std::string VendorStrings(std::span<const DriverProfile* const> profiles) {
-  std::string out;
-  std::set<std::string> seen;
-  for (const DriverProfile* profile : profiles) {
-    for (const VendorAttribute& attribute : profile->vendor) {
-      AppendStringsLine(out, seen, attribute.name(), attribute.label);
-      for (const VendorChoice& choice : attribute.choices) {
-        AppendStringsLine(out, seen, std::string(attribute.name()) + "." + choice.keyword,
-                          choice.label);
-      }
-    }
-  }
-  return out;
 }
 
 }  // namespace tf::app

@@ -61,7 +61,6 @@ struct VendorAttributeRow {
   const char* name;   // the job attribute; the printer's are `name`-default and `name`-supported
   VendorTarget target;
   const char* key;    // the PPD option keyword or the standard attribute
-  const char* label;  // for the web page; a PPD option's row takes the PPD's own text
   std::size_t maxBytes;  // Text: the longest value in bytes
 };
 
@@ -76,13 +75,11 @@ inline constexpr std::size_t kMaxVendorAttributes = 32;
 struct VendorChoice {
   std::string keyword;    // the IPP keyword, "upper-left-single"
   std::string ppdChoice;  // the PPD's choice, "UpperLeftSingle"; for PrintType the keyword
-  std::string label;      // "Upper Left"
 };
 
 struct VendorAttribute {
   const VendorAttributeRow* row = nullptr;
   VendorSyntax syntax = VendorSyntax::Text;
-  std::string label;
   std::vector<VendorChoice> choices;  // Keyword: every value it takes, in the PPD's order
   std::string initialDefault;         // the PPD's default choice as a keyword; "" for a text
 
@@ -139,9 +136,5 @@ struct DriverProfile {
 std::unique_ptr<DriverProfile> LoadDriverProfile(const DriverRow& row,
                                                  const std::string& ppdDirectory,
                                                  std::string* error);
-
-// The labels of the vendor attributes and their choices in the web interface's strings format
-// ("name" = "label"; and "name.keyword" = "label";), for the profiles given.
-std::string VendorStrings(std::span<const DriverProfile* const> profiles);
 
 }  // namespace tf::app

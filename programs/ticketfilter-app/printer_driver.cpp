@@ -89,6 +89,7 @@ bool DriverCallback(pappl_system_t* system, const char* driver_name, const char*
   data->ppm = profile->pagesPerMinute;
   data->ppm_color = profile->color ? profile->pagesPerMinute : 0;
   data->kind = PAPPL_KIND_DOCUMENT;
+  data->orient_default = IPP_ORIENT_PORTRAIT;
   data->color_supported = PAPPL_COLOR_MODE_AUTO | PAPPL_COLOR_MODE_MONOCHROME;
   data->color_default = PAPPL_COLOR_MODE_MONOCHROME;
   data->raster_types = PAPPL_PWG_RASTER_TYPE_SGRAY_8;
@@ -112,13 +113,10 @@ bool DriverCallback(pappl_system_t* system, const char* driver_name, const char*
   if (profile->punch) data->finishings |= PAPPL_FINISHINGS_PUNCH;
   data->identify_supported = PAPPL_IDENTIFY_ACTIONS_DISPLAY;
   data->identify_default = PAPPL_IDENTIFY_ACTIONS_DISPLAY;
-  // Raster documents (JPEG and PNG as the framework renders them, and what clients send): the
-  // framework takes the middle resolution for print-quality normal, the first for draft and the
-  // last for high.
-  data->num_resolution = 3;
-  data->x_resolution[0] = data->y_resolution[0] = 150;
-  data->x_resolution[1] = data->y_resolution[1] = 300;
-  data->x_resolution[2] = data->y_resolution[2] = 600;
+  // Raster documents (JPEG and PNG as the framework renders them, and what clients send) at
+  // 300 dpi: images become PostScript of a size printers take at their speed.
+  data->num_resolution = 1;
+  data->x_resolution[0] = data->y_resolution[0] = 300;
   data->x_default = data->y_default = 300;
 
   data->num_media = static_cast<int>(std::min<std::size_t>(profile->media.size(), PAPPL_MAX_MEDIA));
@@ -151,6 +149,17 @@ bool DriverCallback(pappl_system_t* system, const char* driver_name, const char*
   }
   ippAddBoolean(attrs, IPP_TAG_PRINTER, "job-account-id-supported", 1);
   ippAddBoolean(attrs, IPP_TAG_PRINTER, "job-accounting-user-id-supported", 1);
+  // The printer's own account defaults are the vendor attributes ticketfilter-account-id and
+  // ticketfilter-accounting-user-id, which the web page can set; these say a job gets none.
+  ippAddOutOfBand(attrs, IPP_TAG_PRINTER, IPP_TAG_NOVALUE, "job-account-id-default");
+  ippAddOutOfBand(attrs, IPP_TAG_PRINTER, IPP_TAG_NOVALUE, "job-accounting-user-id-default");
+  // Validate-Job answers no preferred attributes, and the printer renders as its PostScript
+  // interpreter does: no rendering intent of the service's own.
+  ippAddBoolean(attrs, IPP_TAG_PRINTER, "preferred-attributes-supported", 0);
+  ippAddString(attrs, IPP_TAG_PRINTER, IPP_TAG_KEYWORD, "print-rendering-intent-default", nullptr,
+               "auto");
+  ippAddString(attrs, IPP_TAG_PRINTER, IPP_TAG_KEYWORD, "print-rendering-intent-supported",
+               nullptr, "auto");
   static const int kNumberUp[] = {1, 2, 4, 6, 9, 16};
   ippAddIntegers(attrs, IPP_TAG_PRINTER, IPP_TAG_INTEGER, "number-up-supported",
                  static_cast<int>(std::size(kNumberUp)), kNumberUp);
