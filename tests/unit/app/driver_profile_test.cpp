@@ -42,7 +42,6 @@ TEST(DriverProfileTest, EverySamplePpdMakesADriverWithinTheVendorLimit) {
     std::set<std::string> names;
     for (const VendorAttribute& attribute : profile->vendor) {
       EXPECT_TRUE(names.insert(attribute.name()).second) << attribute.name();
-      EXPECT_FALSE(attribute.label.empty()) << attribute.name();
       if (attribute.row->target == VendorTarget::PpdOption) {
         EXPECT_TRUE(profile->ppd.HasOption(attribute.row->key)) << attribute.row->key;
         for (const VendorChoice& choice : attribute.choices) {
@@ -76,7 +75,6 @@ TEST(DriverProfileTest, ColourPrinterOffersItsTicketSettingsAndEveryOptionNoStan
   const VendorAttribute* staple = profile->FindVendor("ticketfilter-staple");
   ASSERT_NE(staple, nullptr);
   EXPECT_EQ(staple->syntax, VendorSyntax::Keyword);
-  EXPECT_EQ(staple->label, "Staple");
   EXPECT_EQ(staple->initialDefault, "none");
   ASSERT_NE(staple->Choice("upper-left-single"), nullptr);
   EXPECT_EQ(staple->Choice("upper-left-single")->ppdChoice, "UpperLeftSingle");
@@ -148,20 +146,6 @@ TEST(DriverProfileTest, VendorValuesAreCheckedBeforeUse) {
   EXPECT_EQ(CheckVendorValue(account, "\xff"), "is not UTF-8 text");
   EXPECT_FALSE(CheckVendorValue(watermark, "CONFIDENTIAL (draft)"));
   EXPECT_EQ(CheckVendorValue(watermark, "VERTRAULICH \xc3\xa4"), "holds characters beyond ASCII");
-}
-
-TEST(DriverProfileTest, LabelsOfTheAttributesAndTheirChoicesForTheWebPages) {
-  const auto color = Load("tf-color-utf8");
-  const auto decomp = Load("tf-mono-decomp");
-  const DriverProfile* profiles[] = {color.get(), decomp.get()};
-  const std::string strings = VendorStrings(profiles);
-  EXPECT_NE(strings.find("\"ticketfilter-staple\" = \"Staple\";\n"), std::string::npos);
-  EXPECT_NE(strings.find("\"ticketfilter-staple.upper-left-single\" = \""), std::string::npos);
-  EXPECT_NE(strings.find("\"ticketfilter-halftone\" = \"Halftone\";\n"), std::string::npos);
-  EXPECT_NE(strings.find("\"ticketfilter-print-type.sample\" = \"Sample"), std::string::npos);
-  // One line per key, whatever the number of drivers that share it.
-  const std::string key = "\"ticketfilter-print-type\" =";
-  EXPECT_EQ(strings.find(key), strings.rfind(key));
 }
 
 }  // namespace
