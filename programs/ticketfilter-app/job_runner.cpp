@@ -98,13 +98,6 @@ std::string FinishingsText(pappl_job_t* job) {
   return text;
 }
 
-// A client address of this machine: the job may then name its origin itself (a scheduler that
-// forwards a job gives the host it came from).
-bool IsLoopback(std::string_view host) {
-  return host.empty() || host.starts_with("127.") || host == "[v1.::1]" || host == "::1" ||
-         host == "localhost";
-}
-
 JobFacts DescribeJob(pappl_job_t* job, const pappl_pr_options_t& options,
                      const DriverProfile& profile, const CapturedRequest& request) {
   JobFacts facts;
@@ -129,10 +122,10 @@ JobFacts DescribeJob(pappl_job_t* job, const pappl_pr_options_t& options,
       if (!text.empty()) standard.emplace_back(name, text);
     }
   }
-  // The machine the job came from: the client's address; a client on this machine may name
-  // another one itself.
+  // The machine the job came from (request_capture.h); a job from the local socket may name it in
+  // its job attributes.
   std::string origin = request.originatingHost;
-  if (IsLoopback(origin)) {
+  if (IsLoopbackAddress(origin)) {
     if (ipp_attribute_t* own = papplJobGetAttribute(job, "job-originating-host-name")) {
       const std::string text = AttributeText(own);
       if (!text.empty()) origin = text;

@@ -33,6 +33,11 @@ bool WriteAll(int fd, const std::string& text) {
 
 }  // namespace
 
+bool IsLoopbackAddress(std::string_view address) {
+  return address.empty() || address.starts_with("127.") || address == "[v1.::1]" ||
+         address == "::1" || address == "localhost";
+}
+
 CapturedRequestStore::CapturedRequestStore(std::string directory)
     : directory_(std::move(directory)) {
   ::mkdir(directory_.c_str(), 0700);

@@ -20,6 +20,7 @@
 #include <optional>
 #include <set>
 #include <string>
+#include <string_view>
 #include <utility>
 
 namespace tf::app {
@@ -29,6 +30,11 @@ struct CapturedRequest {
   std::optional<std::string> passwordEncryption;  // job-password-encryption
   std::string originatingHost;  // the client's address ("127.0.0.1", "[v1.fd00::2]"); empty: unknown
 };
+
+// True when `address` (as the request's connection gives it: "127.0.0.1", "[v1.::1]") is this
+// machine's loopback, or unknown.  A client there may name the machine a job came from itself, as
+// a scheduler that forwards jobs does with job-originating-host-name.
+bool IsLoopbackAddress(std::string_view address);
 
 // The captured attributes of the jobs, by printer and job id.
 class CapturedRequestStore {

@@ -33,7 +33,9 @@ std::string StringOf(ipp_attribute_t* attribute) {
   return text != nullptr ? text : "";
 }
 
-// Notes the request's job-password, job-password-encryption and the client's address.
+// Notes the request's job-password, job-password-encryption and the machine the job comes from:
+// the client's address, or, for a client on this machine, the job-originating-host-name it gives
+// (a scheduler forwarding a job sends it among the operation attributes).
 void NoteRequest(pappl_client_t* client) {
   tlPending = {};
   const ipp_op_t operation = papplClientGetOperation(client);
@@ -53,6 +55,11 @@ void NoteRequest(pappl_client_t* client) {
     httpAddrString(httpGetAddress(http), address, sizeof(address));
   }
   captured.originatingHost = address;
+  if (IsLoopbackAddress(captured.originatingHost)) {
+    const std::string claimed =
+        StringOf(ippFindAttribute(request, "job-originating-host-name", IPP_TAG_ZERO));
+    if (!claimed.empty()) captured.originatingHost = claimed;
+  }
   tlPending.valid = true;
   tlPending.request = std::move(captured);
 }

@@ -59,5 +59,14 @@ TEST(RequestCaptureTest, QueuedJobsKeepTheirRequestAcrossARestart) {
   EXPECT_FALSE(test::ReadFile(folder + "/p1j8.request"));
 }
 
+TEST(RequestCaptureTest, OnlyTheLoopbackIsThisMachine) {
+  for (const char* local : {"127.0.0.1", "127.1.2.3", "[v1.::1]", "::1", "localhost", ""}) {
+    EXPECT_TRUE(IsLoopbackAddress(local)) << local;
+  }
+  for (const char* remote : {"192.0.2.5", "[v1.fd00::2]", "128.0.0.1", "localhost.example"}) {
+    EXPECT_FALSE(IsLoopbackAddress(remote)) << remote;
+  }
+}
+
 }  // namespace
 }  // namespace tf::app
