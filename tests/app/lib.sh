@@ -20,7 +20,8 @@
 #   app_jobs NAME                    the job list ("id state user title" lines)
 #   ipp NAME TESTFILE [ARGS...]      ipptool -t with TESTFILE against printer NAME
 #
-# Tests report with pass/fail of ../cups/lib.sh and end with "finish".
+# Tests report with pass/fail of ../cups/lib.sh and end with "finish", which also fails a test
+# whose service ended by itself.
 . "$(dirname "${BASH_SOURCE[0]}")/../cups/lib.sh"
 
 APP_PID=
@@ -138,6 +139,12 @@ ipp() {
 }
 
 finish() {
+  # A service that ended by itself (a crash) fails the test, whatever passed before.
+  if [ -n "$APP_PID" ] && ! kill -0 "$APP_PID" 2>/dev/null; then
+    wait "$APP_PID" 2>/dev/null
+    fail "the service ended by itself (exit status $?)"
+    APP_PID=
+  fi
   if [ "$FAILURES" -gt 0 ]; then
     echo "$FAILURES check(s) failed"
     exit 1
