@@ -19,6 +19,8 @@
 #   app_wait_idle NAME [SECONDS]     until NAME has no pending, held or processing job
 #   app_jobs NAME                    the job list ("id state user title" lines)
 #   ipp NAME TESTFILE [ARGS...]      ipptool -t with TESTFILE against printer NAME
+#   print_named NAME FILE TYPE JOB   Print-Job of FILE (MIME type TYPE) to printer NAME under the
+#                                    job name JOB (its stream: JOB.prn in a folder device)
 #
 # Tests report with pass/fail of ../cups/lib.sh and end with "finish", which also fails a test
 # whose service ended by itself.
@@ -136,6 +138,11 @@ ipp() {
   local name=$1 test=$2
   shift 2
   ipptool -t "$@" "$APP_URI/$name" "$test"
+}
+
+print_named() {
+  ipp "$1" "$TF_SOURCE_DIR/tests/app/print-named.test" -f "$2" -d "filetype=$3" -d "job_name=$4" \
+    >"$W/print-$4.txt" 2>&1 || { fail "Print-Job $4"; cat "$W/print-$4.txt"; }
 }
 
 finish() {

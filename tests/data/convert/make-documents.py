@@ -6,9 +6,10 @@ huge.pdf       one page whose content (twice Flate-compressed, 3 KB on disk) exp
                drawing operators: Ghostscript works on it for many seconds
 endless.ps     PostScript that loops for ever
 memory.ps      PostScript that allocates strings until memory runs out (run it only with a limit)
-endless.pdf    one page that draws a form of forms of forms: 10^9 lines, which Ghostscript draws
-               one by one (hours); 22 KB on disk
-slow.pdf       the same with 4 * 10^5 lines: a few seconds of Ghostscript, 6 MB of PostScript
+endless.pdf    one page that calls a form of forms of forms 10^9 times, each a path it never paints:
+               Ghostscript works through them one by one for hours and writes nothing; 22 KB
+slow.pdf       the same with 4 * 10^5 lines that it draws: a few seconds of Ghostscript, 6 MB of
+               PostScript
 """
 import os
 import zlib
@@ -41,9 +42,10 @@ def pdf(pages, resources=b""):
     return out
 
 
-def nested_forms(page_calls, middle_calls, inner_calls):
+def nested_forms(page_calls, middle_calls, inner_calls, paint=True):
     """A PDF of one A4 page that calls form F3 `page_calls` times; F3 calls F2 `middle_calls`
-    times, F2 calls F1 `inner_calls` times, and F1 draws one line."""
+    times, F2 calls F1 `inner_calls` times, and F1 draws one line (or, without `paint`, makes the
+    path of one and drops it)."""
     def form(body, resources=b""):
         return (b"<< /Type /XObject /Subtype /Form /BBox [0 0 595 842]%s /Length %d >>\nstream\n"
                 % (resources, len(body)) + body + b"\nendstream")
@@ -54,7 +56,7 @@ def nested_forms(page_calls, middle_calls, inner_calls):
         b"<< /Type /Page /Parent 2 0 R /MediaBox [0 0 595 842] /Contents 4 0 R"
         b" /Resources << /XObject << /F3 7 0 R >> >> >>",
         b"<< /Length %d >>\nstream\n" % len(page) + page + b"\nendstream",
-        form(b"0 0 m 1 1 l S\n"),
+        form(b"0 0 m 1 1 l S\n" if paint else b"0 0 m 1 1 l n\n"),
         form(b"/F1 Do\n" * inner_calls, b" /Resources << /XObject << /F1 5 0 R >> >>"),
         form(b"/F2 Do\n" * middle_calls, b" /Resources << /XObject << /F2 6 0 R >> >>"),
     ]
@@ -84,5 +86,5 @@ bomb = zlib.compress(zlib.compress(b"0 0 m 595 842 l S\n" * 20000000, 9), 9)
 write("huge.pdf", pdf([(bomb, [b"/FlateDecode", b"/FlateDecode"])]))
 write("endless.ps", b"%!PS\n{ } loop\n")
 write("memory.ps", b"%!PS\n[ 0 1 1000000 { pop 65000 string } for ]\n")
-write("endless.pdf", nested_forms(1000, 1000, 1000))
+write("endless.pdf", nested_forms(1000, 1000, 1000, paint=False))
 write("slow.pdf", nested_forms(1, 400, 1000))
