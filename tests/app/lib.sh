@@ -126,7 +126,7 @@ app_jobs() { $APP jobs -d "$1" 2>/dev/null; }
 app_wait_idle() {
   local name=$1 seconds=${2:-60} i
   for i in $(seq $((seconds * 10))); do
-    app_jobs "$name" | grep -qE ' (pending|held|processing) ' || return 0
+    grep -qE ' (pending|held|processing) ' <<<"$(app_jobs "$name")" || return 0
     sleep 0.1
   done
   echo "FAIL: printer $name still has jobs after $seconds s:"

@@ -24,8 +24,8 @@ write_document 2 "$W/queued.ps"
 print_named office "$DATA/slow.pdf" application/pdf slow
 print_named office "$W/queued.ps" application/postscript queued1
 print_named office "$W/queued.ps" application/postscript queued2
-for _ in $(seq 100); do app_jobs office | grep -qE ' processing .* slow$' && break; sleep 0.1; done
-app_jobs office | grep -qE ' processing .* slow$' || fail "the slow job did not start"
+for _ in $(seq 100); do grep -qE ' processing .* slow$' <<<"$(app_jobs office)" && break; sleep 0.1; done
+grep -qE ' processing .* slow$' <<<"$(app_jobs office)" || fail "the slow job did not start"
 sleep 1.5  # the state is saved within a second of a change
 app_kill
 sleep 0.5
@@ -37,7 +37,7 @@ fi
 app_start
 app_wait_idle office 120 || fail "jobs left after the restart"
 for job in slow queued1 queued2; do
-  if app_jobs office | grep -qE " completed .* $job\$"; then
+  if grep -qE " completed .* $job\$" <<<"$(app_jobs office)"; then
     pass "$job: completed after the restart"
   else
     fail "$job: $(app_jobs office | grep " $job\$")"
@@ -61,7 +61,7 @@ waiting=$(app_jobs office | grep -c ' pending ') || true
 app_kill
 app_start
 app_wait_idle office 60 || fail "the waiting jobs were not printed after the restart"
-if app_jobs office | grep -qE ' completed .* waiting$'; then
+if grep -qE ' completed .* waiting$' <<<"$(app_jobs office)"; then
   pass "waiting: completed after the restart"
 else
   fail "waiting: $(app_jobs office | grep ' waiting$')"

@@ -207,7 +207,7 @@ if [ -s "$W/out/office/digest.prn" ]; then
 else
   pass "office/digest: the printer received nothing"
 fi
-if app_jobs office | grep -qE '^4 +aborted '; then
+if grep -qE '^4 +aborted ' <<<"$(app_jobs office)"; then
   pass "office/digest: aborted"
 else
   fail "office/digest: not aborted: $(app_jobs office | grep ' digest$')"
