@@ -21,7 +21,7 @@ std::optional<long long> ReadNumber(const std::string& text, long long low, long
 }  // namespace
 
 bool AppConfig::LocalOnly() const {
-  return listenHostname == "localhost" || listenHostname == "127.0.0.1" || listenHostname == "::1" ||
+  return privateServer || listenHostname == "localhost" || listenHostname == "127.0.0.1" || listenHostname == "::1" ||
          listenHostname == "[::1]";
 }
 
@@ -64,6 +64,8 @@ std::optional<AppConfig> ParseServerOptions(
     } else if (name == "listen-hostname") {
       if (value.empty()) return bad();
       config.listenHostname = value;
+    } else if (name == "private-server") {
+      config.privateServer = value != "false" && value != "no";
     } else if (name == "auth-service") {
       config.authService = value;
     } else if (name == "admin-group") {

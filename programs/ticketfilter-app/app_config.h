@@ -15,6 +15,8 @@
 //                         settings (printing needs none)
 //   admin-group=GROUP     the group whose members may change settings (default lpadmin, or
 //                         root where there is no lpadmin group)
+//   private-server=true   no TCP listener, only the local socket (the framework starts such a
+//                         server by itself when a sub-command finds none running)
 //   ppd-directory=DIR     where the sample PPDs are (default: where they are installed)
 //   pdf-time-limit=S      seconds a PDF may take to convert (default 300)
 //   pdf-memory-limit=MIB  memory the conversion of a PDF may take (default 1024)
@@ -41,6 +43,7 @@ struct AppConfig {
   LogLevel logLevel = LogLevel::Info;
   int port = 8631;
   std::string listenHostname = "localhost";
+  bool privateServer = false;
   std::string authService;
   std::string adminGroup;
   std::string ppdDirectory;
@@ -49,7 +52,7 @@ struct AppConfig {
   std::uint64_t pdfMemoryBytes = std::uint64_t{1024} << 20;
   std::uint64_t pdfOutputBytes = std::uint64_t{4096} << 20;
 
-  // True when the service listens on this machine only.
+  // True when the service listens on this machine only (or on its local socket only).
   bool LocalOnly() const;
 };
 

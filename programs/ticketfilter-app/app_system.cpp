@@ -148,7 +148,8 @@ pappl_system_t* ServerSystem(App& app, int numOptions, cups_option_t* options) {
     papplLog(system, PAPPL_LOGLEVEL_ERROR, "Driver %s", driverError.c_str());
   }
   const std::string listen = app.config.listenHostname == "*" ? "" : app.config.listenHostname;
-  if (!papplSystemAddListeners(system, listen.empty() ? nullptr : listen.c_str())) {
+  if (!app.config.privateServer &&
+      !papplSystemAddListeners(system, listen.empty() ? nullptr : listen.c_str())) {
     std::fprintf(stderr, "%s: Unable to listen on %s port %d.\n", kName,
                  app.config.listenHostname.c_str(), app.config.port);
     papplSystemDelete(system);

@@ -199,7 +199,6 @@ bool PrintPdf(pappl_job_t* job, pappl_device_t* device, void* data) {
   limits.time = app.config.pdfTimeLimit;
   limits.memoryBytes = app.config.pdfMemoryBytes;
   limits.outputBytes = app.config.pdfOutputBytes;
-  papplJobSetImpressions(job, 1);
   const ConversionResult result =
       ConvertPdfToPostScript(papplJobGetFilename(job), file, conversion, limits,
                              [job] { return papplJobIsCanceled(job); });

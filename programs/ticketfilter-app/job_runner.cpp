@@ -109,9 +109,13 @@ JobFacts DescribeJob(pappl_job_t* job, const pappl_pr_options_t& options,
   if (options.print_quality != 0) {
     standard.emplace_back("print-quality", std::to_string(options.print_quality));
   }
-  if (options.orientation_requested >= IPP_ORIENT_PORTRAIT &&
-      options.orientation_requested <= IPP_ORIENT_REVERSE_PORTRAIT) {
-    standard.emplace_back("orientation-requested", std::to_string(options.orientation_requested));
+  // The job's own orientation only, as CUPS passes it: the printer's default is portrait.
+  int orientation = 0;
+  if (ipp_attribute_t* attribute = papplJobGetAttribute(job, "orientation-requested")) {
+    orientation = ippGetInteger(attribute, 0);
+  }
+  if (orientation >= IPP_ORIENT_PORTRAIT && orientation <= IPP_ORIENT_REVERSE_PORTRAIT) {
+    standard.emplace_back("orientation-requested", std::to_string(orientation));
   }
   const std::string finishings = FinishingsText(job);
   if (!finishings.empty()) standard.emplace_back("finishings", finishings);
@@ -144,8 +148,8 @@ JobFacts DescribeJob(pappl_job_t* job, const pappl_pr_options_t& options,
     facts.pageWidth = std::round(options.media.size_width * 72.0 / 2540.0);
     facts.pageLength = std::round(options.media.size_length * 72.0 / 2540.0);
   }
-  facts.landscape = options.orientation_requested == IPP_ORIENT_LANDSCAPE ||
-                    options.orientation_requested == IPP_ORIENT_REVERSE_LANDSCAPE;
+  facts.landscape = orientation == IPP_ORIENT_LANDSCAPE ||
+                    orientation == IPP_ORIENT_REVERSE_LANDSCAPE;
   return facts;
 }
 
@@ -305,6 +309,8 @@ bool JobPipeline::Run(int input) {
     papplJobSetMessage(job_, "%s", failure.c_str());
     return false;
   }
+  // The job core counted the impressions as they went out (pages times copies).
+  papplJobSetImpressions(job_, papplJobGetImpressionsCompleted(job_));
   return true;
 }
 

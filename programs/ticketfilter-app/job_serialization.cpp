@@ -8,6 +8,7 @@
 #include <condition_variable>
 #include <cstring>
 #include <map>
+#include <memory>
 #include <mutex>
 #include <string_view>
 
@@ -45,11 +46,12 @@ struct PrinterTurn {
 
 PrinterTurn& TurnOf(pappl_printer_t* printer) {
   static std::mutex mapMutex;
-  // Never freed: a thread of a deleted printer may still wait on it.
-  static std::map<pappl_printer_t*, PrinterTurn*> turns;
+  // Kept for the life of the process: a thread of a deleted printer, or one still running while
+  // the process ends, may wait on its turn.
+  static auto* const turns = new std::map<pappl_printer_t*, std::unique_ptr<PrinterTurn>>;
   std::lock_guard<std::mutex> lock(mapMutex);
-  PrinterTurn*& turn = turns[printer];
-  if (turn == nullptr) turn = new PrinterTurn;
+  std::unique_ptr<PrinterTurn>& turn = (*turns)[printer];
+  if (!turn) turn = std::make_unique<PrinterTurn>();
   return *turn;
 }
 

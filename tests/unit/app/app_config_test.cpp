@@ -69,6 +69,11 @@ TEST(AppConfigTest, ServiceOpenToTheNetworkNeedsALoginForItsSettings) {
   ASSERT_TRUE(open) << error;
   EXPECT_FALSE(open->LocalOnly());
   EXPECT_TRUE(Parse({{"listen-hostname", "127.0.0.1"}}, &error)->LocalOnly());
+  // The server a sub-command starts by itself listens on its local socket only.
+  const auto own = Parse({{"private-server", "true"}, {"listen-hostname", "*"}}, &error);
+  ASSERT_TRUE(own) << error;
+  EXPECT_TRUE(own->privateServer);
+  EXPECT_TRUE(own->LocalOnly());
 }
 
 }  // namespace
