@@ -8,8 +8,9 @@
 #       the state in $W/state, the log in $W/app.log (debug), the sample PPDs of the source tree,
 #       on a free TCP port of this machine, under a program name of its own ($W/bin/tfapp-<pid>):
 #       its local socket is its own, so tests can run at once.  Extra server options are passed
-#       on (and kept for app_restart).  Sets APP (the command for sub-commands: "$APP add ..."),
-#       APP_PORT, APP_PID and APP_URI (ipp://localhost:PORT/ipp/print).
+#       on (and kept for app_restart).  Sets APP (the command for sub-commands: "$APP add ...",
+#       refused while the service is not running), APP_PORT, APP_PID and APP_URI
+#       (ipp://localhost:PORT/ipp/print).
 #   app_stop                         SIGTERM and a bounded wait, then SIGKILL
 #   app_kill                         SIGKILL at once (a crash)
 #   app_restart                      app_start again with the same state and options
@@ -22,8 +23,8 @@
 #   print_named NAME FILE TYPE JOB   Print-Job of FILE (MIME type TYPE) to printer NAME under the
 #                                    job name JOB (its stream: JOB.prn in a folder device)
 #
-# Tests report with pass/fail of ../cups/lib.sh and end with "finish", which also fails a test
-# whose service ended by itself.
+# Tests report with pass/fail of ../cups/lib.sh and end with "finish", which stops the service
+# and also fails a test whose service ended by itself or whose sanitizers reported anything.
 . "$(dirname "${BASH_SOURCE[0]}")/../cups/lib.sh"
 
 APP_PID=
@@ -49,6 +50,7 @@ app_cleanup() {
     kill -KILL "$APP_PID" 2>/dev/null
     wait "$APP_PID" 2>/dev/null
   fi
+  [ -n "${APP_SOCKET:-}" ] && rm -f "$APP_SOCKET"
   if [ "$FAILURES" -gt 0 ] && [ -f "$W/app.log" ]; then
     echo "--- errors and warnings of the service's log ---"
     grep -E '^[EW] ' "$W/app.log" | tail -n 30
@@ -64,14 +66,20 @@ app_start() {
   fi
   [ $# -gt 0 ] && APP_OPTIONS=("$@")
   mkdir -p "$W/bin" "$W/state" "$W/out" "$W/tmp"
-  local name=tfapp-$$
-  ln -sf "$TF_BIN_DIR/ticketfilter-app" "$W/bin/$name"
-  APP="env TMPDIR=$W/tmp $W/bin/$name"
+  APP_NAME=tfapp-$$
+  ln -sf "$TF_BIN_DIR/ticketfilter-app" "$W/bin/$APP_NAME"
+  # The framework's local socket, named after the program: /run for root, else TMPDIR.
+  if [ "$(id -u)" = 0 ]; then APP_SOCKET=/run/$APP_NAME.sock; else APP_SOCKET=$W/tmp/$APP_NAME$(id -u).sock; fi
+  APP=app_command
   APP_PORT=$(free_port)
   APP_URI=ipp://localhost:$APP_PORT/ipp/print
-  TMPDIR=$W/tmp "$W/bin/$name" server -o state-directory="$W/state" -o server-port="$APP_PORT" \
+  # In a sanitizer build the leaks of the frameworks under the service are left out (lsan.supp);
+  # the stacks are taken in full so that the suppressions find them.
+  TMPDIR=$W/tmp LSAN_OPTIONS=suppressions=$TF_SOURCE_DIR/tests/app/lsan.supp \
+    ASAN_OPTIONS=${ASAN_OPTIONS:+$ASAN_OPTIONS:}fast_unwind_on_malloc=0 \
+    "$W/bin/$APP_NAME" server -o state-directory="$W/state" -o server-port="$APP_PORT" \
     -o log-file="$W/app.log" -o log-level=debug -o ppd-directory="$TF_SOURCE_DIR/ppd" \
-    "${APP_OPTIONS[@]}" >"$W/server.out" 2>&1 &
+    "${APP_OPTIONS[@]}" >>"$W/server.out" 2>&1 &
   APP_PID=$!
   local i
   for i in $(seq $((APP_READY_TIMEOUT * 10))); do
@@ -80,11 +88,23 @@ app_start() {
       cat "$W/server.out"
       exit 1
     fi
-    $APP status >/dev/null 2>&1 && return 0
+    [ -S "$APP_SOCKET" ] && app_command status >/dev/null 2>&1 && return 0
     sleep 0.1
   done
   echo "FAIL: the service did not answer within $APP_READY_TIMEOUT s"
   exit 1
+}
+
+# A sub-command against the running service.  Only while it runs: the framework's client would
+# otherwise start a service of its own (with the default state directory) to answer it.  The
+# sub-commands are the framework's client code, which leaks what it sends: in a sanitizer build
+# their leak report is left out; the service is checked in full.
+app_command() {
+  if [ -z "$APP_PID" ] || ! kill -0 "$APP_PID" 2>/dev/null; then
+    echo "app_command $1: the service is not running" >&2
+    return 1
+  fi
+  TMPDIR=$W/tmp ASAN_OPTIONS=${ASAN_OPTIONS:+$ASAN_OPTIONS:}detect_leaks=0 "$W/bin/$APP_NAME" "$@"
 }
 
 app_stop() {
@@ -148,9 +168,17 @@ print_named() {
 finish() {
   # A service that ended by itself (a crash) fails the test, whatever passed before.
   if [ -n "$APP_PID" ] && ! kill -0 "$APP_PID" 2>/dev/null; then
-    wait "$APP_PID" 2>/dev/null
-    fail "the service ended by itself (exit status $?)"
+    local status=0
+    wait "$APP_PID" 2>/dev/null || status=$?
+    fail "the service ended by itself (exit status $status)"
     APP_PID=
+  fi
+  # Stopped as a service is stopped; in a sanitizer build its report (an error, or memory it did
+  # not free) fails the test.
+  app_stop
+  if grep -q 'Sanitizer' "$W/server.out" 2>/dev/null; then
+    fail "the sanitizers reported:"
+    grep -A30 'Sanitizer' "$W/server.out" | head -n 60
   fi
   if [ "$FAILURES" -gt 0 ]; then
     echo "$FAILURES check(s) failed"
