@@ -88,7 +88,9 @@ app_start() {
       cat "$W/server.out"
       exit 1
     fi
-    [ -S "$APP_SOCKET" ] && app_command status >/dev/null 2>&1 && return 0
+    # "Running ..." once it answers on its socket (an old socket of a stopped one says "Server is
+    # not running.").
+    [ -S "$APP_SOCKET" ] && [[ "$(app_command status 2>/dev/null)" == Running* ]] && return 0
     sleep 0.1
   done
   echo "FAIL: the service did not answer within $APP_READY_TIMEOUT s"
@@ -115,6 +117,7 @@ app_stop() {
   kill -KILL "$APP_PID" 2>/dev/null || true
   wait "$APP_PID" 2>/dev/null || true
   APP_PID=
+  rm -f "$APP_SOCKET"
 }
 
 app_kill() {
@@ -122,6 +125,7 @@ app_kill() {
   kill -KILL "$APP_PID" 2>/dev/null || true
   wait "$APP_PID" 2>/dev/null || true
   APP_PID=
+  rm -f "$APP_SOCKET"
 }
 
 app_restart() {

@@ -4,7 +4,8 @@
 #
 # Three printers (tf-color-utf8, tf-basic, tf-mono-decomp) with ticket defaults set through the
 # service's own sub-command (modify -o NAME-default=VALUE: an IPP Set-Printer-Attributes), then
-# the jobs of tickets.test sent by ipptool: standard attributes (finishings, sides, media, copies,
+# a PDF and PWG raster (the printer's watermark on their pages too), and the jobs of tickets.test
+# sent by ipptool: standard attributes (finishings, sides, media, copies,
 # job-accounting-user-id), job-password as CUPS's clients send it (an operation attribute), a job
 # forwarded from another machine with vendor attributes of its own, and a password sent as a
 # digest.  The header of each is compared line by line; the PPD code pstops puts into the
@@ -27,6 +28,12 @@ $APP modify -d decomp -o ticketfilter-print-mode-default=1200x1200 \
 
 DOC=$W/document.ps
 write_document 3 "$DOC"
+# The printer's watermark on a PDF and on raster pages too.
+to_pdf "$DOC" "$W/document.pdf"
+to_pwg "$DOC" "$W/document.pwg" 150 sgray
+print_named office "$W/document.pdf" application/pdf pdf
+app_wait_idle office 60
+print_named office "$W/document.pwg" image/pwg-raster pwg
 for name in office basic decomp; do
   ipp "$name" "$TF_SOURCE_DIR/tests/app/tickets.test" -f "$DOC" -d filetype=application/postscript \
     >"$W/$name.ipptool" 2>&1 || { fail "tickets.test on $name"; cat "$W/$name.ipptool"; }
@@ -204,13 +211,16 @@ EOF
 check_features office vendor "*PageSize A4" "*QMStaple LeftDouble"
 check_render office vendor --pages 3
 
+check_render office pdf --pages 3 --gray-watermark
+check_render office pwg --pages 3 --gray-watermark
+
 # A password sent as a digest: the job stops, nothing reaches the printer, and the log says why.
 if [ -s "$W/out/office/digest.prn" ]; then
   fail "office/digest: the printer received the job"
 else
   pass "office/digest: the printer received nothing"
 fi
-if grep -qE '^4 +aborted ' <<<"$(app_jobs office)"; then
+if grep -qE '^6 +aborted ' <<<"$(app_jobs office)"; then
   pass "office/digest: aborted"
 else
   fail "office/digest: not aborted: $(app_jobs office | grep ' digest$')"
