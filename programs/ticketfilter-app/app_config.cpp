@@ -21,8 +21,8 @@ std::optional<long long> ReadNumber(const std::string& text, long long low, long
 }  // namespace
 
 bool AppConfig::LocalOnly() const {
-  return privateServer || listenHostname == "localhost" || listenHostname == "127.0.0.1" || listenHostname == "::1" ||
-         listenHostname == "[::1]";
+  return privateServer || listenHostname == "localhost" || listenHostname == "127.0.0.1" ||
+         listenHostname == "::1" || listenHostname == "[::1]";
 }
 
 std::optional<AppConfig> ParseServerOptions(

@@ -64,9 +64,8 @@ struct BuildPaths {
 
 // The settings from the server's options (name, value pairs).  `home`, `xdgConfigHome` and `uid`
 // decide the default state folder.  On a bad value returns nullopt and sets `error` to a sentence.
-std::optional<AppConfig> ParseServerOptions(const std::vector<std::pair<std::string, std::string>>& options,
-                                            const BuildPaths& paths, unsigned uid,
-                                            const char* home, const char* xdgConfigHome,
-                                            std::string* error);
+std::optional<AppConfig> ParseServerOptions(
+    const std::vector<std::pair<std::string, std::string>>& options, const BuildPaths& paths,
+    unsigned uid, const char* home, const char* xdgConfigHome, std::string* error);
 
 }  // namespace tf::app

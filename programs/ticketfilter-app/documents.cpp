@@ -61,7 +61,8 @@ class RasterJob {
     if (!pipeline_.Start()) return false;
     sink_ = FdSink(pipeline_.WriteEnd());
     writer_ = std::make_unique<PsPageWriter>(sink_, compression_);
-    return Check(writer_->BeginDocument(papplJobGetName(job_) != nullptr ? papplJobGetName(job_) : ""));
+    const char* title = papplJobGetName(job_);
+    return Check(writer_->BeginDocument(title != nullptr ? title : ""));
   }
 
   bool BeginPage(const pappl_pr_options_t& options) {
@@ -124,8 +125,9 @@ class RasterJob {
     if (ok) return true;
     failed_ = true;
     if (!pipeline_.Stopped()) {
-      pipeline_.Fail(writer_ && !writer_->error().empty() ? writer_->error()
-                                                         : "The raster pages could not be written.");
+      pipeline_.Fail(writer_ && !writer_->error().empty()
+                         ? writer_->error()
+                         : "The raster pages could not be written.");
     }
     return false;
   }

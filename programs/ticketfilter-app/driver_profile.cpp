@@ -183,7 +183,8 @@ std::unique_ptr<DriverProfile> LoadDriverProfile(const DriverRow& row,
   profile->makeAndModel =
       std::string(ppd.FindAttr("ModelName").value_or(ppd.FindAttr("NickName").value_or(row.name)));
   profile->color = IsTrue(ppd.FindAttr("ColorDevice"));
-  profile->pagesPerMinute = std::atoi(std::string(ppd.FindAttr("Throughput").value_or("0")).c_str());
+  profile->pagesPerMinute =
+      std::atoi(std::string(ppd.FindAttr("Throughput").value_or("0")).c_str());
   if (profile->pagesPerMinute <= 0) profile->pagesPerMinute = 1;
   profile->languageLevel =
       std::atoi(std::string(ppd.FindAttr("LanguageLevel").value_or("2")).c_str()) >= 3 ? 3 : 2;

@@ -87,8 +87,8 @@ std::string FinishingsText(pappl_job_t* job) {
   if (ipp_attribute_t* collections = papplJobGetAttribute(job, "finishings-col")) {
     for (int i = 0; i < ippGetCount(collections); ++i) {
       ipp_t* collection = ippGetCollection(collections, i);
-      const char* name =
-          ippGetString(ippFindAttribute(collection, "finishing-template", IPP_TAG_ZERO), 0, nullptr);
+      ipp_attribute_t* finishing = ippFindAttribute(collection, "finishing-template", IPP_TAG_ZERO);
+      const char* name = ippGetString(finishing, 0, nullptr);
       const int value = name != nullptr ? ippEnumValue("finishings", name) : 0;
       if (value <= 0) continue;
       if (!text.empty()) text += ',';
@@ -190,8 +190,8 @@ JobPipeline::JobPipeline(App& app, pappl_job_t* job, const pappl_pr_options_t* o
   title_ = papplJobGetName(job) != nullptr ? papplJobGetName(job) : "Untitled";
   copies_ = std::to_string(std::max(copies, 1));
   pappl_printer_t* printer = papplJobGetPrinter(job);
-  const CapturedRequest request =
-      app.requests->Find(papplPrinterGetID(printer), papplJobGetID(job)).value_or(CapturedRequest{});
+  const CapturedRequest request = app.requests->Find(papplPrinterGetID(printer), papplJobGetID(job))
+                                      .value_or(CapturedRequest{});
   options_ = BuildJobOptions(DescribeJob(job, *options, profile, request), profile,
                              PrinterDefaults(printer, profile));
   for (const std::string& warning : options_.warnings) {

@@ -6,7 +6,7 @@
 // (RunFilterJob, with the driver's parsed PPD) and writes the printer stream, which goes to the
 // printer's device.  The job's options text (job_options.h) is the same for both.
 //
-//   document ──► pstops (child) ──pipe──► job core (this process) ──pipe──► device writer
+//   document -> pstops (child) -pipe-> job core (this process) -pipe-> device writer (thread)
 //
 // Cancelling the job stops all three; a pstops or job core that fails aborts the job with the
 // reason as its job-state-message (the core's "ERROR:" line, without option text).

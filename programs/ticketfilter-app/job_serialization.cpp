@@ -92,9 +92,8 @@ int SearchRelocations(dl_phdr_info* info, size_t, void* data) {
   const char* name = info->dlpi_name;
   const char* base = name != nullptr ? std::strrchr(name, '/') : nullptr;
   base = base != nullptr ? base + 1 : name;
-  if (base == nullptr || std::strncmp(base, search->libraryStem, std::strlen(search->libraryStem)) != 0) {
-    return 0;
-  }
+  const std::size_t stemLength = std::strlen(search->libraryStem);
+  if (base == nullptr || std::strncmp(base, search->libraryStem, stemLength) != 0) return 0;
   search->libraryFound = true;
   const ElfW(Dyn)* dynamic = nullptr;
   for (int i = 0; i < info->dlpi_phnum; ++i) {

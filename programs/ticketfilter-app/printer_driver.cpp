@@ -48,7 +48,9 @@ void AddVendorAttributes(ipp_t* attrs, const DriverProfile& profile) {
     const std::string supportedName = std::string(attribute.name()) + "-supported";
     if (attribute.syntax == VendorSyntax::Keyword) {
       std::vector<const char*> keywords;
-      for (const VendorChoice& choice : attribute.choices) keywords.push_back(choice.keyword.c_str());
+      for (const VendorChoice& choice : attribute.choices) {
+        keywords.push_back(choice.keyword.c_str());
+      }
       ippAddStrings(attrs, IPP_TAG_PRINTER, IPP_TAG_KEYWORD, supportedName.c_str(),
                     static_cast<int>(keywords.size()), nullptr, keywords.data());
       ippAddString(attrs, IPP_TAG_PRINTER, IPP_TAG_KEYWORD, defaultName.c_str(), nullptr,

@@ -28,7 +28,9 @@ namespace tf::app {
 struct CapturedRequest {
   std::optional<std::string> password;            // job-password, as the client sent it
   std::optional<std::string> passwordEncryption;  // job-password-encryption
-  std::string originatingHost;  // the client's address ("127.0.0.1", "[v1.fd00::2]"); empty: unknown
+  // The machine the job came from: the client's address ("127.0.0.1", "[v1.fd00::2]"), or the
+  // host a client on this machine names; empty: unknown.
+  std::string originatingHost;
 };
 
 // True when `address` (as the request's connection gives it: "127.0.0.1", "[v1.::1]") is this

@@ -30,30 +30,42 @@ grep -q '^Running' <<<"$($APP status)" && pass "status: running" || fail "status
 grep -q 'media=iso_a4_210x297mm' <<<"$($APP options -d alpha)" && pass "options lists the media" ||
   fail "options lacks the media"
 app_restart
-$APP default -d beta && [ "$($APP default)" = beta ] && pass "default beta" || fail "default: $($APP default)"
+if $APP default -d beta && [ "$($APP default)" = beta ]; then
+  pass "default beta"
+else
+  fail "default: $($APP default)"
+fi
 
 write_document 2 "$W/doc.ps"
 $APP pause -d alpha
 id=$($APP submit -d alpha -t held "$W/doc.ps") && pass "submit: $id" || fail "submit"
-grep -qE '^1 +pending ' <<<"$($APP jobs -d alpha)" && pass "jobs: 1 pending" || fail "jobs: $($APP jobs -d alpha)"
+grep -qE '^1 +pending ' <<<"$($APP jobs -d alpha)" && pass "jobs: 1 pending" ||
+  fail "jobs: $($APP jobs -d alpha)"
 $APP cancel -d alpha -j 1 && pass "cancel job 1" || fail "cancel"
 grep -qE '^1 +canceled ' <<<"$($APP jobs -d alpha)" && pass "jobs: 1 canceled" ||
   fail "jobs after cancel: $($APP jobs -d alpha)"
 $APP resume -d alpha
 $APP submit -d alpha -t printed "$W/doc.ps" >/dev/null
 app_wait_idle alpha 30 || fail "alpha: jobs left"
-[ -s "$W/out/a/printed.prn" ] && pass "submit prints through the local socket" || fail "nothing printed"
-$APP delete -d beta && [ "$($APP printers)" = alpha ] && pass "delete beta" || fail "delete: $($APP printers)"
+[ -s "$W/out/a/printed.prn" ] && pass "submit prints through the local socket" ||
+  fail "nothing printed"
+if $APP delete -d beta && [ "$($APP printers)" = alpha ]; then
+  pass "delete beta"
+else
+  fail "delete: $($APP printers)"
+fi
 
 if unshare -n true 2>/dev/null; then
-  if unshare -n env TMPDIR="$W/tmp" "$TF_BIN_DIR/ticketfilter-app" devices >"$W/devices.txt" 2>&1; then
+  if unshare -n env TMPDIR="$W/tmp" "$TF_BIN_DIR/ticketfilter-app" devices \
+       >"$W/devices.txt" 2>&1; then
     pass "devices without an Avahi daemon: lists what it can ($(wc -l <"$W/devices.txt") lines)"
   else
     fail "devices failed"
     cat "$W/devices.txt"
   fi
 else
-  echo "devices: not run (no network namespace for this user; it would look for printers on the network)"
+  echo "devices: not run (no network namespace for this user, and it looks for printers on the" \
+       "network)"
 fi
 
 $APP shutdown && pass "shutdown" || fail "shutdown"

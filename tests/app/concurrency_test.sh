@@ -22,7 +22,8 @@ for n in $(seq "$JOBS"); do
 done
 pids=()
 for n in $(seq "$JOBS"); do
-  if (( n % 2 == 0 )); then file=$W/doc$n.pdf type=application/pdf; else file=$W/doc$n.ps type=application/postscript; fi
+  file=$W/doc$n.ps type=application/postscript
+  if (( n % 2 == 0 )); then file=$W/doc$n.pdf type=application/pdf; fi
   ipp office /usr/share/cups/ipptool/print-job.test -f "$file" -d "filetype=$type" \
     >"$W/client$n.txt" 2>&1 &
   pids+=($!)

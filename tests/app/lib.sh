@@ -33,7 +33,8 @@ APP_READY_TIMEOUT=${APP_READY_TIMEOUT:-20}
 
 require_app_tools() {
   [ -x "$TF_BIN_DIR/ticketfilter-app" ] ||
-    { echo "SKIPPED: ticketfilter-app is not built (Debian: libpappl-dev, libpam0g-dev)"; exit "$TF_SKIP"; }
+    { echo "SKIPPED: ticketfilter-app is not built (Debian: libpappl-dev, libpam0g-dev)"
+      exit "$TF_SKIP"; }
   require_tools ipptool gs perl "$@"
 }
 
@@ -69,7 +70,8 @@ app_start() {
   APP_NAME=tfapp-$$
   ln -sf "$TF_BIN_DIR/ticketfilter-app" "$W/bin/$APP_NAME"
   # The framework's local socket, named after the program: /run for root, else TMPDIR.
-  if [ "$(id -u)" = 0 ]; then APP_SOCKET=/run/$APP_NAME.sock; else APP_SOCKET=$W/tmp/$APP_NAME$(id -u).sock; fi
+  APP_SOCKET=$W/tmp/$APP_NAME$(id -u).sock
+  [ "$(id -u)" = 0 ] && APP_SOCKET=/run/$APP_NAME.sock
   APP=app_command
   APP_PORT=$(free_port)
   APP_URI=ipp://localhost:$APP_PORT/ipp/print
@@ -203,10 +205,12 @@ write_sized_document() {
   {
     printf '%%!PS-Adobe-3.0\n%%%%Title: %s\n%%%%Pages: %d\n%%%%BoundingBox: 0 0 %d %d\n' \
       "$title" "$pages" "$w" "$h"
-    printf '%%%%EndComments\n%%%%BeginProlog\n/F { /Helvetica findfont 24 scalefont setfont } bind def\n'
-    printf '%%%%EndProlog\n%%%%BeginSetup\n<< /PageSize [%d %d] >> setpagedevice\n%%%%EndSetup\n' "$w" "$h"
+    printf '%%%%EndComments\n%%%%BeginProlog\n'
+    printf '/F { /Helvetica findfont 24 scalefont setfont } bind def\n%%%%EndProlog\n'
+    printf '%%%%BeginSetup\n<< /PageSize [%d %d] >> setpagedevice\n%%%%EndSetup\n' "$w" "$h"
     for i in $(seq "$pages"); do
-      printf '%%%%Page: %d %d\nF 36 %d moveto (%s page %d) show\n' "$i" "$i" $((h - 60)) "$title" "$i"
+      printf '%%%%Page: %d %d\nF 36 %d moveto (%s page %d) show\n' \
+        "$i" "$i" $((h - 60)) "$title" "$i"
       printf '0.2 setgray 36 36 moveto 100 0 rlineto 0 100 rlineto closepath fill\nshowpage\n'
     done
     printf '%%%%Trailer\n%%%%EOF\n'

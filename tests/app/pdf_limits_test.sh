@@ -1,7 +1,7 @@
 #!/bin/bash
 # PDFs that Ghostscript cannot finish are stopped, and the service goes on serving.
 #
-# The service runs with a PDF time limit of 3 s and a limit of 8 MiB on the PostScript a PDF may
+# The service runs with a PDF time limit of 3 s and a limit of 1 MiB on the PostScript a PDF may
 # become.  An endless PDF (a page of 10^9 paths, 22 KB, that Ghostscript works on for hours and
 # writes nothing of) is stopped at the time limit, a huge one (a page whose drawing expands to
 # 360 MB) at the size limit: each job is aborted with the reason
@@ -10,7 +10,7 @@
 . "$(dirname "$0")/lib.sh"
 require_app_tools
 
-app_start -o pdf-time-limit=3 -o pdf-output-limit=8
+app_start -o pdf-time-limit=3 -o pdf-output-limit=1
 mkdir -p "$W/out/office"
 app_add_printer office tf-color-utf8 "file://$W/out/office"
 DATA=$TF_SOURCE_DIR/tests/data/convert
@@ -33,7 +33,7 @@ job_state() {
   fi
 }
 job_state 1 8 "The PDF could not be converted within 3 s; the job was stopped." "endless PDF"
-job_state 2 8 "The PDF's PostScript would be larger than 8 MiB; the job was stopped." \
+job_state 2 8 "The PDF's PostScript would be larger than 1 MiB; the job was stopped." \
   "huge PDF"
 job_state 3 9 "Job completed." "the next PDF"
 for job in endless huge; do

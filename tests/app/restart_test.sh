@@ -24,7 +24,10 @@ write_document 2 "$W/queued.ps"
 print_named office "$DATA/slow.pdf" application/pdf slow
 print_named office "$W/queued.ps" application/postscript queued1
 print_named office "$W/queued.ps" application/postscript queued2
-for _ in $(seq 100); do grep -qE ' processing .* slow$' <<<"$(app_jobs office)" && break; sleep 0.1; done
+for _ in $(seq 100); do
+  grep -qE ' processing .* slow$' <<<"$(app_jobs office)" && break
+  sleep 0.1
+done
 grep -qE ' processing .* slow$' <<<"$(app_jobs office)" || fail "the slow job did not start"
 sleep 1.5  # the state is saved within a second of a change
 app_kill
@@ -45,15 +48,16 @@ for job in slow queued1 queued2; do
 done
 grep -q 'was printing when the service stopped; it prints again' "$W/app.log" &&
   pass "the log names the job that printed again" || fail "no log line for the interrupted job"
-if render_pages "$W/out/office/slow.prn" --pages 1; then pass "slow: whole"; else fail "slow: $RENDER"; fi
+render_pages "$W/out/office/slow.prn" --pages 1 && pass "slow: whole" || fail "slow: $RENDER"
 for job in queued1 queued2; do
-  if render_pages "$W/out/office/$job.prn" --pages 2; then pass "$job: whole"; else fail "$job: $RENDER"; fi
+  render_pages "$W/out/office/$job.prn" --pages 2 && pass "$job: whole" || fail "$job: $RENDER"
 done
 
 # ---- 2. killed with jobs waiting on a paused printer -------------------------------------------
 $APP pause -d office || fail "pause"
 ipp office /usr/share/cups/ipptool/print-job-password.test -f "$W/queued.ps" \
-  -d filetype=application/postscript >"$W/secure.txt" 2>&1 || { fail "print-job-password.test"; cat "$W/secure.txt"; }
+  -d filetype=application/postscript >"$W/secure.txt" 2>&1 ||
+  { fail "print-job-password.test"; cat "$W/secure.txt"; }
 print_named office "$W/queued.ps" application/postscript waiting
 sleep 1.5
 waiting=$(app_jobs office | grep -c ' pending ') || true
@@ -69,13 +73,15 @@ fi
 if grep -aq '^@PJL SET HOLDENCRYPTKEY="1234"' "$W/out/office/Untitled.prn" 2>/dev/null; then
   pass "the secure job kept its password across the restart"
 else
-  fail "the secure job lost its password: $(grep -a '^@PJL SET HOLD' "$W/out/office/Untitled.prn" 2>/dev/null)"
+  fail "the secure job lost its password:" \
+    "$(grep -a '^@PJL SET HOLD' "$W/out/office/Untitled.prn" 2>/dev/null)"
 fi
 [ -z "$(ls "$W/state/requests")" ] && pass "no request attributes are kept for ended jobs" ||
   fail "request attributes left: $(ls "$W/state/requests")"
 
 # ---- 3. printers and their settings ------------------------------------------------------------
-[ "$($APP printers)" = office ] && pass "the printer is still there" || fail "printers: $($APP printers)"
+[ "$($APP printers)" = office ] && pass "the printer is still there" ||
+  fail "printers: $($APP printers)"
 grep -aq '^@PJL SET JOBATTR="@DAID=DEPT7"' "$W/out/office/waiting.prn" &&
   pass "the printer's account default still applies" || fail "the account default was lost"
 finish

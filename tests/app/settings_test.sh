@@ -11,7 +11,9 @@
 . "$(dirname "$0")/lib.sh"
 require_app_tools curl
 
-form_post() {  # printer, field=value...: the web form of the printer's defaults, as a browser sends it
+# The web form of printer $1's defaults with the fields field=value... given, as a browser sends
+# it: the page first, for its form token and cookie.
+form_post() {
   local printer=$1 page token
   shift
   page=$(curl -s -c "$W/cookies" "http://localhost:$APP_PORT/$printer/printing") || true
@@ -66,10 +68,12 @@ app_stop
 # ---- open to the network: settings behind PAM --------------------------------------------------
 app_start -o listen-hostname='*' -o auth-service=ticketfilter-app-test-none
 code=$(curl -s -o /dev/null -w '%{http_code}' "http://localhost:$APP_PORT/office/printing") || true
-[ "$code" = 401 ] && pass "open: the web page asks for a login (401)" || fail "open: web page gave $code"
+[ "$code" = 401 ] && pass "open: the web page asks for a login (401)" ||
+  fail "open: web page gave $code"
 code=$(curl -s -o /dev/null -w '%{http_code}' -u nobody:wrong \
   "http://localhost:$APP_PORT/office/printing") || true
-[ "$code" = 401 ] && pass "open: a wrong login is refused (401)" || fail "open: a wrong login gave $code"
+[ "$code" = 401 ] && pass "open: a wrong login is refused (401)" ||
+  fail "open: a wrong login gave $code"
 code=$(curl -s -o /dev/null -w '%{http_code}' -d "ticketfilter-account-id=EVIL" \
   "http://localhost:$APP_PORT/office/printing") || true
 [ "$code" = 401 ] && pass "open: the form is refused (401)" || fail "open: the form gave $code"

@@ -100,7 +100,8 @@ TEST_F(GhostscriptTest, HugeDocumentIsStoppedAtTheOutputLimitOfAFile) {
   const ConversionResult result = Convert("huge.pdf", limits);
   EXPECT_FALSE(result.converted);
   EXPECT_EQ(result.process.end, ProcessEnd::Signaled);
-  EXPECT_EQ(result.message, "The PDF's PostScript would be larger than 1 MiB; the job was stopped.");
+  EXPECT_EQ(result.message,
+            "The PDF's PostScript would be larger than 1 MiB; the job was stopped.");
   EXPECT_LE(test::ReadFile(outputPath_).value_or("").size(), std::size_t{1} << 20);
 }
 
