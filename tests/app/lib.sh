@@ -35,6 +35,9 @@ require_app_tools() {
   [ -x "$TF_BIN_DIR/ticketfilter-app" ] ||
     { echo "SKIPPED: ticketfilter-app is not built (Debian: libpappl-dev, libpam0g-dev)"
       exit "$TF_SKIP"; }
+  [ -x "$TF_TOOLS_DIR/render_check" ] ||
+    { echo "SKIPPED: render_check is not built (it needs GoogleTest: googletest, libgtest-dev)"
+      exit "$TF_SKIP"; }
   require_tools ipptool gs perl "$@"
 }
 
