@@ -2,8 +2,8 @@
 # The printer application with clients no one here wrote: CUPS's own ipptool test files against
 # a printer of the service (tf-color-utf8, a file: device).
 #   - get-printer-attributes.test;
-#   - print-job.test with a PDF, a JPEG and PWG raster: each job completes, and what the device
-#     received renders in Ghostscript with the document's pages;
+#   - print-job.test with a PDF, a JPEG, a PNG, PWG raster and Apple raster (URF): each job
+#     completes, and what the device received renders in Ghostscript with the document's pages;
 #   - ipp-everywhere.test (with ipp-2.0.test and ipp-1.1.test, which it includes), run with the
 #     documents its print tests name, made here with Ghostscript: the PDF, PostScript and JPEG
 #     documents, and the PWG raster samples of what the printer takes (300 dpi, 8-bit grey and
@@ -37,6 +37,8 @@ write_sized_document a4 1 "onepage-a4" "$D/onepage-a4.ps"
 to_pdf "$D/document-a4.ps" "$D/document-a4.pdf"
 to_pdf "$D/document-letter.ps" "$D/document-letter.pdf"
 to_jpeg "$D/document-a4.ps" "$D/color.jpg"
+to_png "$D/document-a4.ps" "$D/color.png"
+write_urf 2 "$D/document-letter.urf"
 to_jpeg "$D/document-a4.ps" "$D/gray.jpg" gray
 write_sized_document letter 1 "onepage-letter" "$D/onepage-letter.ps"
 write_sized_document 4x6 1 "color.jpg-4x6" "$D/color.jpg-4x6.ps"
@@ -59,7 +61,7 @@ else
   cat "$W/gpa.txt"
 fi
 
-# ---- print-job.test: PDF, JPEG, PWG raster ----------------------------------------------------
+# ---- print-job.test: PDF, JPEG, PNG, PWG raster, Apple raster -----------------------------------
 # Without a job name every job is "Untitled": one at a time, each output moved away.
 print_one() {
   local file=$1 format=$2 pages=$3 out=$W/out/office/Untitled.prn
@@ -87,7 +89,9 @@ print_one() {
 }
 print_one "$D/document-a4.pdf" application/pdf 3
 print_one "$D/color.jpg" image/jpeg 1
+print_one "$D/color.png" image/png 1
 print_one "$D/pwg-raster-samples-300dpi/srgb-8/document-a4-srgb-8-300dpi.pwg" image/pwg-raster 3
+print_one "$D/document-letter.urf" image/urf 2
 
 # ---- ipp-everywhere.test -----------------------------------------------------------------------
 # -I: every test runs, whatever failed before it.

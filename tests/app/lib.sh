@@ -235,6 +235,35 @@ to_pwg() {
     -dcupsBitsPerColor=8 -sColorConversionStrategy=$colour -sOutputFile="$2" "$1"
 }
 
+# PNG of the first page of PostScript $1 into $2 (100 dpi).
+to_png() { gs -q -dSAFER -dBATCH -dNOPAUSE -sDEVICE=png16m -r100 -dLastPage=1 -sOutputFile="$2" "$1"; }
+
+# Apple raster (URF, as phones send it) of $1 pages of US Letter at 100 dpi, 8-bit sGray: white
+# with a black box on each, into $2.  Each line begins with its repeat count; runs of up to 128
+# pixels are a count (pixels - 1) and the pixel.
+write_urf() {
+  perl -e '
+    my ($pages, $w, $h, $dpi) = ($ARGV[0], 850, 1100, 100);
+    my $out = "UNIRAST\0" . pack("N", $pages);
+    for my $page (1 .. $pages) {
+      # bits per pixel, colour space 0 (sGray), duplex, quality; reserved; size; resolution.
+      $out .= pack("CCCC", 8, 0, 1, 4) . ("\0" x 8) . pack("NNN", $w, $h, $dpi) . ("\0" x 8);
+      for my $y (0 .. $h - 1) {
+        my @runs = ($y >= 200 && $y < 400) ? ([100, 255], [200, 0], [$w - 300, 255]) : ([$w, 255]);
+        $out .= pack("C", 0);
+        for my $run (@runs) {
+          my ($length, $pixel) = @$run;
+          while ($length > 0) {
+            my $n = $length > 128 ? 128 : $length;
+            $out .= pack("CC", $n - 1, $pixel);
+            $length -= $n;
+          }
+        }
+      }
+    }
+    print $out;' "$1" > "$2"
+}
+
 # The pages Ghostscript renders from a printer stream (or PostScript) $1; render_check's verdict
 # is in $RENDER.  Usage: render_pages FILE [render_check options...]
 render_pages() {

@@ -6,7 +6,7 @@
 # service's own sub-command (modify -o NAME-default=VALUE: an IPP Set-Printer-Attributes), then
 # a PDF and PWG raster (the printer's watermark on their pages too), and the jobs of tickets.test
 # sent by ipptool: standard attributes (finishings, sides, media, copies,
-# job-accounting-user-id), job-password as CUPS's clients send it (an operation attribute), a job
+# job-accounting-user-id, print-color-mode, number-up), job-password as CUPS's clients send it (an operation attribute), a job
 # forwarded from another machine with vendor attributes of its own, and a password sent as a
 # digest.  The header of each is compared line by line; the PPD code pstops puts into the
 # PostScript shows that media, sides and finishings reached the printer as under CUPS; a default
@@ -133,7 +133,8 @@ fi
 check_render office punched --pages 6 --gray-watermark
 
 # Secure print from job-password (an operation attribute): no sample print; the job's own
-# account ID wins over the printer's.
+# account ID wins over the printer's; black and white, two pages per sheet (pstops lays them out,
+# the header says so).
 check_header office secure <<'EOF'
 <UEL>@PJL SET STRINGCODESET=UTF8
 @PJL JOB MODE=PRINTER<CR>
@@ -144,34 +145,36 @@ check_header office secure <<'EOF'
 @PJL SET JOBNAME="secure"<CR>
 <HOST utf8>
 @PJL SET JOBATTR="@LUNA=alice"
-@PJL SET JOBATTR="@NLPP=1"
+@PJL SET JOBATTR="@NLPP=N2"
 @PJL SET JOBATTR="@JOAU=alice"<CR>
 @PJL SET JOBATTR="@JOEP="<CR>
 @PJL SET JOBATTR="@DAID=OWN42"<CR>
 @PJL SET JOBATTR="@ACNA=secure"<CR>
-@PJL SET JOBATTR="@DIND=PORTRAIT"
+@PJL SET JOBATTR="@DIND=LANDSCAPE"
 @PJL SET JOBATTR="@DIBB=OFF"
 @PJL SET JOBATTR="@DIBK=OFF"
 @PJL SET JOBATTR="@LWAD=0"
-@PJL SET RENDERMODE=COLOR
+@PJL SET RENDERMODE=GRAYSCALE
 @PJL COMMENT QMJOBINFO VERSION=1.5.0
 @PJL COMMENT QMJOBINFO BEGIN
 @PJL COMMENT QMJOBINFO PDLTYPE=PDL[POSTSCRIPT]:VERSION[3]
 @PJL COMMENT QMJOBINFO JOBTYPE=PRINT
 @PJL COMMENT QMJOBINFO DUPLEXTYPE=SIMPLEX
-@PJL COMMENT QMJOBINFO COLORMODE=COLOR
-@PJL COMMENT QMJOBINFO NUP=1
+@PJL COMMENT QMJOBINFO COLORMODE=GRAYSCALE
+@PJL COMMENT QMJOBINFO NUP=2
 @PJL COMMENT QMJOBINFO STAPLE=ON
 @PJL COMMENT QMJOBINFO PUNCH=OFF
 @PJL COMMENT QMJOBINFO BOOKLETTYPE=TYPE[NOBOOKLET]
-@PJL COMMENT QMJOBINFO ORIENTATION=PORTRAIT
+@PJL COMMENT QMJOBINFO ORIENTATION=LANDSCAPE
+@PJL COMMENT QMJOBINFO NUPEX=RIGHTTODOWN
 @PJL COMMENT QMJOBINFO SADDLESTAPLE=OFF
 @PJL COMMENT QMJOBINFO STAPLEEX=TOPDUAL
 @PJL COMMENT QMJOBINFO MIXEDSIZETYPE=NONE
 @PJL COMMENT QMJOBINFO CUD=OFF
 @PJL COMMENT QMJOBINFO END
 EOF
-check_render office secure --pages 3 --gray-watermark
+check_features office secure "*QMColorMode Black"
+check_render office secure --pages 2 --gray-watermark
 
 # A job forwarded by a scheduler on this machine for 198.51.100.7, with vendor attributes: its
 # own staples and print type, and no watermark.
