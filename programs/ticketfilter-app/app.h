@@ -5,6 +5,7 @@
 
 #include <pappl/pappl.h>
 
+#include <atomic>
 #include <map>
 #include <memory>
 #include <mutex>
@@ -35,6 +36,8 @@ struct App {
   AppConfig config;  // set by the system callback of the server
   pappl_system_t* system = nullptr;
   bool running = false;  // the server's first tick has run
+  // Set by the event callback when a printer's settings changed; taken by the timer.
+  std::atomic<bool> settingsChanged{false};
 
   // The drivers' profiles, made when the server starts (each PPD parsed once), and what their
   // printers reach them by.

@@ -93,7 +93,7 @@ bool Tick(pappl_system_t* system, void* data) {
     papplSystemIteratePrinters(
         system, [](pappl_printer_t* printer, void*) { papplPrinterResume(printer); }, nullptr);
   }
-  if (TakeSettingsChanged()) {
+  if (app.settingsChanged.exchange(false)) {
     papplSystemIteratePrinters(
         system, [](pappl_printer_t* printer, void*) { CheckPrinterDefaults(printer); }, nullptr);
   }

@@ -1,7 +1,6 @@
 // The service's hooks into the framework's requests.
 #include "request_hooks.h"
 
-#include <atomic>
 #include <string>
 
 #include "job_runner.h"
@@ -17,8 +16,6 @@ struct PendingRequest {
   CapturedRequest request;
 };
 thread_local PendingRequest tlPending;
-
-std::atomic<bool> gSettingsChanged{false};
 
 std::string StringOf(ipp_attribute_t* attribute) {
   if (attribute == nullptr) return {};
@@ -115,10 +112,8 @@ void OnEvent(pappl_system_t* system, pappl_printer_t* printer, pappl_job_t* job,
   if ((event & PAPPL_EVENT_JOB_COMPLETED) != 0 && job != nullptr && printer != nullptr) {
     app.requests->Remove(papplPrinterGetID(printer), papplJobGetID(job));
   }
-  if ((event & PAPPL_EVENT_PRINTER_CONFIG_CHANGED) != 0) gSettingsChanged = true;
+  if ((event & PAPPL_EVENT_PRINTER_CONFIG_CHANGED) != 0) app.settingsChanged = true;
 }
-
-bool TakeSettingsChanged() { return gSettingsChanged.exchange(false); }
 
 void CheckPrinterDefaults(pappl_printer_t* printer) {
   pappl_pr_driver_data_t data;

@@ -12,12 +12,10 @@ namespace tf::app {
 http_status_t Authorize(pappl_client_t* client, const char* group, gid_t groupId, void* data);
 
 // The event callback (pappl_event_cb_t; `data` is the App): keeps a new job's captured request,
-// drops it when the job ends, and notes changed printer settings for CheckPrinterDefaults.
+// drops it when the job ends, and notes changed printer settings (App::settingsChanged) for
+// CheckPrinterDefaults.
 void OnEvent(pappl_system_t* system, pappl_printer_t* printer, pappl_job_t* job,
              pappl_event_t event, void* data);
-
-// True once printer settings changed since the last call.
-bool TakeSettingsChanged();
 
 // Puts every vendor default of `printer` that its attribute does not take back to the driver's
 // initial default, and logs it.  The framework stores what IPP clients and the web page send
