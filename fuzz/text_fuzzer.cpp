@@ -24,7 +24,7 @@
 #include "engine/format.h"
 #include "engine/job_options.h"
 #include "engine/ticket.h"
-#include "filter/job.h"
+#include "engine/job.h"
 #include "fuzz_support.h"
 #include "modules/names/names.h"
 #include "platform/ppd.h"

@@ -1,7 +1,7 @@
 // Module dispatch.
 #include "engine/dispatch.h"
 
-#include "filter/job.h"
+#include "engine/job.h"
 #include "modules/comment/comment.h"
 #include "modules/features/features.h"
 #include "modules/jba/jba.h"

@@ -7,7 +7,7 @@
 
 #include "engine/dispatch.h"
 #include "engine/ppd_keys.h"
-#include "filter/job.h"
+#include "engine/job.h"
 #include "modules/booklet/booklet.h"
 #include "modules/comment/comment.h"
 #include "modules/pbind/pbind.h"

@@ -5,7 +5,7 @@
 #include <cstring>
 #include <string_view>
 
-#include "filter/job.h"
+#include "engine/job.h"
 
 namespace tf {
 namespace {

@@ -8,7 +8,7 @@
 #include <string_view>
 
 #include "engine/job_options.h"
-#include "filter/job.h"
+#include "engine/job.h"
 #include "platform/text_conversion.h"
 
 namespace tf {

@@ -22,7 +22,7 @@
 #include "engine/envelope.h"
 #include "engine/format.h"
 #include "engine/ppd_keys.h"
-#include "filter/job.h"
+#include "engine/job.h"
 #include "filter/ps_scanner.h"
 #include "platform/files.h"
 #include "platform/ppd.h"

@@ -16,7 +16,7 @@
 #include "engine/envelope.h"
 #include "engine/ppd_keys.h"
 #include "filter/decomp_mode.h"
-#include "filter/job.h"
+#include "engine/job.h"
 #include "filter/ps_stream.h"
 #include "modules/jba/client_host.h"
 #include "modules/names/names.h"

@@ -4,7 +4,7 @@
 #include <string>
 
 #include "engine/dispatch.h"
-#include "filter/job.h"
+#include "engine/job.h"
 #include "platform/system_version.h"
 
 namespace tf {

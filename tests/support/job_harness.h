@@ -7,7 +7,7 @@
 #include <string>
 #include <vector>
 
-#include "filter/job.h"
+#include "engine/job.h"
 
 namespace tf {
 struct FilterContext;

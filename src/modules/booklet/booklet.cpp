@@ -9,8 +9,8 @@
 #include <string_view>
 
 #include "engine/ppd_keys.h"
-#include "filter/job.h"
-#include "filter/output_channel.h"
+#include "engine/job.h"
+#include "engine/output_channel.h"
 
 namespace tf {
 

@@ -16,8 +16,8 @@
 #include "engine/job_options.h"
 #include "engine/ppd_keys.h"
 #include "engine/ticket.h"
-#include "filter/job.h"
-#include "filter/output_channel.h"
+#include "engine/job.h"
+#include "engine/output_channel.h"
 #include "platform/text_conversion.h"
 
 namespace tf {

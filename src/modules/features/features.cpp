@@ -15,8 +15,8 @@
 #include "engine/envelope.h"
 #include "engine/format.h"
 #include "engine/ticket.h"
-#include "filter/job.h"
-#include "filter/output_channel.h"
+#include "engine/job.h"
+#include "engine/output_channel.h"
 
 namespace tf {
 

@@ -11,7 +11,7 @@
 
 #include "engine/job_options.h"
 #include "engine/standard_attributes.h"
-#include "filter/job.h"
+#include "engine/job.h"
 #include "platform/text_conversion.h"
 
 namespace tf {

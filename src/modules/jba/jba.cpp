@@ -9,7 +9,7 @@
 
 #include "engine/envelope.h"
 #include "engine/job_options.h"
-#include "filter/job.h"
+#include "engine/job.h"
 #include "platform/text_conversion.h"
 
 namespace tf {

@@ -12,7 +12,7 @@
 #include "engine/condition.h"
 #include "engine/format.h"
 #include "engine/ticket.h"
-#include "filter/job.h"
+#include "engine/job.h"
 #include "modules/jba/jba.h"
 
 namespace tf {

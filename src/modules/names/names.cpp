@@ -6,7 +6,7 @@
 
 #include "engine/job_options.h"
 #include "engine/ticket.h"
-#include "filter/job.h"
+#include "engine/job.h"
 #include "platform/text_conversion.h"
 
 namespace tf {

@@ -12,8 +12,8 @@
 
 #include "engine/format.h"
 #include "engine/ticket.h"
-#include "filter/job.h"
-#include "filter/output_channel.h"
+#include "engine/job.h"
+#include "engine/output_channel.h"
 #include "platform/text_conversion.h"
 
 namespace tf {

@@ -4,7 +4,7 @@
 #include <iterator>
 
 #include "engine/envelope.h"
-#include "filter/job.h"
+#include "engine/job.h"
 
 namespace tf {
 namespace {

@@ -28,8 +28,8 @@
 
 #include "engine/dispatch.h"
 #include "engine/ticket.h"
-#include "filter/job.h"
-#include "filter/output_channel.h"
+#include "engine/job.h"
+#include "engine/output_channel.h"
 
 namespace tf {
 namespace {

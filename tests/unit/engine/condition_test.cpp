@@ -3,7 +3,7 @@
 
 #include <gtest/gtest.h>
 
-#include "filter/job.h"
+#include "engine/job.h"
 
 namespace tf {
 namespace {

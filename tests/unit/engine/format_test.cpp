@@ -6,7 +6,7 @@
 #include <cstring>
 #include <string>
 
-#include "filter/job.h"
+#include "engine/job.h"
 
 namespace tf {
 namespace {

@@ -13,7 +13,7 @@
 #include <vector>
 
 #include "engine/envelope.h"
-#include "filter/output_channel.h"
+#include "engine/output_channel.h"
 #include "support/filter_runner.h"
 #include "support/job_harness.h"
 #include "support/stream_parts.h"

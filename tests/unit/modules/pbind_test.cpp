@@ -10,7 +10,7 @@
 #include <limits>
 #include <string>
 
-#include "filter/job.h"
+#include "engine/job.h"
 #include "support/job_harness.h"
 
 namespace tf {

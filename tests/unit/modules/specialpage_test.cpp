@@ -6,7 +6,7 @@
 #include <cstring>
 #include <string>
 
-#include "filter/job.h"
+#include "engine/job.h"
 #include "support/job_harness.h"
 
 namespace tf {

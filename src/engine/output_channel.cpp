@@ -1,5 +1,5 @@
 // The output channel: buffered writes with the job copy fed first.
-#include "filter/output_channel.h"
+#include "engine/output_channel.h"
 
 #include <fcntl.h>
 #include <poll.h>

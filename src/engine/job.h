@@ -14,7 +14,7 @@
 #include "engine/job_options.h"
 #include "engine/text_fields.h"
 #include "engine/program.h"
-#include "filter/output_channel.h"
+#include "engine/output_channel.h"
 #include "modules/comment/comment.h"
 #include "modules/features/features.h"
 #include "modules/jba/jba.h"

@@ -1,5 +1,5 @@
 // One print job.
-#include "filter/job.h"
+#include "engine/job.h"
 
 #include <utility>
 

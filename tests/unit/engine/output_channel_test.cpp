@@ -1,5 +1,5 @@
 // The output channel: the job copy first, then the stream; "%%" in QMfprintf.
-#include "filter/output_channel.h"
+#include "engine/output_channel.h"
 
 #include <gtest/gtest.h>
 #include <fcntl.h>
