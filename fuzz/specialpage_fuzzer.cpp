@@ -20,7 +20,7 @@
 #include <string_view>
 #include <vector>
 
-#include "engine/envelope.h"
+#include "filter/envelope.h"
 #include "fuzz_support.h"
 #include "modules/specialpage/specialpage.h"
 #include "platform/text_conversion.h"
@@ -122,7 +122,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
   args.options = options;
   InProcessJob run(basic ? BasicProgram() : FullProgram(), args, ppd.path());
   run.ReadTickets();
-  InjectKPIFCommandSP(run.job());
+  InjectKPIFCommandSP(run.job(), run.job().RecordOf(SpecialPageModule));
   const std::string xml = run.Output();
 
   if (total < 1) {

@@ -1,7 +1,8 @@
-// One print job.
+// One print job: its core, its options and the records of its modules.
 #include "engine/job.h"
 
 #include <utility>
+#include <vector>
 
 #include "engine/ppd_keys.h"
 
@@ -12,7 +13,30 @@ Job::Job(const Program& jobProgram, JobArguments arguments, const PpdFile& ppd, 
       traits(jobProgram.traits),
       args(std::move(arguments)),
       log(logger),
-      ppd_(ppd) {}
+      ppd_(ppd) {
+  // One zeroed block holds every module's record, each at its alignment.
+  std::vector<std::size_t> offsets;
+  std::size_t total = 0;
+  for (const ModuleDescriptor* module : program.modules) {
+    const std::size_t align = module->record.align;
+    total = (total + align - 1) / align * align;
+    offsets.push_back(total);
+    total += module->record.size;
+  }
+  const std::size_t units = (total + sizeof(std::max_align_t) - 1) / sizeof(std::max_align_t);
+  recordStorage_.reset(new std::max_align_t[units > 0 ? units : 1]());
+  auto* base = reinterpret_cast<unsigned char*>(recordStorage_.get());
+  for (std::size_t i = 0; i < program.modules.size(); ++i) {
+    records_.push_back(program.modules[i]->record.size > 0 ? base + offsets[i] : nullptr);
+  }
+}
+
+void* Job::RecordOf(const ModuleDescriptor& module) const {
+  for (std::size_t i = 0; i < program.modules.size(); ++i) {
+    if (program.modules[i] == &module) return records_[i];
+  }
+  return nullptr;
+}
 
 const JobOptions& Job::options() {
   if (!optionsLoaded_) {

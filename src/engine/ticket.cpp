@@ -87,22 +87,22 @@ std::int32_t ReadConvertedString(const char* key, const JobOptions& options, voi
 
 }  // namespace
 
-std::int32_t GetTicketFromArray(Job& job, const TicketDataEntry* table, std::int32_t count) {
+std::int32_t GetTicketFromArray(Job& job, void* record, std::span<const TicketDataEntry> table) {
   const JobOptions& options = job.options();
   std::string key;
-  for (std::int32_t i = 0; i < count; ++i) {
-    const TicketDataEntry& row = table[i];
+  for (const TicketDataEntry& row : table) {
     if (row.keyKind == KeyKind::Prefixed) {
       key = job.TicketKey(row.key);
     } else {
       key = row.key;
     }
-    row.reader(key.c_str(), options, row.destination.ResolveField(job.state), row.size);
+    void* destination = row.destination.ResolveField(job.state, record);
+    const auto size = static_cast<std::int32_t>(row.destination.size());
+    row.reader(key.c_str(), options, destination, size);
     if (row.reader.stores != StoredValue::Number) {
-      job.state.textEncodings.Set(row.destination.FieldOffset(),
-                                  row.reader.stores == StoredValue::UTF8Text
-                                      ? TextEncoding::UTF8
-                                      : TextEncoding::ShiftJIS);
+      job.textEncodings.Set(destination, row.reader.stores == StoredValue::UTF8Text
+                                             ? TextEncoding::UTF8
+                                             : TextEncoding::ShiftJIS);
     }
   }
   return 1;

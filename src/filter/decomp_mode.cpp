@@ -19,7 +19,7 @@
 #include <string>
 #include <vector>
 
-#include "engine/envelope.h"
+#include "filter/envelope.h"
 #include "engine/format.h"
 #include "engine/ppd_keys.h"
 #include "engine/job.h"
@@ -726,7 +726,7 @@ StreamStatus OutputPSStreamtoFileandInsertPJLforFeaturePDE(Job& job, int input,
     return StreamStatus::InputError;
   }
 
-  OutputKPJLCommandFromArray(job, prtFmtTableEnterPS, numFmtTableEnterPS);
+  OutputKPJLCommandFromArray(job, nullptr, prtFmtTableEnterPS);
 
   // Replay to standard output only.
   if (::lseek(temporary.file.fd(), 0, SEEK_SET) != 0) {

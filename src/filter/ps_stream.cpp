@@ -3,8 +3,8 @@
 
 #include <string>
 
-#include "engine/dispatch.h"
 #include "engine/job.h"
+#include "filter/module_steps.h"
 #include "platform/system_version.h"
 
 namespace tf {
@@ -163,19 +163,19 @@ bool PsInsertionMatcher::Handle(const PsLine& line, PrinterStream& out) {
     if (job_.CancelJob()) return false;
     WriteLine(line, out);
     OutputPageLogCommand(job_, page_);
-    job_.sawPageEnd = true;
+    sawPageEnd_ = true;
     pageSetupEnded_ = false;
   } else if (text == kLineEndp) {
     ++page_;
     OutputPSCommandFromFilter(job_, kPointEndPageP, page_, out);
     if (job_.CancelJob()) return false;
     WriteLine(line, out);
-    job_.sawPageEnd = true;
+    sawPageEnd_ = true;
     pageSetupEnded_ = false;
   } else if (text == kLineShowpage) {
     // PostScript without page-end procedures (what pstops passes on) ends its pages with
     // "showpage": there the page end is point 29, which closes the page-start save of point 24.
-    if (pageSetupEnded_ && !job_.sawPageEnd && documentDepth_ == 0) {
+    if (pageSetupEnded_ && !sawPageEnd_ && documentDepth_ == 0) {
       pageSetupEnded_ = false;
       OutputPSCommandFromFilter(job_, kPointPageSave, page_, out);
     }

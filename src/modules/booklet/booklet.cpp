@@ -8,9 +8,10 @@
 #include <cstring>
 #include <string_view>
 
-#include "engine/ppd_keys.h"
 #include "engine/job.h"
 #include "engine/output_channel.h"
+#include "engine/ppd_keys.h"
+#include "modules/comment/comment.h"
 
 namespace tf {
 
@@ -38,10 +39,15 @@ bool IsLandscape(const CommentOptions& comment) {
 
 }  // namespace
 
-void OutputKPJLCommandforBooklet(Job& job) {
+const ModuleDescriptor BookletModule{
+    .name = "booklet",
+    .writeHeader = OutputKPJLCommandforBooklet,
+};
+
+void OutputKPJLCommandforBooklet(Job& job, void*) {
   if (!PpdSaysUtf8(job.ppd())) return;
 
-  const CommentOptions& comment = job.state.psoptioncomment;
+  const CommentOptions& comment = CommentRecordForBooklet(job);
   QMfputs(IsLandscape(comment) ? kBookletLandscape : kBookletPortrait, job.out);
 
   const std::string_view signature = comment.signature;

@@ -1,7 +1,8 @@
-// Job-information comment: the record of the values that describe the job (read at ticket time)
-// and the PJL comment lines written from it.  The envelope writes the version and end lines
-// around these lines and reads the record's line weight and colour mode for its render lines; the
-// booklet lines read its N-up, orientation, signature and signature volume.
+// Job-information comment: the record of the values that describe the job (read at ticket time),
+// the PJL comment lines written from it, and the line-weight and render-mode lines of the header,
+// which read the same record.  The envelope writes the version and end lines around the comment
+// lines; the booklet lines read the record's N-up, orientation, signature and signature volume
+// (CommentRecordForBooklet).
 #include "modules/comment/comment.h"
 
 #include <charconv>
@@ -13,11 +14,11 @@
 #include <string_view>
 
 #include "engine/format.h"
+#include "engine/job.h"
 #include "engine/job_options.h"
+#include "engine/output_channel.h"
 #include "engine/ppd_keys.h"
 #include "engine/ticket.h"
-#include "engine/job.h"
-#include "engine/output_channel.h"
 #include "platform/text_conversion.h"
 
 namespace tf {
@@ -41,33 +42,34 @@ constexpr char kLayoutColumnsKey[] = "com.apple.print.PrintSettings.PMLayoutColu
 constexpr char kCollateKey[] = "collate";
 constexpr char kDocumentHandlingKey[] = "multiple-document-handling";
 
-#define TF_COMMENT(field) TF_FIELD(psoptioncomment.field)
-
 constexpr TicketDataEntry CommentticketData[] = {
-    {kCommentSidesKey, KeyKind::Plain, TF_COMMENT(sides), 256, GetTicketStringConvertedToPrtLang},
-    {kCommentColorModeKey, KeyKind::Plain, TF_COMMENT(colorMode), 256,
+    {kCommentSidesKey, KeyKind::Plain, TF_RECORD(CommentOptions, sides),
      GetTicketStringConvertedToPrtLang},
-    {kCommentNumberUpKey, KeyKind::Plain, TF_COMMENT(numberUp), 256,
+    {kCommentColorModeKey, KeyKind::Plain, TF_RECORD(CommentOptions, colorMode),
+     GetTicketStringConvertedToPrtLang},
+    {kCommentNumberUpKey, KeyKind::Plain, TF_RECORD(CommentOptions, numberUp),
      GetNumberUpTicketStringForComment},
-    {kCommentStapleKey, KeyKind::Plain, TF_COMMENT(staple), 256,
+    {kCommentStapleKey, KeyKind::Plain, TF_RECORD(CommentOptions, staple),
      GetTicketStringConvertedToPrtLang},
-    {kCommentPunchKey, KeyKind::Plain, TF_COMMENT(punch), 256, GetTicketStringConvertedToPrtLang},
-    {kCommentNumPunchHolesKey, KeyKind::Plain, TF_COMMENT(numPunchHoles), 256,
+    {kCommentPunchKey, KeyKind::Plain, TF_RECORD(CommentOptions, punch),
      GetTicketStringConvertedToPrtLang},
-    {kCommentSignatureKey, KeyKind::Plain, TF_COMMENT(signature), 256,
+    {kCommentNumPunchHolesKey, KeyKind::Plain, TF_RECORD(CommentOptions, numPunchHoles),
      GetTicketStringConvertedToPrtLang},
-    {kCommentSigVolKey, KeyKind::Plain, TF_COMMENT(sigVol), 256,
+    {kCommentSignatureKey, KeyKind::Plain, TF_RECORD(CommentOptions, signature),
      GetTicketStringConvertedToPrtLang},
-    {kCommentLineWeightKey, KeyKind::Plain, TF_COMMENT(lineWeightAdjustment), 256,
+    {kCommentSigVolKey, KeyKind::Plain, TF_RECORD(CommentOptions, sigVol),
      GetTicketStringConvertedToPrtLang},
-    {kCommentBindingEdgeKey, KeyKind::Plain, TF_COMMENT(duplexBindingEdge), 4, GetTicketInteger},
-    {kCommentCopiesKey, KeyKind::Plain, TF_COMMENT(copies), 4, GetTicketInteger},
-    {kCommentOrientationKey, KeyKind::Plain, TF_COMMENT(orientation), 4, GetTicketInteger},
-    {kCommentLayoutDirectionKey, KeyKind::Plain, TF_COMMENT(layoutDirection), 4,
+    {kCommentLineWeightKey, KeyKind::Plain, TF_RECORD(CommentOptions, lineWeightAdjustment),
+     GetTicketStringConvertedToPrtLang},
+    {kCommentBindingEdgeKey, KeyKind::Plain, TF_RECORD(CommentOptions, duplexBindingEdge),
+     GetTicketInteger},
+    {kCommentCopiesKey, KeyKind::Plain, TF_RECORD(CommentOptions, copies), GetTicketInteger},
+    {kCommentOrientationKey, KeyKind::Plain, TF_RECORD(CommentOptions, orientation),
+     GetTicketInteger},
+    {kCommentLayoutDirectionKey, KeyKind::Plain, TF_RECORD(CommentOptions, layoutDirection),
      GetTicketInteger},
 };
 static_assert(std::size(CommentticketData) == 13);
-#undef TF_COMMENT
 
 // The advanced lines' orientation words, by booklet class and N-up group (columns: orientation
 // 1, 4, 5, 6; any other orientation writes no line).
@@ -218,7 +220,7 @@ void WriteLineWithValue(Job& job, const char* head, const char* value, const cha
   const std::size_t length = StripPjlUnsafe(cleaned, std::strlen(cleaned));
   const std::size_t room = kLineBufferSize - 1 - std::strlen(head) - std::strlen(tail);
   const std::size_t keep =
-      CutToWholeChars(std::string_view(cleaned, length), room, job.state.EncodingOf(value));
+      CutToWholeChars(std::string_view(cleaned, length), room, job.EncodingOf(value));
   char line[kLineBufferSize];
   std::snprintf(line, sizeof(line), "%s%.*s%s", head, static_cast<int>(keep), cleaned, tail);
   QMfputs(line, job.out);
@@ -290,10 +292,10 @@ std::int32_t ReadNumberUpTextForComment(const char* key, const JobOptions& optio
   return 1;
 }
 
-int CommentGetTicketFromPDE(Job& job) {
-  CommentOptions& comment = job.state.psoptioncomment;
+void CommentGetTicketFromPDE(Job& job, void* psoptioncomment) {
+  CommentOptions& comment = *static_cast<CommentOptions*>(psoptioncomment);
   comment = CommentOptions{};
-  GetTicketFromArray(job, CommentticketData);
+  GetTicketFromArray(job, psoptioncomment, CommentticketData);
 
   SetText(comment.collate, CollationWord(job.options()));
 
@@ -312,7 +314,6 @@ int CommentGetTicketFromPDE(Job& job) {
   if (comment.copies <= 0 && !PositiveCount(job.args.copies.c_str(), &comment.copies)) {
     comment.copies = 1;
   }
-  return 1;
 }
 
 void OutputKPJLCommandforCommentBegin(Job& job) {
@@ -321,8 +322,7 @@ void OutputKPJLCommandforCommentBegin(Job& job) {
   QMfputs("@PJL COMMENT QMJOBINFO JOBTYPE=PRINT\n", job.out);
 }
 
-void OutputKPJLCommandforCommentBasic(Job& job) {
-  CommentOptions& comment = job.state.psoptioncomment;
+void OutputKPJLCommandforCommentBasic(Job& job, CommentOptions& comment) {
   char line[kLineBufferSize];
 
   // Copies.
@@ -397,8 +397,7 @@ void OutputKPJLCommandforCommentBasic(Job& job) {
   }
 }
 
-void OutputKPJLCommandforCommentAdvanced(Job& job) {
-  const CommentOptions& comment = job.state.psoptioncomment;
+void OutputKPJLCommandforCommentAdvanced(Job& job, const CommentOptions& comment) {
 
   // Orientation.
   const SignatureClass signature = ClassOfSignature(comment.signature);
@@ -473,11 +472,69 @@ void OutputKPJLCommandforCommentAdvanced(Job& job) {
   QMfputs("@PJL COMMENT QMJOBINFO CUD=OFF\n", job.out);
 }
 
-std::span<const TicketDataEntry> CommentTicketTable() { return CommentticketData; }
+void OutputKPJLCommandforComment(Job& job, void* psoptioncomment, JobInfoBlock block) {
+  CommentOptions& comment = *static_cast<CommentOptions*>(psoptioncomment);
+  OutputKPJLCommandforCommentBegin(job);
+  OutputKPJLCommandforCommentBasic(job, comment);
+  if (block == JobInfoBlock::Extended) OutputKPJLCommandforCommentAdvanced(job, comment);
+}
 
-std::span<const char* const> CommentCollationOptions() {
-  static constexpr const char* kOptions[] = {kCollateKey, kDocumentHandlingKey};
-  return kOptions;
+void OutputKPJLCommandOthers(Job& job, void* psoptioncomment) {
+  const CommentOptions& comment = *static_cast<const CommentOptions*>(psoptioncomment);
+
+  // Line weight: "Normal", or a value with "Strongly" or "Weakly" and the digit of its level.
+  const std::string_view weight = comment.lineWeightAdjustment;
+  if (!weight.empty()) {
+    if (weight == "Normal") {
+      QMfputs("@PJL SET JOBATTR=\"@LWAD=0\"\n", job.out);
+    } else {
+      const std::size_t digit = weight.find_first_of("0123456789");
+      if (digit != std::string_view::npos) {
+        char line[100];
+        if (weight.find("Strongly") != std::string_view::npos) {
+          std::snprintf(line, sizeof(line), "@PJL SET JOBATTR=\"@LWAD=-%c\"\n", weight[digit]);
+          QMfputs(line, job.out);
+        } else if (weight.find("Weakly") != std::string_view::npos) {
+          std::snprintf(line, sizeof(line), "@PJL SET JOBATTR=\"@LWAD=%c\"\n", weight[digit]);
+          QMfputs(line, job.out);
+        }
+      }
+    }
+  }
+
+  // Render mode.  A colour mode the filter does not know is left to the printer when the PPD has
+  // the colour-mode option (the printer then knows it), else the job prints in grayscale.
+  const std::string_view color = comment.colorMode;
+  if (color.empty() || color == "Black") {
+    QMfputs("@PJL SET RENDERMODE=GRAYSCALE\n", job.out);
+  } else if (color == "Color") {
+    QMfputs("@PJL SET RENDERMODE=COLOR\n", job.out);
+  } else if (!job.ppd().HasOption(KPPDColorModeKey)) {
+    QMfputs("@PJL SET RENDERMODE=GRAYSCALE\n", job.out);
+  }
+}
+
+namespace {
+constexpr std::span<const TicketDataEntry> kTicketTables[] = {CommentticketData};
+// Read for the collation of the copies.
+constexpr OptionKey kOtherOptions[] = {{kCollateKey, KeyKind::Plain, false},
+                                       {kDocumentHandlingKey, KeyKind::Plain, false}};
+constexpr CommentOptions kNoComment{};
+}  // namespace
+
+const ModuleDescriptor CommentModule{
+    .name = "job-information comment",
+    .record = RecordTypeOf<CommentOptions>(),
+    .ticketTables = kTicketTables,
+    .otherOptions = kOtherOptions,
+    .readTickets = CommentGetTicketFromPDE,
+    .writeHeader = OutputKPJLCommandOthers,
+    .writeJobInfo = OutputKPJLCommandforComment,
+};
+
+const CommentOptions& CommentRecordForBooklet(const Job& job) {
+  const void* record = job.RecordOf(CommentModule);
+  return record != nullptr ? *static_cast<const CommentOptions*>(record) : kNoComment;
 }
 
 }  // namespace tf

@@ -238,7 +238,7 @@ std::string EncodeClientAddressText(std::string_view text) {
 void GetClientIPAddress(Job& job) { GetClientIPAddress(job, ClientHostSource{}); }
 
 void GetClientIPAddress(Job& job, const ClientHostSource& source) {
-  JobState& s = job.state;
+  JobCoreState& s = job.state;
   std::memset(s.HostNameStr, 0, sizeof(s.HostNameStr));
   std::memset(s.IPAddressStr, 0, sizeof(s.IPAddressStr));
   std::optional<std::string> hostName;
@@ -265,7 +265,7 @@ void GetClientIPAddress(Job& job, const ClientHostSource& source) {
   // The host name is system text, not converted: whole UTF-8 characters in both modes.
   const std::size_t kept = CutToWholeChars(*hostName, kHostNameBytes, TextEncoding::UTF8);
   std::memcpy(s.HostNameStr, hostName->data(), kept);
-  s.SetEncoding(s.HostNameStr, TextEncoding::UTF8);
+  job.SetEncoding(s.HostNameStr, TextEncoding::UTF8);
 
   char addressText[kAddressTextSize] = {};
   if (originAddress) {

@@ -7,7 +7,6 @@
 #include <cstdlib>
 #include <cstring>
 
-#include "engine/envelope.h"
 #include "engine/job_options.h"
 #include "engine/job.h"
 #include "platform/text_conversion.h"
@@ -57,33 +56,19 @@ std::int32_t ReadNumberUpText(const char* key, const JobOptions& options, void* 
   return 1;
 }
 
-void JBAInializeDescriptionTableFromFilter(Job&) {
-  // The parameter and condition tables are constant and bound when the program is built.
-}
-
-int JBAGetTicketFromPDE(Job& job) {
-  const JBATables* tables = job.traits.accountTables;
-  if (tables == nullptr) {
-    job.log.Debug("%s has no account tables; no account attributes are read.",
-                  job.traits.programName);
-    return 1;
-  }
+void JBAGetTicketFromPDE(Job& job, void* kpjlOptionJBA, const JBATables& tables) {
   // job.utf8Mode is set only by a program that has the UTF-8 mode, for a UTF-8 printer.
-  const bool utf8 = job.utf8Mode && !tables->ticketDataCommonForUTF8.empty();
-  const auto& common = utf8 ? tables->ticketDataCommonForUTF8 : tables->ticketDataCommon;
-  const auto& admin = utf8 ? tables->ticketDataAdminForUTF8 : tables->ticketDataAdmin;
-  GetTicketFromArray(job, common.data(), static_cast<std::int32_t>(common.size()));
-  return GetTicketFromArray(job, admin.data(), static_cast<std::int32_t>(admin.size()));
+  const bool utf8 = job.utf8Mode && !tables.ticketDataCommonForUTF8.empty();
+  GetTicketFromArray(job, kpjlOptionJBA,
+                     utf8 ? tables.ticketDataCommonForUTF8 : tables.ticketDataCommon);
+  GetTicketFromArray(job, kpjlOptionJBA,
+                     utf8 ? tables.ticketDataAdminForUTF8 : tables.ticketDataAdmin);
 }
 
-void JBAOutputKPJLCommandFromFilter(Job& job) {
-  const JBATables* tables = job.traits.accountTables;
-  if (tables == nullptr) return;
+void JBAOutputKPJLCommandFromFilter(Job& job, const void* kpjlOptionJBA, const JBATables& tables) {
   // The administrator rows come before the host name.
-  OutputKPJLCommandFromArray(job, tables->fmtTableAdmin.data(),
-                             static_cast<std::int32_t>(tables->fmtTableAdmin.size()));
-  OutputKPJLCommandFromArray(job, tables->fmtTableCommon.data(),
-                             static_cast<std::int32_t>(tables->fmtTableCommon.size()));
+  OutputKPJLCommandFromArray(job, kpjlOptionJBA, tables.fmtTableAdmin);
+  OutputKPJLCommandFromArray(job, kpjlOptionJBA, tables.fmtTableCommon);
 }
 
 }  // namespace tf

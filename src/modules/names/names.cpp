@@ -4,9 +4,9 @@
 #include <cstring>
 #include <string_view>
 
+#include "engine/job.h"
 #include "engine/job_options.h"
 #include "engine/ticket.h"
-#include "engine/job.h"
 #include "platform/text_conversion.h"
 
 namespace tf {
@@ -169,12 +169,12 @@ std::string_view TextOf(const char (&buffer)[N]) {
   return std::string_view(buffer, strnlen(buffer, N));
 }
 
-void UseDefaultUserName(JobState& s) {
+void UseDefaultUserName(JobCoreState& s) {
   StoreText(s.StdUserName, defaultUserName);
   StoreText(s.StdJBAUserName, defaultUserName);
 }
 
-void InvalidateStdUserNameUTF8(JobState& s) {
+void InvalidateStdUserNameUTF8(JobCoreState& s) {
   const std::string_view name = TextOf(s.StdUserName);
   // A name that is not valid UTF-8 counts as empty (-1).
   const long units = CountUtf16Units(name);
@@ -194,7 +194,7 @@ void InvalidateStdUserNameUTF8(JobState& s) {
   }
 }
 
-void InvalidateStdUserNameByteMode(JobState& s) {
+void InvalidateStdUserNameByteMode(JobCoreState& s) {
   const std::string_view name = TextOf(s.StdUserName);
   if (name.size() > kByteModeUserNameBytes) {
     EndAt(s.StdUserName, CutToWholeChars(name, kByteModeUserNameBytes, TextEncoding::ShiftJIS));
@@ -243,7 +243,7 @@ void CutToUnits(char (&buffer)[N], std::size_t units) {
 }  // namespace
 
 void InvalidateStdDocumentNameForProductType(Job& job) {
-  JobState& s = job.state;
+  JobCoreState& s = job.state;
   std::int32_t productType = -1;
   if (!ReadProductType(job, productType)) return;
   const std::size_t limit = DocumentNameLimit(productType);
@@ -273,7 +273,7 @@ void InvalidateStdDocumentNameForProductType(Job& job) {
 }
 
 void InvalidatePrintTypeDocumentNameForProductType(Job& job) {
-  JobState& s = job.state;
+  JobCoreState& s = job.state;
   std::int32_t productType = -1;
   const ValidateDataScale* scale = &docuNameValidateDataScale;
   if (ReadProductType(job, productType)) {
@@ -284,5 +284,62 @@ void InvalidatePrintTypeDocumentNameForProductType(Job& job) {
     std::memset(s.PTStdDocumentName, 0, sizeof(s.PTStdDocumentName));
   }
 }
+
+// ---------------------------------------------------------------------------------------------
+// Preparing the names
+
+// User name from the job's user: 765 bytes in UTF-8 mode, 254 in byte mode; the account user copy
+// is its start (96 or 32 bytes, whole characters).  The names are text of the job's mode.
+void PrepareUserName(Job& job) {
+  JobCoreState& s = job.state;
+  const char* user = job.args.user.c_str();
+  if (job.utf8Mode) {
+    ConvertUTF8ToEncodingForUTF8(user, s.StdUserName, sizeof(s.StdUserName));
+  } else {
+    ConvertUTF8ToEncoding(user, s.StdUserName, 255);
+  }
+  job.SetEncoding(s.StdUserName, job.encoding());
+  job.SetEncoding(s.StdJBAUserName, job.encoding());
+  const std::size_t limit = job.utf8Mode ? 96 : 32;
+  const std::size_t n = CutToWholeChars(s.StdUserName, limit, job.EncodingOf(s.StdUserName));
+  std::memset(s.StdJBAUserName, 0, sizeof(s.StdJBAUserName));
+  std::memcpy(s.StdJBAUserName, s.StdUserName, n);
+}
+
+// Document names from the job's title; a title with a line break leaves both empty.
+void PrepareDocumentNames(Job& job) {
+  JobCoreState& s = job.state;
+  const char* title = job.args.title.c_str();
+  std::memset(s.StdDocumentName, 0, sizeof(s.StdDocumentName));
+  std::memset(s.PTStdDocumentName, 0, sizeof(s.PTStdDocumentName));
+  job.SetEncoding(s.StdDocumentName, job.encoding());
+  job.SetEncoding(s.PTStdDocumentName, job.encoding());
+  if (std::strchr(title, '\r') != nullptr || std::strchr(title, '\n') != nullptr) return;
+  if (job.utf8Mode) {
+    ConvertUTF8ToEncodingForUTF8(title, s.StdDocumentName, 255);
+    ConvertUTF8ToEncodingForUTF8(title, s.PTStdDocumentName, 255);
+    InvalidateStdDocumentNameForProductType(job);
+    InvalidatePrintTypeDocumentNameForProductType(job);
+  } else {
+    ConvertUTF8ToEncoding(title, s.StdDocumentName, 255);
+    InvalidateStdDocumentNameForProductType(job);
+  }
+}
+
+void PrepareNames(Job& job, void*) {
+  PrepareUserName(job);
+  InvalidateStdUserName(job);
+  PrepareDocumentNames(job);
+}
+
+namespace {
+constexpr OptionKey kOtherOptions[] = {{kPrintTypeProductType, KeyKind::Prefixed, false}};
+}  // namespace
+
+const ModuleDescriptor NamesModule{
+    .name = "names",
+    .otherOptions = kOtherOptions,
+    .prepare = PrepareNames,
+};
 
 }  // namespace tf

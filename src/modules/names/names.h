@@ -1,14 +1,17 @@
 // User and document names: prepared from the job's arguments, cut to the printer's limits and
 // validated against the bytes the printer accepts.
 //
-// The filter entry converts argv[2] into StdUserName (and its start into StdJBAUserName) and
-// argv[3] into StdDocumentName (and, in UTF-8 mode, PTStdDocumentName); the functions here then
-// shorten, check and, where needed, replace them.  Every cut ends before the whole character that
-// does not fit, so a stored name never ends in half a character.
+// When the job starts, the module converts the job's user into StdUserName (and its start into
+// StdJBAUserName) and its title into StdDocumentName (and, in UTF-8 mode, PTStdDocumentName), the
+// names of the job core; it then shortens, checks and, where needed, replaces them.  Every cut
+// ends before the whole character that does not fit, so a stored name never ends in half a
+// character.
 #pragma once
 
 #include <cstddef>
 #include <cstdint>
+
+#include "engine/module.h"
 
 namespace tf {
 
@@ -84,6 +87,16 @@ std::int32_t ISWordSpace(const unsigned char* p, const ValidateDataScale& spaceS
 std::int32_t IsAllSpace(const char* text);
 // UTF-8-mode space test: ASCII spaces and the ideographic space U+3000 (0xE3 0x80 0x80).
 std::int32_t IsAllSpaceUTF8(const char* text);
+
+// The names module: no record; it prepares the names of the job core.
+extern const ModuleDescriptor NamesModule;
+
+// The names of a job that starts: PrepareUserName, InvalidateStdUserName, PrepareDocumentNames.
+void PrepareNames(Job& job, void* record);
+// StdUserName and StdJBAUserName from the job's user, in the job's text mode.
+void PrepareUserName(Job& job);
+// StdDocumentName and PTStdDocumentName from the job's title, checked for the product type.
+void PrepareDocumentNames(Job& job);
 
 // Shortens, checks and, when unusable, replaces StdUserName and StdJBAUserName.
 void InvalidateStdUserName(Job& job);

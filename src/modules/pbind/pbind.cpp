@@ -19,8 +19,7 @@
 namespace tf {
 namespace {
 
-constexpr std::int32_t kPBindTextSize = 256;
-static_assert(sizeof(PBindOptions::position) == kPBindTextSize);
+constexpr std::size_t kPBindTextSize = sizeof(PBindOptions::position);
 
 // The job options: PPD option keywords, used without the ticket-key prefix.
 constexpr char KPPDPBindPositionKey[] = "QMPBindPosition";
@@ -44,44 +43,43 @@ constexpr char KPPDPBindCoverAdjustYKey[] = "QMPBindCoverAdjustY";
 
 // Ticket table `PBindticketData`.
 constexpr TicketDataEntry PBindticketData[] = {
-    {KPPDPBindPositionKey, KeyKind::Plain, TF_FIELD(psoptionpbind.position), kPBindTextSize,
+    {KPPDPBindPositionKey, KeyKind::Plain, TF_RECORD(PBindOptions, position),
      GetTicketStringConvertedToPrtLang},
-    {KPPDPBindTrimmingKey, KeyKind::Plain, TF_FIELD(psoptionpbind.trimming), kPBindTextSize,
+    {KPPDPBindTrimmingKey, KeyKind::Plain, TF_RECORD(PBindOptions, trimming),
      GetTicketStringConvertedToPrtLang},
-    {KPPDPBindCutPageSizeKey, KeyKind::Plain, TF_FIELD(psoptionpbind.cutPageSize),
-     kPBindTextSize, GetTicketStringConvertedToPrtLang},
-    {KPPDPBindCutPositionTopKey, KeyKind::Plain, TF_FIELD(psoptionpbind.cutPositionTop),
-     kPBindTextSize, GetTicketStringConvertedToPrtLang},
-    {KPPDPBindCutPositionForeKey, KeyKind::Plain, TF_FIELD(psoptionpbind.cutPositionFore),
-     kPBindTextSize, GetTicketStringConvertedToPrtLang},
-    {KPPDPBindPageSizeKey, KeyKind::Plain, TF_FIELD(psoptionpbind.pageSize), kPBindTextSize,
+    {KPPDPBindCutPageSizeKey, KeyKind::Plain, TF_RECORD(PBindOptions, cutPageSize),
      GetTicketStringConvertedToPrtLang},
-    {KPPDPBindCoverPageSizeKey, KeyKind::Plain, TF_FIELD(psoptionpbind.coverPageSize),
-     kPBindTextSize, GetTicketStringConvertedToPrtLang},
-    {KPPDPBindCoverMediaTypeKey, KeyKind::Plain, TF_FIELD(psoptionpbind.coverMediaType),
-     kPBindTextSize, GetTicketStringConvertedToPrtLang},
-    {KPPDPBindCoverMediaColorKey, KeyKind::Plain, TF_FIELD(psoptionpbind.coverMediaColor),
-     kPBindTextSize, GetTicketStringConvertedToPrtLang},
-    {KPPDPBindCoverPaperTrayKey, KeyKind::Plain, TF_FIELD(psoptionpbind.coverPaperTray),
-     kPBindTextSize, GetTicketStringConvertedToPrtLang},
-    {KPPDPBindRotationAdjustTopKey, KeyKind::Plain, TF_FIELD(psoptionpbind.rotationAdjustTop),
-     kPBindTextSize, GetTicketStringConvertedToPrtLang},
-    {KPPDPBindRotationAdjustBotKey, KeyKind::Plain, TF_FIELD(psoptionpbind.rotationAdjustBottom),
-     kPBindTextSize, GetTicketStringConvertedToPrtLang},
-    {KPPDPBindRotationAdjustForeKey, KeyKind::Plain, TF_FIELD(psoptionpbind.rotationAdjustFore),
-     kPBindTextSize, GetTicketStringConvertedToPrtLang},
-    {KPPDPBindCutPageAdjustmentTBKey, KeyKind::Plain, TF_FIELD(psoptionpbind.cutPageAdjustTB),
-     kPBindTextSize, GetTicketStringConvertedToPrtLang},
-    {KPPDPBindCutPageAdjustmentForeKey, KeyKind::Plain,
-     TF_FIELD(psoptionpbind.cutPageAdjustFore), kPBindTextSize,
+    {KPPDPBindCutPositionTopKey, KeyKind::Plain, TF_RECORD(PBindOptions, cutPositionTop),
+     GetTicketStringConvertedToPrtLang},
+    {KPPDPBindCutPositionForeKey, KeyKind::Plain, TF_RECORD(PBindOptions, cutPositionFore),
+     GetTicketStringConvertedToPrtLang},
+    {KPPDPBindPageSizeKey, KeyKind::Plain, TF_RECORD(PBindOptions, pageSize),
+     GetTicketStringConvertedToPrtLang},
+    {KPPDPBindCoverPageSizeKey, KeyKind::Plain, TF_RECORD(PBindOptions, coverPageSize),
+     GetTicketStringConvertedToPrtLang},
+    {KPPDPBindCoverMediaTypeKey, KeyKind::Plain, TF_RECORD(PBindOptions, coverMediaType),
+     GetTicketStringConvertedToPrtLang},
+    {KPPDPBindCoverMediaColorKey, KeyKind::Plain, TF_RECORD(PBindOptions, coverMediaColor),
+     GetTicketStringConvertedToPrtLang},
+    {KPPDPBindCoverPaperTrayKey, KeyKind::Plain, TF_RECORD(PBindOptions, coverPaperTray),
+     GetTicketStringConvertedToPrtLang},
+    {KPPDPBindRotationAdjustTopKey, KeyKind::Plain, TF_RECORD(PBindOptions, rotationAdjustTop),
+     GetTicketStringConvertedToPrtLang},
+    {KPPDPBindRotationAdjustBotKey, KeyKind::Plain, TF_RECORD(PBindOptions, rotationAdjustBottom),
+     GetTicketStringConvertedToPrtLang},
+    {KPPDPBindRotationAdjustForeKey, KeyKind::Plain, TF_RECORD(PBindOptions, rotationAdjustFore),
+     GetTicketStringConvertedToPrtLang},
+    {KPPDPBindCutPageAdjustmentTBKey, KeyKind::Plain, TF_RECORD(PBindOptions, cutPageAdjustTB),
+     GetTicketStringConvertedToPrtLang},
+    {KPPDPBindCutPageAdjustmentForeKey, KeyKind::Plain, TF_RECORD(PBindOptions, cutPageAdjustFore),
      GetTicketStringConvertedToPrtLang},
     {KPPDPBindCutPositionAdjustmentTBKey, KeyKind::Plain,
-     TF_FIELD(psoptionpbind.cutPositionAdjustTB), kPBindTextSize,
+     TF_RECORD(PBindOptions, cutPositionAdjustTB),
      GetTicketStringConvertedToPrtLang},
-    {KPPDPBindCoverAdjustXKey, KeyKind::Plain, TF_FIELD(psoptionpbind.coverAdjustX),
-     kPBindTextSize, GetTicketStringConvertedToPrtLang},
-    {KPPDPBindCoverAdjustYKey, KeyKind::Plain, TF_FIELD(psoptionpbind.coverAdjustY),
-     kPBindTextSize, GetTicketStringConvertedToPrtLang},
+    {KPPDPBindCoverAdjustXKey, KeyKind::Plain, TF_RECORD(PBindOptions, coverAdjustX),
+     GetTicketStringConvertedToPrtLang},
+    {KPPDPBindCoverAdjustYKey, KeyKind::Plain, TF_RECORD(PBindOptions, coverAdjustY),
+     GetTicketStringConvertedToPrtLang},
 };
 static_assert(std::size(PBindticketData) == 18);
 
@@ -295,7 +293,7 @@ void WriteTextLine(Job& job, const char* format, const char* attribute, const ch
   std::size_t fixed = std::strlen(format) - 2;
   if (attribute != nullptr) fixed += std::strlen(attribute) - 2;
   const std::size_t room = kPBindLineSize - 1 - fixed;
-  length = CutToWholeChars(std::string_view(clean, length), room, job.state.EncodingOf(value));
+  length = CutToWholeChars(std::string_view(clean, length), room, job.EncodingOf(value));
   clean[length] = '\0';
 
   char line[kPBindLineSize] = {};
@@ -442,16 +440,15 @@ void OutputKPJLCommandforPBindDigital(Job& job, const char* value, std::int32_t 
   QMfputs(line, job.out);
 }
 
-int PBindGetTicketFromPDE(Job& job) {
-  PBindOptions& pb = job.state.psoptionpbind;
+void PBindGetTicketFromPDE(Job& job, void* psoptionpbind) {
+  PBindOptions& pb = *static_cast<PBindOptions*>(psoptionpbind);
   pb = PBindOptions{};
-  GetTicketFromArray(job, PBindticketData);
+  GetTicketFromArray(job, psoptionpbind, PBindticketData);
   PBindNormalise(pb);
-  return 1;
 }
 
-void OutputKPJLCommandforPerfectBind(Job& job) {
-  PBindOptions& pb = job.state.psoptionpbind;
+void OutputKPJLCommandforPerfectBind(Job& job, void* psoptionpbind) {
+  PBindOptions& pb = *static_cast<PBindOptions*>(psoptionpbind);
   const std::string_view position = pb.position;
   if (position.empty() || position == OptionPBindOff) return;
 
@@ -565,6 +562,16 @@ void OutputKPJLCommandforPerfectBind(Job& job) {
   QMfputs(kPBindPBCIOff, job.out);
 }
 
-std::span<const TicketDataEntry> PBindTicketTable() { return PBindticketData; }
+namespace {
+constexpr std::span<const TicketDataEntry> kTicketTables[] = {PBindticketData};
+}  // namespace
+
+const ModuleDescriptor PBindModule{
+    .name = "perfect binding",
+    .record = RecordTypeOf<PBindOptions>(),
+    .ticketTables = kTicketTables,
+    .readTickets = PBindGetTicketFromPDE,
+    .writeHeader = OutputKPJLCommandforPerfectBind,
+};
 
 }  // namespace tf

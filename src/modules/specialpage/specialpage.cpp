@@ -16,9 +16,9 @@
 #include <string_view>
 #include <vector>
 
-#include "engine/ticket.h"
 #include "engine/job.h"
 #include "engine/output_channel.h"
+#include "engine/ticket.h"
 
 namespace tf {
 namespace {
@@ -36,12 +36,12 @@ constexpr std::size_t kSPXPValueSize = 256;
 
 // Ticket table `SpecialPageTicketData`.
 constexpr TicketDataEntry SpecialPageTicketData[] = {
-    {kSPXPCoverCountKey, KeyKind::Prefixed, TF_FIELD(psOptionSpecialPage.coverCount),
-     sizeof(std::int32_t), GetTicketInteger},
-    {kSPXPInsertionCountKey, KeyKind::Prefixed, TF_FIELD(psOptionSpecialPage.insertionCount),
-     sizeof(std::int32_t), GetTicketInteger},
-    {kSPXPExceptionCountKey, KeyKind::Prefixed, TF_FIELD(psOptionSpecialPage.exceptionCount),
-     sizeof(std::int32_t), GetTicketInteger},
+    {kSPXPCoverCountKey, KeyKind::Prefixed, TF_RECORD(SpecialPageOptions, coverCount),
+     GetTicketInteger},
+    {kSPXPInsertionCountKey, KeyKind::Prefixed, TF_RECORD(SpecialPageOptions, insertionCount),
+     GetTicketInteger},
+    {kSPXPExceptionCountKey, KeyKind::Prefixed, TF_RECORD(SpecialPageOptions, exceptionCount),
+     GetTicketInteger},
 };
 static_assert(std::size(SpecialPageTicketData) == 3);
 
@@ -415,17 +415,12 @@ std::int32_t getOneValue(const char* text, char* destination, std::size_t size,
   return comma != nullptr ? static_cast<std::int32_t>(length + 1) : 0;
 }
 
-void SpecialPageInializeDescriptionTable(Job& job) {
-  job.state.psOptionSpecialPage = SpecialPageOptions{0, 0, 0};
+void SpecialPageGetTicketFromPDE(Job& job, void* psOptionSpecialPage) {
+  GetTicketFromArray(job, psOptionSpecialPage, SpecialPageTicketData);
 }
 
-int SpecialPageGetTicketFromPDE(Job& job) {
-  GetTicketFromArray(job, SpecialPageTicketData);
-  return 1;
-}
-
-void InjectKPIFCommandSP(Job& job) {
-  SpecialPageOptions& sp = job.state.psOptionSpecialPage;
+void InjectKPIFCommandSP(Job& job, void* psOptionSpecialPage) {
+  SpecialPageOptions& sp = *static_cast<SpecialPageOptions*>(psOptionSpecialPage);
   sp.coverCount = std::max(sp.coverCount, 0);
   sp.insertionCount = std::max(sp.insertionCount, 0);
   sp.exceptionCount = std::max(sp.exceptionCount, 0);
@@ -462,12 +457,21 @@ void InjectKPIFCommandSP(Job& job) {
   WriteFrame(job, KPIFCommandBlockEnd);
 }
 
-std::span<const TicketDataEntry> SpecialPageTicketTable() { return SpecialPageTicketData; }
+namespace {
+constexpr std::span<const TicketDataEntry> kTicketTables[] = {SpecialPageTicketData};
+// The value tickets, each followed by an entry's index.
+constexpr OptionKey kOtherOptions[] = {{kSPXPCoverValueKey, KeyKind::Prefixed, true},
+                                       {kSPXPInsertionValueKey, KeyKind::Prefixed, true},
+                                       {kSPXPExceptionValueKey, KeyKind::Prefixed, true}};
+}  // namespace
 
-std::span<const char* const> SpecialPageValueKeyStems() {
-  static constexpr const char* kStems[] = {kSPXPCoverValueKey, kSPXPInsertionValueKey,
-                                           kSPXPExceptionValueKey};
-  return kStems;
-}
+const ModuleDescriptor SpecialPageModule{
+    .name = "special pages",
+    .record = RecordTypeOf<SpecialPageOptions>(),
+    .ticketTables = kTicketTables,
+    .otherOptions = kOtherOptions,
+    .readTickets = SpecialPageGetTicketFromPDE,
+    .writeBeforeJob = InjectKPIFCommandSP,
+};
 
 }  // namespace tf

@@ -12,7 +12,7 @@
 #include <string>
 #include <vector>
 
-#include "engine/envelope.h"
+#include "filter/envelope.h"
 #include "engine/output_channel.h"
 #include "support/filter_runner.h"
 #include "support/job_harness.h"

@@ -51,7 +51,7 @@ Names Prepare(const Program& program, const std::string& ppd, const std::string&
   args.options = options;
   JobHarness h(program, args, ppd);
   PrepareJob(h.job());
-  const JobState& s = h.state();
+  const JobCoreState& s = h.state();
   return {s.StdUserName, s.StdJBAUserName, s.StdDocumentName, s.PTStdDocumentName};
 }
 

@@ -82,14 +82,13 @@ JobHarness::Args WithOptions(const std::string& options) {
 TEST(SpecialPageCountsTest, StartAtZeroAndReadAbsentAsMinusOne) {
   JobHarness h(FullProgram(), WithOptions("com.brantlowe.ticket.KPIFInsertionCountTicket=4"),
                "utf8.ppd");
-  h.state().psOptionSpecialPage = {7, 7, 7};
-  SpecialPageInializeDescriptionTable(h.job());
-  EXPECT_EQ(h.state().psOptionSpecialPage.coverCount, 0);
-  EXPECT_EQ(h.state().psOptionSpecialPage.exceptionCount, 0);
-  EXPECT_EQ(SpecialPageGetTicketFromPDE(h.job()), 1);
-  EXPECT_EQ(h.state().psOptionSpecialPage.coverCount, -1);
-  EXPECT_EQ(h.state().psOptionSpecialPage.insertionCount, 4);
-  EXPECT_EQ(h.state().psOptionSpecialPage.exceptionCount, -1);
+  SpecialPageOptions& sp = h.Record<SpecialPageOptions>(SpecialPageModule);
+  EXPECT_EQ(sp.coverCount, 0);  // every record starts zeroed with its job
+  EXPECT_EQ(sp.exceptionCount, 0);
+  SpecialPageGetTicketFromPDE(h.job(), &sp);
+  EXPECT_EQ(sp.coverCount, -1);
+  EXPECT_EQ(sp.insertionCount, 4);
+  EXPECT_EQ(sp.exceptionCount, -1);
 }
 
 TEST(SpecialPageCountsTest, BasicProgramReadsItsOwnPrefix) {
@@ -98,8 +97,9 @@ TEST(SpecialPageCountsTest, BasicProgramReadsItsOwnPrefix) {
                            "com.brantlowe.basicticket.KPIFExceptionCountTicket=3"),
                "utf8.ppd");
   h.ReadTickets();
-  EXPECT_EQ(h.state().psOptionSpecialPage.coverCount, -1);
-  EXPECT_EQ(h.state().psOptionSpecialPage.exceptionCount, 3);
+  const SpecialPageOptions& sp = h.Record<SpecialPageOptions>(SpecialPageModule);
+  EXPECT_EQ(sp.coverCount, -1);
+  EXPECT_EQ(sp.exceptionCount, 3);
 }
 
 TEST(SpecialPageCountsTest, OutputClampsNegativeCountsInTheRecord) {
@@ -108,11 +108,12 @@ TEST(SpecialPageCountsTest, OutputClampsNegativeCountsInTheRecord) {
                            "com.brantlowe.ticket.KPIFExceptionCountTicket=-2147483648"),
                "utf8.ppd");
   h.ReadTickets();
-  InjectKPIFCommandSP(h.job());
+  SpecialPageOptions& sp = h.Record<SpecialPageOptions>(SpecialPageModule);
+  InjectKPIFCommandSP(h.job(), &sp);
   EXPECT_EQ(h.Output(), "");
-  EXPECT_EQ(h.state().psOptionSpecialPage.coverCount, 0);
-  EXPECT_EQ(h.state().psOptionSpecialPage.insertionCount, 0);
-  EXPECT_EQ(h.state().psOptionSpecialPage.exceptionCount, 0);
+  EXPECT_EQ(sp.coverCount, 0);
+  EXPECT_EQ(sp.insertionCount, 0);
+  EXPECT_EQ(sp.exceptionCount, 0);
 }
 
 }  // namespace
