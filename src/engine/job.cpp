@@ -47,7 +47,7 @@ const JobOptions& Job::options() {
     StandardAttributeContext context;
     context.ticketKeyPrefix = traits.ticketKeyPrefix;
     context.jobUser = args.user;
-    context.passwordForm = ppdFindAttr_ALT(printer, KPPDJobPasswordKey).value_or("");
+    context.passwordForm = printer.FindAttribute(KPPDJobPasswordKey).value_or("");
     context.offersChoice = [&printer](const char* option, const char* choice) {
       return printer.HasChoice(option, choice);
     };

@@ -9,21 +9,13 @@
 
 #include "engine/job_options.h"
 #include "engine/job.h"
+#include "platform/decimal.h"
 #include "platform/text_conversion.h"
 
 namespace tf {
 namespace {
 
 constexpr std::size_t kWorkBufferSize = 1024;
-
-// The decimal value of `text` by atoi rules (leading blanks and a sign, digits up to the first
-// other byte, 0 without digits), held to the int32 range.
-std::int32_t ParseInt32(const char* text) {
-  long long value = std::strtoll(text, nullptr, 10);
-  if (value > INT32_MAX) return INT32_MAX;
-  if (value < INT32_MIN) return INT32_MIN;
-  return static_cast<std::int32_t>(value);
-}
 
 // Length of `text` without a UTF-8 sequence that its last bytes begin but do not complete.
 std::size_t WithoutIncompleteUtf8Tail(const char* text, std::size_t length) {
@@ -118,7 +110,7 @@ std::int32_t ReadTicketInteger(const char* key, const JobOptions& options, void*
                                std::int32_t) {
   const char* value = options.Get(key);
   *static_cast<std::int32_t*>(destination) =
-      value == nullptr ? -1 : ParseInt32(value);
+      value == nullptr ? -1 : DecimalValue(value);
   return value != nullptr;
 }
 
@@ -159,7 +151,7 @@ void numstrtochar(char* buffer, std::int32_t size) {
     std::size_t end = read;
     while (end < length && buffer[end] != '/') ++end;
     buffer[end] = '\0';
-    const std::int32_t number = ParseInt32(buffer + read);
+    const std::int32_t number = DecimalValue(buffer + read);
     buffer[write] = number > 255 ? '\0' : static_cast<char>(number & 0xFF);
     buffer[write + 1] = '\0';
     ++write;

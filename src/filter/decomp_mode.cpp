@@ -19,10 +19,11 @@
 #include <string>
 #include <vector>
 
-#include "filter/envelope.h"
 #include "engine/format.h"
-#include "engine/ppd_keys.h"
 #include "engine/job.h"
+#include "engine/pjl_line.h"
+#include "engine/ppd_keys.h"
+#include "filter/envelope.h"
 #include "filter/ps_scanner.h"
 #include "platform/files.h"
 #include "platform/ppd.h"
@@ -204,7 +205,7 @@ constexpr char kTemporaryFilePrefix[] = "qmPPDPJL";
 
 template <std::size_t N>
 void WriteLines(const char* const (&lines)[N], PrinterStream& out) {
-  for (const char* line : lines) QMfputs(line, out);
+  for (const char* line : lines) out.Write(line);
 }
 
 template <std::size_t N>
@@ -351,7 +352,7 @@ class FeatureDecompositionHandler {
     }
 
     if (const char* pjl = GetThePJLCommandfromKeywordsandMarkedValue(keyword, choice)) {
-      QMfputs(pjl, job_.out);
+      job_.out.Write(pjl);
     }
   }
 
@@ -389,11 +390,7 @@ class FeatureDecompositionHandler {
         }
         continue;
       }
-      char command[100];
-      std::snprintf(command, sizeof(command), "@PJL SET JOBATTR=\"@%.*s=%.*s\"\n",
-                    static_cast<int>(name.size()), name.data(), static_cast<int>(value.size()),
-                    value.data());
-      QMfputs(command, job_.out);
+      WriteJobAttribute(job_.out, name, value);
     }
   }
 
@@ -704,7 +701,7 @@ StreamStatus OutputPSStreamtoFileandInsertPJLforFeaturePDE(Job& job, int input,
   // First pass: the PostScript with its insertions into the temporary file (and the job copy),
   // the PJL of the feature and parameter lines to standard output (and the job copy), in the
   // order of the input.
-  const auto monochrome = ppdFindAttr_ALT(job.ppd(), KPPDColorDeviceKey);
+  const auto monochrome = job.ppd().FindAttribute(KPPDColorDeviceKey);
   FeatureDecompositionHandler handler(job, monochrome && *monochrome == "False");
   PrinterStream toTemporary(&temporary.file, &job.jobCopyFile);
   const ScanOutcome outcome = ScanPostScript(input, toTemporary, handler);
@@ -718,7 +715,7 @@ StreamStatus OutputPSStreamtoFileandInsertPJLforFeaturePDE(Job& job, int input,
       break;
   }
   // The PostScript ends with control-D, unless it already does; an empty input stays empty.
-  if (!outcome.empty && outcome.lastByte != 0x04) QMfputc(0x04, toTemporary);
+  if (!outcome.empty && outcome.lastByte != 0x04) toTemporary.Write("\x04");
   temporary.file.Flush();
   if (temporary.file.error() != 0) {
     ReportFailure(job, "Unable to write the temporary file of the print data",

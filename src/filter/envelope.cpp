@@ -1,6 +1,7 @@
 // The job envelope.
 #include "filter/envelope.h"
 
+#include <iterator>
 #include <string_view>
 
 #include "engine/job.h"
@@ -11,7 +12,7 @@ namespace tf {
 namespace {
 
 bool AttrEquals(Job& job, const char* name, std::string_view value) {
-  auto attr = ppdFindAttr_ALT(job.ppd(), name);
+  auto attr = job.ppd().FindAttribute(name);
   return attr && *attr == value;
 }
 
@@ -20,7 +21,8 @@ bool AttrEquals(Job& job, const char* name, std::string_view value) {
 // Product codes of the printer models whose firmware takes the version 1.3.0 job-information
 // comment block.  A PPD whose "PCFileName" contains one of them gets that block.  Seven characters
 // each: series letters, the speed class and the model variant.
-const char* const modelsWithComment[64] = {
+namespace {
+constexpr const char* kModelsWithComment[] = {
     "QMA2020", "QMA2025", "QMA2030", "QMA2035", "QMA2040", "QMA2045", "QMA2050", "QMA2055",
     "QMA3020", "QMA3025", "QMA3030", "QMA3035", "QMA3040", "QMA3045", "QMA3050", "QMA3055",
     "QMC2020", "QMC2025", "QMC2030", "QMC2035", "QMC2040", "QMC2045", "QMC2050", "QMC2055",
@@ -30,6 +32,10 @@ const char* const modelsWithComment[64] = {
     "QMP6060", "QMP6070", "QMP6080", "QMP6090", "QMP7060", "QMP7070", "QMP7080", "QMP7090",
     "QMS8005", "QMS8006", "QMS8007", "QMS8008", "QMS9005", "QMS9006", "QMS9007", "QMS9008",
 };
+static_assert(std::size(kModelsWithComment) == 64);
+}  // namespace
+
+const std::span<const char* const> modelsWithComment = kModelsWithComment;
 
 void OutputKPJLCommandLanguageEncodingForMDL7K2A(Job& job) {
   if (!job.traits.hasUtf8Mode) return;
@@ -38,10 +44,10 @@ void OutputKPJLCommandLanguageEncodingForMDL7K2A(Job& job) {
 
 CommentBlock ChooseCommentBlock(Job& job) {
   const PpdFile& ppd = job.ppd();
-  if (auto encoding = ppdFindAttr_ALT(ppd, KPPDLanguageEncodingKey)) {
+  if (auto encoding = ppd.FindAttribute(KPPDLanguageEncodingKey)) {
     if (*encoding != "UTF-8") return CommentBlock::Version130;
   } else {
-    auto pcFileName = ppdFindAttr_ALT(ppd, KPPDPCFileNameKey);
+    auto pcFileName = ppd.FindAttribute(KPPDPCFileNameKey);
     if (!pcFileName) return CommentBlock::None;
     for (const char* code : modelsWithComment) {
       if (pcFileName->find(code) != std::string_view::npos) return CommentBlock::Version130;

@@ -3,6 +3,8 @@
 // of the job-information comment block, the switch into PostScript and the trailer.
 #pragma once
 
+#include <span>
+
 #include "engine/format.h"
 
 namespace tf {
@@ -20,7 +22,7 @@ inline constexpr FmtTableEntry prtFmtTableEnterPS[] = {
     {"KPJLEnterPS", "@PJL ENTER LANGUAGE=POSTSCRIPT\n", {}, {}}};
 
 // Product codes whose printers take the version 1.3.0 comment block (matched in "PCFileName").
-extern const char* const modelsWithComment[64];
+extern const std::span<const char* const> modelsWithComment;
 
 // The whole job header, from the special-pages ticket to the switch into PostScript.
 void OutputKPJLCommand(Job& job);

@@ -18,6 +18,7 @@
 #include "filter/envelope.h"
 #include "filter/module_steps.h"
 #include "filter/ps_stream.h"
+#include "platform/decimal.h"
 #include "platform/files.h"
 
 namespace tf {
@@ -25,11 +26,8 @@ namespace {
 
 // argv[4] when it is a positive number: the page lines never carry the raw argument text.
 int CopiesForPageLog(const std::string& copies) {
-  if (copies.empty() || copies.size() > 9) return 1;
-  for (char c : copies) {
-    if (c < '0' || c > '9') return 1;
-  }
-  return std::atoi(copies.c_str()) > 0 ? std::atoi(copies.c_str()) : 1;
+  const std::optional<std::int32_t> count = ReadDigits(copies, 9);
+  return count && *count > 0 ? *count : 1;
 }
 
 // Opens the job copy when the flag file exists; returns its path ("" when there is none).

@@ -15,6 +15,7 @@
 #include "engine/job.h"
 #include "engine/output_channel.h"
 #include "engine/ticket.h"
+#include "platform/decimal.h"
 
 namespace tf {
 
@@ -181,13 +182,12 @@ constexpr FmtTableEntry FeaturesFmtTable[] = {
 static_assert(std::size(FeaturesFmtTable) == 20);
 
 // ---------------------------------------------------------------------------------------------
-// PostScript blocks.  Constant texts go through QMfprintf ("%%%%" comes out as "%%"); the body
-// lines that carry a ticket value are written in pieces with QMfputs, so they are never cut and
-// always keep their line end.
+// PostScript blocks.  The body lines that carry a ticket value are written in pieces, so they
+// are never cut and always keep their line end.
 
 constexpr char kBlockOpen[] = "[{\n";
-constexpr char kBeginMarker[] = "%%%%BeginNonPPDFeatures\n";
-constexpr char kEndMarker[] = "%%%%EndNonPPDFeatures\n";
+constexpr char kBeginMarker[] = "%%BeginNonPPDFeatures\n";
+constexpr char kEndMarker[] = "%%EndNonPPDFeatures\n";
 constexpr char kBlockClose[] = "} stopped cleartomark\n";
 constexpr char kSeparatorPagesHead[] = "1 dict dup/SeparatorPages[";
 constexpr char kSeparatorPagesTail[] =
@@ -205,11 +205,11 @@ namespace {
 
 // One feature block: open, begin marker, the body line (its pieces in order), end marker, close.
 void WriteFeatureBlock(PrinterStream& stream, std::initializer_list<const char*> body) {
-  QMfprintf(stream, kBlockOpen);
-  QMfprintf(stream, kBeginMarker);
-  for (const char* piece : body) QMfputs(piece, stream);
-  QMfprintf(stream, kEndMarker);
-  QMfprintf(stream, kBlockClose);
+  stream.Write(kBlockOpen);
+  stream.Write(kBeginMarker);
+  for (const char* piece : body) stream.Write(piece);
+  stream.Write(kEndMarker);
+  stream.Write(kBlockClose);
 }
 
 // The separator list sits inside a PostScript array whose elements the interpreter executes as it
@@ -235,18 +235,10 @@ bool IsImageShift(std::string_view shift) {
   return true;
 }
 
-// The decimal value of a layout text by atoi rules, held to the int32 range.
-std::int64_t LayoutValue(const char* text) {
-  const long long value = std::strtoll(text, nullptr, 10);
-  if (value > INT32_MAX) return INT32_MAX;
-  if (value < INT32_MIN) return INT32_MIN;
-  return value;
-}
-
 }  // namespace
 
 std::int64_t FeaturesNUpProduct(const JobCoreState& state) {
-  return LayoutValue(state.StdLayoutRowInfo) * LayoutValue(state.StdLayoutColumnInfo);
+  return std::int64_t{DecimalValue(state.StdLayoutRowInfo)} * DecimalValue(state.StdLayoutColumnInfo);
 }
 
 // ---------------------------------------------------------------------------------------------

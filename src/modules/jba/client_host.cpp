@@ -9,28 +9,22 @@
 #include <cstring>
 #include <vector>
 
+#include "engine/job.h"
 #include "engine/job_options.h"
 #include "engine/standard_attributes.h"
-#include "engine/job.h"
+#include "platform/decimal.h"
 #include "platform/text_conversion.h"
 
 namespace tf {
 namespace {
 
 constexpr std::size_t kHostNameUnitsUTF8 = 32;  // UTF-8 mode: UTF-16 units of the host name
-constexpr std::size_t kHostNameBytes = 96;      // HostNameStr holds at most 96 bytes
-constexpr int kAddressTextSize = 46;            // numeric address text and its terminator
+constexpr std::size_t kHostNameBytes = sizeof(JobCoreState::HostNameStr) - 1;
+constexpr int kAddressTextSize = 46;  // numeric address text and its terminator
 constexpr std::size_t kIPv4Parts = 4;
 constexpr std::size_t kIPv4PartDigits = 3;
 constexpr std::size_t kIPv6Groups = 8;
 constexpr std::size_t kIPv6GroupDigits = 4;
-
-// Copies `text` into `out` (`size` bytes, cleared first), at most size - 1 bytes.
-void CopyBounded(std::string_view text, char* out, int size) {
-  std::memset(out, 0, static_cast<std::size_t>(size));
-  const std::size_t room = static_cast<std::size_t>(size) - 1;
-  std::memcpy(out, text.data(), text.size() < room ? text.size() : room);
-}
 
 bool IsAscii(std::string_view text) {
   for (unsigned char c : text) {
@@ -150,12 +144,13 @@ bool MyPrintAddressArray(const AddressList& addresses, char* outString, int outS
     }
     const std::string_view text = *entry;
     if (text.find('.') != std::string_view::npos && text != kIPv4LocalHostSign) {
-      CopyBounded(text, outString, outStringLen);
+      CopyToField(outString, static_cast<std::size_t>(outStringLen), text, TextEncoding::UTF8);
       return true;
     }
     if (text.find(':') != std::string_view::npos &&
         text.find(kIPv6LocalHostSign) == std::string_view::npos) {
-      CopyBounded(text, outString, outStringLen);  // a later IPv6 address replaces this one
+      // A later IPv6 address replaces this one.
+      CopyToField(outString, static_cast<std::size_t>(outStringLen), text, TextEncoding::UTF8);
       taken = true;
     }
     result = true;
@@ -184,15 +179,10 @@ std::string EncodeIPv4AddressText(std::string_view text) {
   if (parts.size() != kIPv4Parts) return {};
   std::string encoded = "I";
   for (std::string_view part : parts) {
-    if (part.empty() || part.size() > kIPv4PartDigits) return {};
-    int value = 0;
-    for (char c : part) {
-      if (c < '0' || c > '9') return {};
-      value = value * 10 + (c - '0');
-    }
-    if (value > 255) return {};
+    const std::optional<std::int32_t> value = ReadDigits(part, kIPv4PartDigits);
+    if (!value || *value > 255) return {};
     char hex[3];
-    std::snprintf(hex, sizeof(hex), "%02X", static_cast<unsigned>(value));
+    std::snprintf(hex, sizeof(hex), "%02X", static_cast<unsigned>(*value));
     encoded += hex;
   }
   return encoded;
@@ -263,19 +253,18 @@ void GetClientIPAddress(Job& job, const ClientHostSource& source) {
     hostName->resize(Utf8PrefixForUnits(*hostName, kHostNameUnitsUTF8));
   }
   // The host name is system text, not converted: whole UTF-8 characters in both modes.
-  const std::size_t kept = CutToWholeChars(*hostName, kHostNameBytes, TextEncoding::UTF8);
-  std::memcpy(s.HostNameStr, hostName->data(), kept);
+  CopyToField(s.HostNameStr, *hostName, TextEncoding::UTF8, kHostNameBytes);
   job.SetEncoding(s.HostNameStr, TextEncoding::UTF8);
 
   char addressText[kAddressTextSize] = {};
   if (originAddress) {
-    CopyBounded(*originAddress, addressText, kAddressTextSize);
+    CopyToField(addressText, *originAddress, TextEncoding::UTF8);
   } else if (getHostAddress(hostName->c_str(), addressText, kAddressTextSize, source.resolver,
                             source.bound, job.log) != 1) {
     return;
   }
   const std::string encoded = EncodeClientAddressText(addressText);
-  CopyBounded(encoded, s.IPAddressStr, sizeof(s.IPAddressStr));
+  CopyToField(s.IPAddressStr, encoded, TextEncoding::UTF8);
 }
 
 }  // namespace tf

@@ -9,18 +9,13 @@
 
 #include "engine/job_options.h"
 #include "engine/job.h"
+#include "platform/decimal.h"
 #include "platform/text_conversion.h"
 
 namespace tf {
 namespace {
 
 constexpr std::size_t kNUpWorkSize = 1024;
-
-// A layout count by atoi rules, held to the int32 range; an absent key counts as one.
-long long LayoutCount(const char* value) {
-  if (value == nullptr) return 1;
-  return std::clamp<long long>(std::strtoll(value, nullptr, 10), INT32_MIN, INT32_MAX);
-}
 
 }  // namespace
 
@@ -35,14 +30,14 @@ std::int32_t ReadNumberUpText(const char* key, const JobOptions& options, void* 
 
   if (numberUp != nullptr) {
     work[0] = 'N';
-    const std::size_t n = CutToWholeChars(numberUp, kNUpWorkSize - 2, TextEncoding::UTF8);
-    std::memcpy(work + 1, numberUp, n);
+    CopyToField(work + 1, kNUpWorkSize - 1, numberUp, TextEncoding::UTF8);
   } else if (rows == nullptr && columns == nullptr) {
     work[0] = '1';
   } else {
     // With one of the two keys the other direction holds one page.  A product that is not a
     // page count (negative, or too long for the attribute) counts as one page per sheet.
-    const long long product = LayoutCount(rows) * LayoutCount(columns);
+    const long long product = std::int64_t{rows != nullptr ? DecimalValue(rows) : 1} *
+                              (columns != nullptr ? DecimalValue(columns) : 1);
     constexpr long long kMaxProduct = 99999999;  // "N" and eight digits fill the 10-byte field
     if (product == 1 || product < 0 || product > kMaxProduct) {
       work[0] = '1';

@@ -152,17 +152,10 @@ constexpr std::size_t kUtf8UserNameUnits = 255;     // UTF-8 mode: at most 255 U
 constexpr std::size_t kByteModeUserNameBytes = 255;  // byte mode: shorter than 256 bytes
 constexpr std::size_t kJBAUserNameUnits = 32;       // UTF-8 mode: the account user ID
 constexpr std::size_t kJBAUserNameBytesUTF8 = 96;
-
-template <std::size_t N>
-void StoreText(char (&buffer)[N], std::string_view text) {
-  std::memset(buffer, 0, N);
-  std::memcpy(buffer, text.data(), text.size() < N ? text.size() : N - 1);
-}
-
-template <std::size_t N>
-void EndAt(char (&buffer)[N], std::size_t length) {
-  if (length < N) std::memset(buffer + length, 0, N - length);
-}
+constexpr std::size_t kJBAUserNameBytes = 32;        // byte mode: the account user ID
+// The conversions of byte mode, and of the document names in both modes, fill 255 bytes of the
+// buffer, terminator included.
+constexpr int kConvertedNameSize = 255;
 
 template <std::size_t N>
 std::string_view TextOf(const char (&buffer)[N]) {
@@ -170,8 +163,8 @@ std::string_view TextOf(const char (&buffer)[N]) {
 }
 
 void UseDefaultUserName(JobCoreState& s) {
-  StoreText(s.StdUserName, defaultUserName);
-  StoreText(s.StdJBAUserName, defaultUserName);
+  CopyToField(s.StdUserName, defaultUserName, TextEncoding::ShiftJIS);
+  CopyToField(s.StdJBAUserName, defaultUserName, TextEncoding::ShiftJIS);
 }
 
 void InvalidateStdUserNameUTF8(JobCoreState& s) {
@@ -179,7 +172,7 @@ void InvalidateStdUserNameUTF8(JobCoreState& s) {
   // A name that is not valid UTF-8 counts as empty (-1).
   const long units = CountUtf16Units(name);
   if (units >= static_cast<long>(kUtf8UserNameUnits) + 1) {
-    EndAt(s.StdUserName, Utf8PrefixForUnits(name, kUtf8UserNameUnits));
+    CutField(s.StdUserName, Utf8PrefixForUnits(name, kUtf8UserNameUnits), TextEncoding::UTF8);
   }
   if (units <= 0 || ValidateDada(s.StdUserName, userNameValidateDataScaleForUTF8) != 1 ||
       IsAllSpaceUTF8(s.StdUserName) == 1) {
@@ -188,17 +181,13 @@ void InvalidateStdUserNameUTF8(JobCoreState& s) {
   }
   if (units > static_cast<long>(kJBAUserNameUnits)) {
     const std::string_view kept = TextOf(s.StdUserName);
-    std::size_t length = Utf8PrefixForUnits(kept, kJBAUserNameUnits);
-    length = CutToWholeChars(kept.substr(0, length), kJBAUserNameBytesUTF8, TextEncoding::UTF8);
-    StoreText(s.StdJBAUserName, kept.substr(0, length));
+    CopyToField(s.StdJBAUserName, kept.substr(0, Utf8PrefixForUnits(kept, kJBAUserNameUnits)),
+                TextEncoding::UTF8, kJBAUserNameBytesUTF8);
   }
 }
 
 void InvalidateStdUserNameByteMode(JobCoreState& s) {
-  const std::string_view name = TextOf(s.StdUserName);
-  if (name.size() > kByteModeUserNameBytes) {
-    EndAt(s.StdUserName, CutToWholeChars(name, kByteModeUserNameBytes, TextEncoding::ShiftJIS));
-  }
+  CutField(s.StdUserName, kByteModeUserNameBytes, TextEncoding::ShiftJIS);
   if (s.StdUserName[0] == '\0' || ValidateDada(s.StdUserName, userNameValidateDataScale) != 1 ||
       IsAllSpace(s.StdUserName) == 1) {
     UseDefaultUserName(s);
@@ -237,7 +226,9 @@ template <std::size_t N>
 void CutToUnits(char (&buffer)[N], std::size_t units) {
   const std::string_view name = TextOf(buffer);
   const long count = CountUtf16Units(name);
-  if (count > static_cast<long>(units)) EndAt(buffer, Utf8PrefixForUnits(name, units));
+  if (count > static_cast<long>(units)) {
+    CutField(buffer, Utf8PrefixForUnits(name, units), TextEncoding::UTF8);
+  }
 }
 
 }  // namespace
@@ -255,12 +246,8 @@ void InvalidateStdDocumentNameForProductType(Job& job) {
 
   // Byte mode: cut before the two-byte character that would straddle the limit, then derive the
   // job name from the cut document name.
-  const std::string_view name = TextOf(s.StdDocumentName);
-  if (name.size() > limit) {
-    EndAt(s.StdDocumentName, CutToWholeChars(name, limit, TextEncoding::ShiftJIS));
-  }
-  std::memset(s.PTStdDocumentName, 0, sizeof(s.PTStdDocumentName));
-  std::memcpy(s.PTStdDocumentName, s.StdDocumentName, limit);
+  CutField(s.StdDocumentName, limit, TextEncoding::ShiftJIS);
+  CopyToField(s.PTStdDocumentName, TextOf(s.StdDocumentName), TextEncoding::ShiftJIS);
 
   const ValidateDataScale& scale = productType == kProductType03
                                        ? docuNameValidateDataScaleForProduct03
@@ -296,14 +283,12 @@ void PrepareUserName(Job& job) {
   if (job.utf8Mode) {
     ConvertUTF8ToEncodingForUTF8(user, s.StdUserName, sizeof(s.StdUserName));
   } else {
-    ConvertUTF8ToEncoding(user, s.StdUserName, 255);
+    ConvertUTF8ToEncoding(user, s.StdUserName, kConvertedNameSize);
   }
   job.SetEncoding(s.StdUserName, job.encoding());
   job.SetEncoding(s.StdJBAUserName, job.encoding());
-  const std::size_t limit = job.utf8Mode ? 96 : 32;
-  const std::size_t n = CutToWholeChars(s.StdUserName, limit, job.EncodingOf(s.StdUserName));
-  std::memset(s.StdJBAUserName, 0, sizeof(s.StdJBAUserName));
-  std::memcpy(s.StdJBAUserName, s.StdUserName, n);
+  CopyToField(s.StdJBAUserName, s.StdUserName, job.EncodingOf(s.StdUserName),
+              job.utf8Mode ? kJBAUserNameBytesUTF8 : kJBAUserNameBytes);
 }
 
 // Document names from the job's title; a title with a line break leaves both empty.
@@ -316,12 +301,12 @@ void PrepareDocumentNames(Job& job) {
   job.SetEncoding(s.PTStdDocumentName, job.encoding());
   if (std::strchr(title, '\r') != nullptr || std::strchr(title, '\n') != nullptr) return;
   if (job.utf8Mode) {
-    ConvertUTF8ToEncodingForUTF8(title, s.StdDocumentName, 255);
-    ConvertUTF8ToEncodingForUTF8(title, s.PTStdDocumentName, 255);
+    ConvertUTF8ToEncodingForUTF8(title, s.StdDocumentName, kConvertedNameSize);
+    ConvertUTF8ToEncodingForUTF8(title, s.PTStdDocumentName, kConvertedNameSize);
     InvalidateStdDocumentNameForProductType(job);
     InvalidatePrintTypeDocumentNameForProductType(job);
   } else {
-    ConvertUTF8ToEncoding(title, s.StdDocumentName, 255);
+    ConvertUTF8ToEncoding(title, s.StdDocumentName, kConvertedNameSize);
     InvalidateStdDocumentNameForProductType(job);
   }
 }

@@ -13,7 +13,9 @@
 #include "engine/format.h"
 #include "engine/ticket.h"
 #include "engine/job.h"
+#include "engine/pjl_line.h"
 #include "engine/output_channel.h"
+#include "platform/decimal.h"
 #include "platform/text_conversion.h"
 
 namespace tf {
@@ -219,23 +221,10 @@ constexpr char OptionPBindCustom[] = "CUSTOM";
 constexpr char OptionPBindCoverDL[] = "DL";
 constexpr char OptionPBindCoverDLSize[] = "Tabloid";
 
-// Command lines, each formatted into a cleared 100-byte buffer.
-constexpr std::size_t kPBindLineSize = 100;
-constexpr char kPBindTextAttrFormat[] = "@PJL SET JOBATTR=\"@%s=%s\"\n";
-constexpr char kPBindPBTPFormat[] = "@PJL SET JOBATTR=\"@PBTP=%s\"\n";
-constexpr char kPBindPBTWFormat[] = "@PJL SET JOBATTR=\"@PBTW=%d\"\n";
-constexpr char kPBindPBTHFormat[] = "@PJL SET JOBATTR=\"@PBTH=%d\"\n";
-constexpr char kPBindISXOFormat[] = "@PJL SET JOBATTR=\"@ISXO=%d\"\n";
-constexpr char kPBindISXTFormat[] = "@PJL SET JOBATTR=\"@ISXT=%d\"\n";
-constexpr char kPBindNumberAttrFormat[] = "@PJL SET JOBATTR=\"@%s=%d\"\n";
+// The cover-insertion line that ends the binding attributes.
 constexpr char kPBindPBCIOff[] = "@PJL SET JOBATTR=\"@PBCI=OFF\"\n";
 
 using PBindText = char[kPBindTextSize];
-
-void SetText(PBindText& field, std::string_view text) {
-  std::memset(field, 0, sizeof(field));
-  std::memcpy(field, text.data(), std::min(text.size(), sizeof(field) - 1));
-}
 
 void ClearText(PBindText& field) { std::memset(field, 0, sizeof(field)); }
 
@@ -251,21 +240,6 @@ std::string DebugText(std::string_view text) {
   return shown;
 }
 
-// The leading decimal value of `text` (leading blanks and a sign allowed, digits up to the first
-// other byte, 0 without digits), held to the int32 range.
-std::int64_t LeadingDecimal(const char* text) {
-  long long value = std::strtoll(text, nullptr, 10);
-  if (value > INT32_MAX) return INT32_MAX;
-  if (value < INT32_MIN) return INT32_MIN;
-  return value;
-}
-
-std::int32_t ClampToInt32(std::int64_t value) {
-  if (value > INT32_MAX) return INT32_MAX;
-  if (value < INT32_MIN) return INT32_MIN;
-  return static_cast<std::int32_t>(value);
-}
-
 // Millimetres of a trim amount such as "7mm": the text without its last two characters (the
 // unit), read as a leading decimal integer.  An amount of fewer than three characters has no
 // number before its unit; it is read as 0 mm, so the binder never cuts more than was asked for.
@@ -278,37 +252,13 @@ std::int64_t TrimMillimetres(const char* amount, Logger& log) {
     return 0;
   }
   const std::string number(amount, length - 2);
-  return LeadingDecimal(number.c_str());
+  return DecimalValue(number);
 }
 
-// Writes "@PJL SET JOBATTR="@<attribute>=<value>"" with `value`, a text field of the job's state:
-// the bytes that could end the quoted value or the line are removed, and a value too long for the
-// line buffer is cut by whole characters of its encoding, so the line always keeps its closing
-// quote and line end.
-void WriteTextLine(Job& job, const char* format, const char* attribute, const char* value) {
-  char clean[kPBindTextSize] = {};
-  std::strncpy(clean, value, sizeof(clean) - 1);
-  std::size_t length = StripPjlUnsafe(clean, std::strlen(clean));
-  // The literal text of the line: the format without its "%s" slots, and the attribute name.
-  std::size_t fixed = std::strlen(format) - 2;
-  if (attribute != nullptr) fixed += std::strlen(attribute) - 2;
-  const std::size_t room = kPBindLineSize - 1 - fixed;
-  length = CutToWholeChars(std::string_view(clean, length), room, job.EncodingOf(value));
-  clean[length] = '\0';
-
-  char line[kPBindLineSize] = {};
-  if (attribute != nullptr) {
-    std::snprintf(line, sizeof(line), format, attribute, clean);
-  } else {
-    std::snprintf(line, sizeof(line), format, clean);
-  }
-  QMfputs(line, job.out);
-}
-
-void WriteNumberLine(Job& job, const char* format, std::int64_t value) {
-  char line[kPBindLineSize] = {};
-  std::snprintf(line, sizeof(line), format, static_cast<int>(ClampToInt32(value)));
-  QMfputs(line, job.out);
+// Writes "@PJL SET JOBATTR="@<attribute>=<value>"" with `value`, a text field of the job's
+// record, cut by its own encoding (WriteJobAttribute).
+void WriteTextLine(Job& job, const char* attribute, const char* value) {
+  WriteJobAttribute(job.out, attribute, value, job.EncodingOf(value));
 }
 
 struct Dimensions {
@@ -354,16 +304,16 @@ void PBindNormalise(PBindOptions& pb) {
   // Binding edge, and the rotation it asks for.
   const std::string_view position = pb.position;
   if (position == OptionPBindNone) {
-    SetText(pb.position, OptionPBindOff);
+    CopyToField(pb.position, OptionPBindOff, TextEncoding::ShiftJIS);
   } else if (position == OptionPBindBindLeft) {
-    SetText(pb.position, OptionPBindLeft);
-    SetText(pb.rotation, OptionPBindRotSefLand);
+    CopyToField(pb.position, OptionPBindLeft, TextEncoding::ShiftJIS);
+    CopyToField(pb.rotation, OptionPBindRotSefLand, TextEncoding::ShiftJIS);
   } else if (position == OptionPBindBindRight) {
-    SetText(pb.position, OptionPBindRight);
-    SetText(pb.rotation, OptionPBindRotLefPort);
+    CopyToField(pb.position, OptionPBindRight, TextEncoding::ShiftJIS);
+    CopyToField(pb.rotation, OptionPBindRotLefPort, TextEncoding::ShiftJIS);
   } else if (position == OptionPBindBindTop) {
-    SetText(pb.position, OptionPBindTop);
-    SetText(pb.rotation, OptionPBindRotSefLand);
+    CopyToField(pb.position, OptionPBindTop, TextEncoding::ShiftJIS);
+    CopyToField(pb.rotation, OptionPBindRotSefLand, TextEncoding::ShiftJIS);
   } else {
     ClearText(pb.rotation);
   }
@@ -382,11 +332,11 @@ void PBindNormalise(PBindOptions& pb) {
     if (trimming == OptionPBind1EdgeCut) {
       ClearText(pb.cutPositionTop);
     } else if (trimming == OptionPBind3EdgeCutMinimum) {
-      SetText(pb.cutPositionFore, OptionPBindMinimumCut);
-      SetText(pb.cutPositionTop, OptionPBindMinimumCut);
+      CopyToField(pb.cutPositionFore, OptionPBindMinimumCut, TextEncoding::ShiftJIS);
+      CopyToField(pb.cutPositionTop, OptionPBindMinimumCut, TextEncoding::ShiftJIS);
       pb.minimumCut = 1;
     } else if (trimming == OptionPBind1EdgeCutMinimum) {
-      SetText(pb.cutPositionFore, OptionPBindMinimumCut);
+      CopyToField(pb.cutPositionFore, OptionPBindMinimumCut, TextEncoding::ShiftJIS);
       ClearText(pb.cutPositionTop);
       pb.minimumCut = 1;
     }
@@ -394,11 +344,11 @@ void PBindNormalise(PBindOptions& pb) {
 
   // The trimming word of the printer.
   if (trimming == OptionPBindNone) {
-    SetText(pb.trimming, OptionPBindOff);
+    CopyToField(pb.trimming, OptionPBindOff, TextEncoding::ShiftJIS);
   } else if (trimming.starts_with(OptionPBind1EdgePrefix)) {
-    SetText(pb.trimming, OptionPBindFace);
+    CopyToField(pb.trimming, OptionPBindFace, TextEncoding::ShiftJIS);
   } else if (trimming.starts_with(OptionPBind3EdgePrefix)) {
-    SetText(pb.trimming, OptionPBindFullBleed);
+    CopyToField(pb.trimming, OptionPBindFullBleed, TextEncoding::ShiftJIS);
   }
 }
 
@@ -428,16 +378,13 @@ void OutputKPJLCommandforPBindDigital(Job& job, const char* value, std::int32_t 
                                       const char* attribute, const char* position,
                                       std::int32_t signRule) {
   if (value == nullptr || IsEmpty(value)) return;
-  std::int64_t number = LeadingDecimal(value) * multiplier;
+  std::int64_t number = std::int64_t{DecimalValue(value)} * multiplier;
   const std::string_view edge = position != nullptr ? position : "";
   if ((signRule == 1 && edge == OptionPBindRight) ||
       (signRule == 2 && (edge == OptionPBindTop || edge == OptionPBindLeft))) {
     number = -number;
   }
-  char line[kPBindLineSize] = {};
-  std::snprintf(line, sizeof(line), kPBindNumberAttrFormat, attribute,
-                static_cast<int>(ClampToInt32(number)));
-  QMfputs(line, job.out);
+  WriteJobAttribute(job.out, attribute, number);
 }
 
 void PBindGetTicketFromPDE(Job& job, void* psoptionpbind) {
@@ -475,15 +422,15 @@ void OutputKPJLCommandforPerfectBind(Job& job, void* psoptionpbind) {
   const bool finishedKnown = !cutSizeGiven || !IsEmpty(pb.cutPageSize);
   if (trimming && (!finishedKnown || (needsPaper && !paper))) {
     job.log.Debug("Perfect binding: the sizes to trim to are unknown; binding without trimming");
-    SetText(pb.trimming, OptionPBindOff);
+    CopyToField(pb.trimming, OptionPBindOff, TextEncoding::ShiftJIS);
     ClearText(pb.cutPageSize);
     trimming = false;
   }
 
-  WriteTextLine(job, kPBindTextAttrFormat, "PBRE", pb.position);
-  WriteTextLine(job, kPBindTextAttrFormat, "MSDA", pb.rotation);
-  WriteTextLine(job, kPBindTextAttrFormat, "PBTC", pb.trimming);
-  if (!IsEmpty(pb.pageSize)) WriteTextLine(job, kPBindTextAttrFormat, "PBBP", pb.pageSize);
+  WriteTextLine(job, "PBRE", pb.position);
+  WriteTextLine(job, "MSDA", pb.rotation);
+  WriteTextLine(job, "PBTC", pb.trimming);
+  if (!IsEmpty(pb.pageSize)) WriteTextLine(job, "PBBP", pb.pageSize);
 
   // Finished size and image shift, in tenths of a millimetre.
   const Dimensions paperSize = paper.value_or(Dimensions{0, 0});
@@ -494,33 +441,33 @@ void OutputKPJLCommandforPerfectBind(Job& job, void* psoptionpbind) {
     const std::int64_t difference = std::int64_t{paperSize.width} - cut.width;
     shift = (difference % 2 == 0) ? difference / 2 : (difference + 1) / 2;
   } else if (trimming) {
-    SetText(pb.cutPageSize, OptionPBindCustom);
+    CopyToField(pb.cutPageSize, OptionPBindCustom, TextEncoding::ShiftJIS);
   } else {
-    SetText(pb.cutPageSize, pb.pageSize);
+    CopyToField(pb.cutPageSize, pb.pageSize, TextEncoding::ShiftJIS);
     cut = paperSize;
   }
-  WriteTextLine(job, kPBindPBTPFormat, nullptr, pb.cutPageSize);
+  WriteTextLine(job, "PBTP", pb.cutPageSize);
 
   if (trimming) {
     const bool fore = !IsEmpty(pb.cutPositionFore);
     if (fore) {
       const std::int64_t millimetres = TrimMillimetres(pb.cutPositionFore, job.log);
-      WriteNumberLine(job, kPBindPBTWFormat, paperSize.width - 10 * millimetres);
+      WriteJobAttribute(job.out, "PBTW", paperSize.width - 10 * millimetres);
       shift = 5 * millimetres;
     }
     if (!IsEmpty(pb.cutPositionTop)) {
       const std::int64_t millimetres = TrimMillimetres(pb.cutPositionTop, job.log);
-      WriteNumberLine(job, kPBindPBTHFormat, paperSize.height - 20 * millimetres);
+      WriteJobAttribute(job.out, "PBTH", paperSize.height - 20 * millimetres);
     } else if (fore) {
-      WriteNumberLine(job, kPBindPBTHFormat, paperSize.height);
+      WriteJobAttribute(job.out, "PBTH", paperSize.height);
     } else {
-      WriteNumberLine(job, kPBindPBTWFormat, cut.width);
-      WriteNumberLine(job, kPBindPBTHFormat, cut.height);
+      WriteJobAttribute(job.out, "PBTW", cut.width);
+      WriteJobAttribute(job.out, "PBTH", cut.height);
     }
     if (pb.minimumCut == 0) {
       const bool right = position == OptionPBindRight;
-      WriteNumberLine(job, kPBindISXOFormat, right ? shift : -shift);
-      WriteNumberLine(job, kPBindISXTFormat, right ? -shift : shift);
+      WriteJobAttribute(job.out, "ISXO", right ? shift : -shift);
+      WriteJobAttribute(job.out, "ISXT", right ? -shift : shift);
     }
   }
 
@@ -540,11 +487,11 @@ void OutputKPJLCommandforPerfectBind(Job& job, void* psoptionpbind) {
   // The cover sheet.  The DL cover is printed on a Tabloid sheet.
   if (!IsEmpty(pb.coverPageSize)) {
     if (std::string_view(pb.coverPageSize) == OptionPBindCoverDL) {
-      SetText(pb.coverPageSize, OptionPBindCoverDLSize);
+      CopyToField(pb.coverPageSize, OptionPBindCoverDLSize, TextEncoding::ShiftJIS);
     }
     TranslateField(pb.coverPageSize, "PBCP", job.log);
     if (!IsEmpty(pb.coverPageSize)) {
-      WriteTextLine(job, kPBindTextAttrFormat, "PBCP", pb.coverPageSize);
+      WriteTextLine(job, "PBCP", pb.coverPageSize);
     }
   }
   struct CoverField {
@@ -556,10 +503,10 @@ void OutputKPJLCommandforPerfectBind(Job& job, void* psoptionpbind) {
   for (const CoverField& cover : coverFields) {
     if (IsEmpty(cover.field)) continue;
     TranslateField(cover.field, cover.attribute, job.log);
-    if (!IsEmpty(cover.field)) WriteTextLine(job, kPBindTextAttrFormat, cover.attribute, cover.field);
+    if (!IsEmpty(cover.field)) WriteTextLine(job, cover.attribute, cover.field);
   }
 
-  QMfputs(kPBindPBCIOff, job.out);
+  job.out.Write(kPBindPBCIOff);
 }
 
 namespace {

@@ -38,7 +38,7 @@ void SpecialPageGetTicketFromPDE(Job& job, void* psOptionSpecialPage);
 void InjectKPIFCommandSP(Job& job, void* psOptionSpecialPage);
 
 // Copies the first field of `text` (the bytes before the first comma, or the whole text when it
-// holds none) into `destination`, which the caller has cleared; a field longer than size - 1
+// holds none) into `destination` (`size` bytes, cleared after it); a field longer than size - 1
 // bytes is cut before the first character of `encoding` that does not fit whole.  Returns how far
 // to advance to the next field: the field's length plus 1 after a comma, 0 when there is no comma
 // (so reading on re-reads the last field), -1 when `text` or `destination` is null.

@@ -197,14 +197,14 @@ void WriteSelectFont(const WatermarkOptions& wm, PrinterStream& stream) {
   char size[32];
   std::snprintf(size, sizeof(size), " %d selectfont\n", wm.fontSize);
   if (IsPlainPostScriptName(wm.font)) {
-    QMfputs("/", stream);
-    QMfputs(wm.font, stream);
+    stream.Write("/");
+    stream.Write(wm.font);
   } else {
-    QMfputs("(", stream);
+    stream.Write("(");
     WriteLiteralStringBody(wm.font, stream);
-    QMfputs(") cvn", stream);
+    stream.Write(") cvn");
   }
-  QMfputs(size, stream);
+  stream.Write(size);
 }
 
 // True when `text` is exactly one PostScript string operand: a literal string whose parentheses
@@ -265,11 +265,11 @@ void WriteShow(const WatermarkOptions& wm, PrinterStream& stream) {
   if (IsStringOperand(wm.text)) {
     WriteStringOperand(wm.text, stream);
   } else {
-    QMfputs("(", stream);
+    stream.Write("(");
     WriteLiteralStringBody(wm.text, stream);
-    QMfputs(")", stream);
+    stream.Write(")");
   }
-  QMfputs(" show\n", stream);
+  stream.Write(" show\n");
 }
 
 // The colour component `c` lightened by the density: 1 - (1 - c) * (density / 100).
@@ -284,7 +284,7 @@ void WriteDrawingLines(const WatermarkOptions& wm, PrinterStream& stream) {
                 FiniteOrZero(WithDensity(wm.colorR, wm.density)), ' ',
                 FiniteOrZero(WithDensity(wm.colorG, wm.density)), ' ',
                 FiniteOrZero(WithDensity(wm.colorB, wm.density)));
-  QMfputs(line, stream);
+  stream.Write(line);
 
   WriteSelectFont(wm, stream);
 
@@ -292,24 +292,24 @@ void WriteDrawingLines(const WatermarkOptions& wm, PrinterStream& stream) {
   GetWatermarkPosition(wm, &x, &y, wm.hOffset, wm.vOffset);
   std::snprintf(line, sizeof(line), "%.2f%c%.2f moveto\n", FiniteOrZero(x), ' ',
                 FiniteOrZero(y));
-  QMfputs(line, stream);
+  stream.Write(line);
 
   std::snprintf(line, sizeof(line), "%d rotate\n", wm.angle);
-  QMfputs(line, stream);
+  stream.Write(line);
 
   WriteShow(wm, stream);
 }
 
 void WriteDrawingBlock(const WatermarkOptions& wm, const char* resetLine, PrinterStream& stream) {
-  QMfprintf(stream, resetLine);
+  stream.Write(resetLine);
   WriteDrawingLines(wm, stream);
-  QMfputs("grestore\n", stream);
+  stream.Write("grestore\n");
 }
 
 void WritePageEndProcedures(const WatermarkOptions& wm, PrinterStream& stream) {
-  QMfputs(kPageEndProcsHead, stream);
+  stream.Write(kPageEndProcsHead);
   WriteDrawingLines(wm, stream);
-  QMfputs(kPageEndProcsTail, stream);
+  stream.Write(kPageEndProcsTail);
 }
 
 // After writing at a point: the flag stays armed for every page, or is cleared for the first
@@ -334,9 +334,9 @@ void InjectTextWatermark(WatermarkRecord& record, int point, PrinterStream& stre
   switch (point) {
     case kPointBeginProlog:
       if (once.bToPrint != 1) return;
-      QMfprintf(stream, "userdict/qmvInfo 2 dict dup begin\n");
-      QMfprintf(stream, "/qmvpgsave 0 def\n");
-      QMfprintf(stream, "/qmvbp{/qmvpgsave save store} bind def\n");
+      stream.Write("userdict/qmvInfo 2 dict dup begin\n");
+      stream.Write("/qmvpgsave 0 def\n");
+      stream.Write("/qmvbp{/qmvpgsave save store} bind def\n");
       UpdateOnceFlag(wm, &once.bToPrint);
       return;
     case kPointPageBegin:
@@ -349,21 +349,21 @@ void InjectTextWatermark(WatermarkRecord& record, int point, PrinterStream& stre
       flow.setupEnded = 1;
       if (once.bToPrint3 != 1) return;
       if (flow.bpBeforeSetup == 1) {
-        QMfprintf(stream, "qmvbp\n");
+        stream.Write("qmvbp\n");
         flow.pageSaveOpen = 1;
       } else {
         if (flow.pageEndDefined == 0) {
           WritePageEndProcedures(wm, stream);
           flow.pageEndDefined = 1;
         }
-        QMfputs(kPageEndArm, stream);
+        stream.Write(kPageEndArm);
         flow.pageEndArmed = 1;
       }
       UpdateOnceFlag(wm, &once.bToPrint3);
       return;
     case kPointEndPage:
       if (once.bToPrint13 == 1) {
-        if (flow.pageEndArmed == 1) QMfputs(kPageEndDisarm, stream);
+        if (flow.pageEndArmed == 1) stream.Write(kPageEndDisarm);
         WriteDrawingBlock(wm, kResetEndPage, stream);
         UpdateOnceFlag(wm, &once.bToPrint13);
       }
@@ -371,7 +371,7 @@ void InjectTextWatermark(WatermarkRecord& record, int point, PrinterStream& stre
       return;
     case kPointEndPageP:
       if (once.bToPrint15 == 1) {
-        if (flow.pageEndArmed == 1) QMfputs(kPageEndDisarm, stream);
+        if (flow.pageEndArmed == 1) stream.Write(kPageEndDisarm);
         WriteDrawingBlock(wm, kResetEndPageP, stream);
         UpdateOnceFlag(wm, &once.bToPrint15);
       }
@@ -381,7 +381,7 @@ void InjectTextWatermark(WatermarkRecord& record, int point, PrinterStream& stre
       // The block restores the page-start save: only a page that opened it has one.
       if (once.bToPrint17 == 1 && (flow.pageEndArmed == 1 || flow.pageSaveOpen == 1)) {
         if (flow.pageEndArmed == 1) {
-          QMfputs(kPageEndDraw, stream);
+          stream.Write(kPageEndDraw);
         } else {
           WriteDrawingBlock(wm, kResetPageSave, stream);
         }

@@ -358,7 +358,7 @@ TEST(ReplayTest, LargeDataGoesOutWhole) {
   for (int i = 0; data.size() < (5u << 20); ++i) data += "(line " + std::to_string(i) + ") show\nep\n";
   data += "\x04";
   JobHarness h(FullProgram(), JobHarness::Args{}, "decomp-color.ppd");
-  QMfputs("before\n", h.job().out);  // pending output goes first
+  h.job().out.Write("before\n");  // pending output goes first
   const int fd = MemoryFileWith(data);
   EXPECT_EQ(ReplayPrintData(h.job(), fd), StreamStatus::Completed);
   close(fd);
@@ -429,7 +429,7 @@ TEST_F(PiecesReplayTest, ReferencesAndAddedBytesComeBackInOrder) {
   Reference(150040, input_.size() - 150040);
   Added("\x04");
   JobHarness h(FullProgram(), JobHarness::Args{}, "decomp-color.ppd");
-  QMfputs("header\n", h.job().out);  // pending output goes first
+  h.job().out.Write("header\n");  // pending output goes first
   EXPECT_EQ(Replay(h), StreamStatus::Completed);
   EXPECT_TRUE(h.Output() == "header\n" + expected_);
 }
