@@ -63,16 +63,16 @@ void CheckFieldReader(std::string_view value) {
   const std::string text(value);
   for (TextEncoding encoding : {TextEncoding::UTF8, TextEncoding::ShiftJIS}) {
     char field[kSpecialPageFieldSize] = {};
-    const std::int32_t advance = getOneValue(text.c_str(), field, sizeof(field), encoding);
+    const std::int32_t advance = GetOneValue(text.c_str(), field, sizeof(field), encoding);
     const std::size_t comma = text.find(',');
     const std::int32_t expected =
         comma == std::string::npos ? 0 : static_cast<std::int32_t>(comma + 1);
-    if (advance != expected) Fail("getOneValue advanced wrongly", text);
-    if (field[sizeof(field) - 1] != '\0') Fail("getOneValue filled its whole field", text);
+    if (advance != expected) Fail("GetOneValue advanced wrongly", text);
+    if (field[sizeof(field) - 1] != '\0') Fail("GetOneValue filled its whole field", text);
     const std::string_view got(field);
-    if (text.compare(0, got.size(), got) != 0) Fail("getOneValue copied other text", text);
+    if (text.compare(0, got.size(), got) != 0) Fail("GetOneValue copied other text", text);
     if (encoding == TextEncoding::UTF8 && IsValidUtf8(text) && !IsValidUtf8(got)) {
-      Fail("getOneValue split a character", text);
+      Fail("GetOneValue split a character", text);
     }
   }
 }

@@ -59,9 +59,9 @@ void CheckNumStrToChar(std::string_view text) {
   const std::string input(text.substr(0, text.find('\0')));
   std::vector<char> buffer(input.begin(), input.end());
   buffer.push_back('\0');
-  numstrtochar(buffer.data(), static_cast<std::int32_t>(buffer.size()));
+  NumStrToChar(buffer.data(), static_cast<std::int32_t>(buffer.size()));
   const std::string decoded(buffer.data());
-  if (decoded != ModelNumStrToChar(input)) Fail("numstrtochar differs from its rule", input);
+  if (decoded != ModelNumStrToChar(input)) Fail("NumStrToChar differs from its rule", input);
 }
 
 // ---- conversions -----------------------------------------------------------------------------
@@ -188,8 +188,8 @@ void CheckValidation(const std::string& text) {
                                        &userNameValidateDataScaleForUTF8,
                                        &docuNameValidateDataScaleForProduct03UTF8};
   for (const ValidateDataScale* scale : scales) {
-    if (ValidateDada(copy.get(), *scale) != ModelValidate(bytes, *scale)) {
-      Fail("ValidateDada differs from its walk", text);
+    if (ValidateData(copy.get(), *scale) != ModelValidate(bytes, *scale)) {
+      Fail("ValidateData differs from its walk", text);
     }
   }
   if (IsAllSpace(copy.get()) != ModelAllSpace(bytes)) Fail("IsAllSpace differs from its walk", text);

@@ -57,7 +57,7 @@ void FillWorkBuffer(const char* value, char* work) {
   }
   std::memcpy(work, text.data(), take);
   work[take] = '\0';
-  numstrtochar(work, static_cast<std::int32_t>(kWorkBufferSize));
+  NumStrToChar(work, static_cast<std::int32_t>(kWorkBufferSize));
   if (cut && list) {
     const std::size_t decoded = std::strlen(work);
     work[WithoutIncompleteUtf8Tail(work, decoded)] = '\0';
@@ -142,7 +142,7 @@ std::int32_t ReadTicketTextConvertedForUTF8(const char* key, const JobOptions& o
   return ReadConvertedString(key, options, destination, size, TextEncoding::UTF8);
 }
 
-void numstrtochar(char* buffer, std::int32_t size) {
+void NumStrToChar(char* buffer, std::int32_t size) {
   if (buffer == nullptr || size <= 0 || buffer[0] != '/') return;
   const std::size_t length = strnlen(buffer, static_cast<std::size_t>(size));
   if (length < 2) return;

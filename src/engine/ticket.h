@@ -88,6 +88,6 @@ inline constexpr TicketReader GetTicketStringConvertedToPrtLangForUTF8{
 
 // Decodes, in place, a value written as a list of decimal byte values ("/72/105" is "Hi"); any
 // other value is left unchanged.
-void numstrtochar(char* buffer, std::int32_t size);
+void NumStrToChar(char* buffer, std::int32_t size);
 
 }  // namespace tf

@@ -255,7 +255,7 @@ std::int32_t ReadNumberUpTextForComment(const char* key, const JobOptions& optio
   } else {
     std::strcpy(work, "1");
   }
-  numstrtochar(work, sizeof(work));
+  NumStrToChar(work, sizeof(work));
   // A number-up below one page per sheet describes no layout, no more than a layout product below
   // 1 does: it leaves the text empty as well, so the comment and the booklet lines treat both
   // alike.  A text that is no number at all is written as it stands.

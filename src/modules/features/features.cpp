@@ -31,16 +31,16 @@ constexpr char kSeparatorPagesListTicketKey[] = "SeparatorPageListTicket";
 constexpr char kSeparatorPagesTicketKey[] = "SeparatorPageTicket";
 constexpr char kAutoFitCheckBoxTicketKey[] = "AutoFitSwitchTicket";
 constexpr char kBookletMarginEditTextTicketKey[] = "BookletMarginMMShiftTicket";
-constexpr char KNumInSequenceCheckBoxTicketKey[] = "NumInSequenceSwitchTicket";
-constexpr char KNumInSequenceLittleArrowTicketKey[] = "NumInSequenceLArrowTicket";
-constexpr char KOffsetStackingListTicketKey[] = "OffsetStackingListTicket";
-constexpr char KOffsetStackingPagesLittleArrowTicketKey[] = "OffsetStackingPagesLArrowTicket";
-constexpr char KOffsetStackingUnitsLittleArrowTicketKey[] = "OffsetStackingUnitsLArrowTicket";
-constexpr char KEjectOptionsListTicketKey[] = "EjectOptionsListTicket";
+constexpr char kNumInSequenceCheckBoxTicketKey[] = "NumInSequenceSwitchTicket";
+constexpr char kNumInSequenceLittleArrowTicketKey[] = "NumInSequenceLArrowTicket";
+constexpr char kOffsetStackingListTicketKey[] = "OffsetStackingListTicket";
+constexpr char kOffsetStackingPagesLittleArrowTicketKey[] = "OffsetStackingPagesLArrowTicket";
+constexpr char kOffsetStackingUnitsLittleArrowTicketKey[] = "OffsetStackingUnitsLArrowTicket";
+constexpr char kEjectOptionsListTicketKey[] = "EjectOptionsListTicket";
 constexpr char kQMPunchHoleTicketKey[] = "QMNumPunchHoles";  // a PPD option: no prefix
-constexpr char KPFWhetherMediaTypeTabKey[] = "featuresMediaTypeTabTicket";
+constexpr char kPFWhetherMediaTypeTabTicketKey[] = "featuresMediaTypeTabTicket";
 constexpr char kCoilPunchFaceTicketKey[] = "CoilPunchFaceTicket";
-constexpr char KSPWhetherMediaTypeTabKey[] = "whetherMediaTypeTabTicket";
+constexpr char kSPWhetherMediaTypeTabTicketKey[] = "whetherMediaTypeTabTicket";
 
 constexpr Operand kTabMarginSwitch = TF_RECORD(FeaturesOptions, tabMarginSwitch);
 constexpr Operand kTrimmerSwitch = TF_RECORD(FeaturesOptions, trimmerSwitch);
@@ -61,13 +61,13 @@ constexpr TicketDataEntry FeaturesticketData[] = {
      GetTicketStringConvertedToPrtLang},
     {kTrimmerCuttingSizeTicketKey, KeyKind::Prefixed,
      TF_RECORD(FeaturesOptions, trimmerCuttingSize), GetTicketStringConvertedToPrtLang},
-    {KNumInSequenceCheckBoxTicketKey, KeyKind::Prefixed, kNumInSequenceSwitch, GetTicketInteger},
-    {KNumInSequenceLittleArrowTicketKey, KeyKind::Prefixed,
+    {kNumInSequenceCheckBoxTicketKey, KeyKind::Prefixed, kNumInSequenceSwitch, GetTicketInteger},
+    {kNumInSequenceLittleArrowTicketKey, KeyKind::Prefixed,
      TF_RECORD(FeaturesOptions, numInSequenceValue), GetTicketStringConvertedToPrtLang},
-    {KOffsetStackingListTicketKey, KeyKind::Prefixed, kOffsetStackingList, GetTicketInteger},
-    {KOffsetStackingPagesLittleArrowTicketKey, KeyKind::Prefixed,
+    {kOffsetStackingListTicketKey, KeyKind::Prefixed, kOffsetStackingList, GetTicketInteger},
+    {kOffsetStackingPagesLittleArrowTicketKey, KeyKind::Prefixed,
      TF_RECORD(FeaturesOptions, offsetStackingPages), GetTicketStringConvertedToPrtLang},
-    {KOffsetStackingUnitsLittleArrowTicketKey, KeyKind::Prefixed,
+    {kOffsetStackingUnitsLittleArrowTicketKey, KeyKind::Prefixed,
      TF_RECORD(FeaturesOptions, offsetStackingUnits), GetTicketStringConvertedToPrtLang},
     {kSeparatorPagesListTicketKey, KeyKind::Prefixed,
      TF_RECORD(FeaturesOptions, separatorPageList), GetTicketInteger},
@@ -77,13 +77,13 @@ constexpr TicketDataEntry FeaturesticketData[] = {
      GetTicketInteger},
     {kBookletMarginEditTextTicketKey, KeyKind::Prefixed,
      TF_RECORD(FeaturesOptions, bookletMarginShift), GetTicketStringConvertedToPrtLang},
-    {KEjectOptionsListTicketKey, KeyKind::Prefixed, kEjectOptionsList, GetTicketInteger},
+    {kEjectOptionsListTicketKey, KeyKind::Prefixed, kEjectOptionsList, GetTicketInteger},
     {kQMPunchHoleTicketKey, KeyKind::Plain, kPunchHoles, GetTicketStringConvertedToPrtLang},
-    {KPFWhetherMediaTypeTabKey, KeyKind::Prefixed, kFeaturesMediaTypeTab,
+    {kPFWhetherMediaTypeTabTicketKey, KeyKind::Prefixed, kFeaturesMediaTypeTab,
      GetTicketStringConvertedToPrtLang},
     {kCoilPunchFaceTicketKey, KeyKind::Prefixed, kCoilPunchFace,
      GetTicketStringConvertedToPrtLang},
-    {KSPWhetherMediaTypeTabKey, KeyKind::Prefixed, kSpecialPagesMediaTab, GetTicketInteger},
+    {kSPWhetherMediaTypeTabTicketKey, KeyKind::Prefixed, kSpecialPagesMediaTab, GetTicketInteger},
 };
 static_assert(std::size(FeaturesticketData) == 19);
 

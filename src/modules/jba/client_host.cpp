@@ -131,7 +131,7 @@ std::optional<std::string> RemoteOriginatingHost(std::string_view origin,
   return host;
 }
 
-bool MyPrintAddressArray(const AddressList& addresses, char* outString, int outStringLen) {
+bool PrintAddressArray(const AddressList& addresses, char* outString, int outStringLen) {
   if (outString == nullptr || outStringLen <= 0) return false;
   std::memset(outString, 0, static_cast<std::size_t>(outStringLen));
   bool result = false;
@@ -158,7 +158,7 @@ bool MyPrintAddressArray(const AddressList& addresses, char* outString, int outS
   return result;
 }
 
-int getHostAddress(const char* hostName, char* outString, int outStringLen,
+int GetHostAddress(const char* hostName, char* outString, int outStringLen,
                    const HostResolver& resolver, std::chrono::milliseconds bound, Logger& log) {
   if (hostName == nullptr || outString == nullptr || outStringLen <= 0) return 0;
   std::memset(outString, 0, static_cast<std::size_t>(outStringLen));
@@ -171,7 +171,7 @@ int getHostAddress(const char* hostName, char* outString, int outStringLen,
   const std::optional<AddressList> addresses =
       ResolveHostAddresses(std::string(name), log, resolver, bound);
   if (!addresses) return 0;
-  return MyPrintAddressArray(*addresses, outString, outStringLen) ? 1 : 0;
+  return PrintAddressArray(*addresses, outString, outStringLen) ? 1 : 0;
 }
 
 std::string EncodeIPv4AddressText(std::string_view text) {
@@ -259,7 +259,7 @@ void GetClientIPAddress(Job& job, const ClientHostSource& source) {
   char addressText[kAddressTextSize] = {};
   if (originAddress) {
     CopyToField(addressText, *originAddress, TextEncoding::UTF8);
-  } else if (getHostAddress(hostName->c_str(), addressText, kAddressTextSize, source.resolver,
+  } else if (GetHostAddress(hostName->c_str(), addressText, kAddressTextSize, source.resolver,
                             source.bound, job.log) != 1) {
     return;
   }

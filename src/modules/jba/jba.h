@@ -56,7 +56,7 @@ struct JBAOptions {
 };
 
 // Ticket keys (after the program's ticket-key prefix).
-inline constexpr char kJBAHostName[] = "JBAMacHostNameStringTicket";
+inline constexpr char kJBAHostNameTicketKey[] = "JBAMacHostNameStringTicket";
 inline constexpr char kJBAIPAddressStringTicketKey[] = "JBAIPAddressStringTicket";
 inline constexpr char kJBAInfoListTicketKey[] = "JBAInfoListTicketKey";
 inline constexpr char kJBAInfoSetLboxTicketKey[] = "JBAInfoSetListTicketKey";

@@ -400,7 +400,7 @@ constexpr TicketDataEntry JBATicketInteger(const char* key, Operand field) {
 }
 
 inline constexpr TicketDataEntry JBATicketHostName =
-    JBATicketString(kJBAHostName, TF_RECORD(JBAOptions, hostName));
+    JBATicketString(kJBAHostNameTicketKey, TF_RECORD(JBAOptions, hostName));
 inline constexpr TicketDataEntry JBATicketIPAddress =
     JBATicketString(kJBAIPAddressStringTicketKey, jba::kIpAddressTicket);
 inline constexpr TicketDataEntry JBATicketInfoList =

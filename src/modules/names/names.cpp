@@ -83,21 +83,21 @@ std::int32_t WordValue(const unsigned char* p) { return p[0] * 256 + p[1]; }
 
 }  // namespace
 
-std::int32_t ISByteValid(const unsigned char* p, const ValidateDataScale& scale) {
+std::int32_t IsByteValid(const unsigned char* p, const ValidateDataScale& scale) {
   return InRanges(p[0], scale.byteRanges) ? 1 : 0;
 }
 
-std::int32_t ISWordValid(const unsigned char* p, const ValidateRangeList& wordRanges) {
+std::int32_t IsWordValid(const unsigned char* p, const ValidateRangeList& wordRanges) {
   return InRanges(WordValue(p), wordRanges) ? 1 : 0;
 }
 
-std::int32_t ValidateDada(const char* text, const ValidateDataScale& scale) {
+std::int32_t ValidateData(const char* text, const ValidateDataScale& scale) {
   const auto* p = reinterpret_cast<const unsigned char*>(text);
   while (*p != '\0') {
-    if (ISWordValid(p, scale.wordRanges) == 1) {
+    if (IsWordValid(p, scale.wordRanges) == 1) {
       if (p[1] == '\0') return 1;  // the pair took the terminator: the walk ends here
       p += 2;
-    } else if (ISByteValid(p, scale) == 1) {
+    } else if (IsByteValid(p, scale) == 1) {
       p += 1;
     } else {
       return 0;
@@ -106,20 +106,20 @@ std::int32_t ValidateDada(const char* text, const ValidateDataScale& scale) {
   return 1;
 }
 
-std::int32_t ISByteSpace(const unsigned char* p, const ValidateDataScale& spaceScale) {
-  return ISByteValid(p, spaceScale);
+std::int32_t IsByteSpace(const unsigned char* p, const ValidateDataScale& spaceScale) {
+  return IsByteValid(p, spaceScale);
 }
 
-std::int32_t ISWordSpace(const unsigned char* p, const ValidateDataScale& spaceScale) {
-  return ISWordValid(p, spaceScale.wordRanges);
+std::int32_t IsWordSpace(const unsigned char* p, const ValidateDataScale& spaceScale) {
+  return IsWordValid(p, spaceScale.wordRanges);
 }
 
 std::int32_t IsAllSpace(const char* text) {
   const auto* p = reinterpret_cast<const unsigned char*>(text);
   while (*p != '\0') {
-    if (ISByteSpace(p, kSpaceScale) == 1) {
+    if (IsByteSpace(p, kSpaceScale) == 1) {
       p += 1;
-    } else if (ISWordSpace(p, kSpaceScale) == 1) {
+    } else if (IsWordSpace(p, kSpaceScale) == 1) {
       p += 2;  // 0x81 0x40: the second byte is never the terminator
     } else {
       return 0;
@@ -174,7 +174,7 @@ void InvalidateStdUserNameUTF8(JobCoreState& s) {
   if (units >= static_cast<long>(kUtf8UserNameUnits) + 1) {
     CutField(s.StdUserName, Utf8PrefixForUnits(name, kUtf8UserNameUnits), TextEncoding::UTF8);
   }
-  if (units <= 0 || ValidateDada(s.StdUserName, userNameValidateDataScaleForUTF8) != 1 ||
+  if (units <= 0 || ValidateData(s.StdUserName, userNameValidateDataScaleForUTF8) != 1 ||
       IsAllSpaceUTF8(s.StdUserName) == 1) {
     UseDefaultUserName(s);
     return;
@@ -188,7 +188,7 @@ void InvalidateStdUserNameUTF8(JobCoreState& s) {
 
 void InvalidateStdUserNameByteMode(JobCoreState& s) {
   CutField(s.StdUserName, kByteModeUserNameBytes, TextEncoding::ShiftJIS);
-  if (s.StdUserName[0] == '\0' || ValidateDada(s.StdUserName, userNameValidateDataScale) != 1 ||
+  if (s.StdUserName[0] == '\0' || ValidateData(s.StdUserName, userNameValidateDataScale) != 1 ||
       IsAllSpace(s.StdUserName) == 1) {
     UseDefaultUserName(s);
   }
@@ -254,7 +254,7 @@ void InvalidateStdDocumentNameForProductType(Job& job) {
                                    : productType == kProductType02
                                        ? docuNameValidateDataScaleForProduct02
                                        : docuNameValidateDataScale;
-  if (ValidateDada(s.PTStdDocumentName, scale) != 1) {
+  if (ValidateData(s.PTStdDocumentName, scale) != 1) {
     std::memset(s.PTStdDocumentName, 0, sizeof(s.PTStdDocumentName));
   }
 }
@@ -267,7 +267,7 @@ void InvalidatePrintTypeDocumentNameForProductType(Job& job) {
     CutToUnits(s.PTStdDocumentName, DocumentNameLimit(productType));
     if (productType == kProductType03) scale = &docuNameValidateDataScaleForProduct03UTF8;
   }
-  if (ValidateDada(s.PTStdDocumentName, *scale) != 1) {
+  if (ValidateData(s.PTStdDocumentName, *scale) != 1) {
     std::memset(s.PTStdDocumentName, 0, sizeof(s.PTStdDocumentName));
   }
 }

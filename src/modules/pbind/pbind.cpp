@@ -293,7 +293,7 @@ std::optional<Dimensions> PageDimensions(Job& job, const char* name) {
 // read, and falls back to its own setting for that attribute.
 void TranslateField(PBindText& field, const char* attribute, Logger& log) {
   char translated[kPBindTextSize] = {};
-  if (!convertPBindPPDValue(field, translated, sizeof(translated))) {
+  if (!ConvertPBindPPDValue(field, translated, sizeof(translated))) {
     log.Debug("Perfect binding: the binder knows no value \"%s\" for %s; left out",
               DebugText(field).c_str(), attribute);
   }
@@ -361,7 +361,7 @@ std::optional<std::int32_t> PBindPointsToTenthsMm(float points) {
   return whole * 60 / 170 * 10;
 }
 
-bool convertPBindPPDValue(const char* value, char* destination, std::size_t size) {
+bool ConvertPBindPPDValue(const char* value, char* destination, std::size_t size) {
   if (destination == nullptr || size == 0) return false;
   std::memset(destination, 0, size);
   if (value == nullptr) return false;

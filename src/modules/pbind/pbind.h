@@ -59,7 +59,7 @@ void OutputKPJLCommandforPerfectBind(Job& job, void* psoptionpbind);
 // Copies into `destination` (`size` bytes, always NUL-terminated) the printer value paired with
 // `value` in `PerfectBindParam`.  Returns true when the table has the value; otherwise the
 // destination is left empty and the result is false.
-bool convertPBindPPDValue(const char* value, char* destination, std::size_t size);
+bool ConvertPBindPPDValue(const char* value, char* destination, std::size_t size);
 
 // Writes one adjustment line "@PJL SET JOBATTR="@<attribute>=<n>"" where n is the leading
 // decimal value of `value` times `multiplier`, negated by the sign rule: 1 when `position` is

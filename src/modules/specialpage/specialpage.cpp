@@ -35,8 +35,8 @@ constexpr char kSPXPValueKeyFormat[] = "%s%d";
 constexpr std::size_t kSPXPKeySize = 256;
 constexpr std::size_t kSPXPValueSize = 256;
 
-// Ticket table `SpecialPageTicketData`.
-constexpr TicketDataEntry SpecialPageTicketData[] = {
+// Ticket table `SpecialPageticketData`.
+constexpr TicketDataEntry SpecialPageticketData[] = {
     {kSPXPCoverCountKey, KeyKind::Prefixed, TF_RECORD(SpecialPageOptions, coverCount),
      GetTicketInteger},
     {kSPXPInsertionCountKey, KeyKind::Prefixed, TF_RECORD(SpecialPageOptions, insertionCount),
@@ -44,7 +44,7 @@ constexpr TicketDataEntry SpecialPageTicketData[] = {
     {kSPXPExceptionCountKey, KeyKind::Prefixed, TF_RECORD(SpecialPageOptions, exceptionCount),
      GetTicketInteger},
 };
-static_assert(std::size(SpecialPageTicketData) == 3);
+static_assert(std::size(SpecialPageticketData) == 3);
 
 // The document's own text is UTF-8, as its declaration says; field text is read as UTF-8 too.
 constexpr TextEncoding kSpecialPageTextEncoding = TextEncoding::UTF8;
@@ -303,7 +303,7 @@ class SpecialPageEntry {
   // Reads the next field into `field` (cleared by the caller).
   void Read(char (&field)[kSpecialPageFieldSize]) {
     const char* text = value_ + offset_;
-    const std::int32_t advance = getOneValue(text, field, sizeof(field), kSpecialPageTextEncoding);
+    const std::int32_t advance = GetOneValue(text, field, sizeof(field), kSpecialPageTextEncoding);
     if (advance < 0) return;
     const std::size_t length = advance > 0 ? static_cast<std::size_t>(advance) - 1
                                            : std::strlen(text);
@@ -399,7 +399,7 @@ void OutputException(Job& job, const std::string& stem, std::int32_t index) {
 
 }  // namespace
 
-std::int32_t getOneValue(const char* text, char* destination, std::size_t size,
+std::int32_t GetOneValue(const char* text, char* destination, std::size_t size,
                          TextEncoding encoding) {
   if (text == nullptr || destination == nullptr) return -1;
   const char* comma = std::strchr(text, ',');
@@ -410,7 +410,7 @@ std::int32_t getOneValue(const char* text, char* destination, std::size_t size,
 }
 
 void SpecialPageGetTicketFromPDE(Job& job, void* psOptionSpecialPage) {
-  GetTicketFromArray(job, psOptionSpecialPage, SpecialPageTicketData);
+  GetTicketFromArray(job, psOptionSpecialPage, SpecialPageticketData);
 }
 
 void InjectKPIFCommandSP(Job& job, void* psOptionSpecialPage) {
@@ -452,7 +452,7 @@ void InjectKPIFCommandSP(Job& job, void* psOptionSpecialPage) {
 }
 
 namespace {
-constexpr std::span<const TicketDataEntry> kTicketTables[] = {SpecialPageTicketData};
+constexpr std::span<const TicketDataEntry> kTicketTables[] = {SpecialPageticketData};
 // The value tickets, each followed by an entry's index.
 constexpr OptionKey kOtherOptions[] = {{kSPXPCoverValueKey, KeyKind::Prefixed, true},
                                        {kSPXPInsertionValueKey, KeyKind::Prefixed, true},

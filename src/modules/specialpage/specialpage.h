@@ -42,7 +42,7 @@ void InjectKPIFCommandSP(Job& job, void* psOptionSpecialPage);
 // bytes is cut before the first character of `encoding` that does not fit whole.  Returns how far
 // to advance to the next field: the field's length plus 1 after a comma, 0 when there is no comma
 // (so reading on re-reads the last field), -1 when `text` or `destination` is null.
-std::int32_t getOneValue(const char* text, char* destination, std::size_t size,
+std::int32_t GetOneValue(const char* text, char* destination, std::size_t size,
                          TextEncoding encoding);
 
 }  // namespace tf

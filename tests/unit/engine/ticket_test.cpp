@@ -133,7 +133,7 @@ TEST(NumberListTest, DecodesInPlaceOrLeavesTheTextAlone) {
   for (const Case& c : cases) {
     char buffer[32] = {};
     std::strncpy(buffer, c.text, sizeof(buffer) - 1);
-    numstrtochar(buffer, sizeof(buffer));
+    NumStrToChar(buffer, sizeof(buffer));
     EXPECT_STREQ(buffer, c.decoded) << c.text;
   }
 }

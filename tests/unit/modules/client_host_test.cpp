@@ -30,7 +30,7 @@ using test::JobHarness;
 std::pair<bool, std::string> Choose(const AddressList& addresses) {
   char out[46];
   std::memset(out, 'x', sizeof(out));
-  const bool result = MyPrintAddressArray(addresses, out, sizeof(out));
+  const bool result = PrintAddressArray(addresses, out, sizeof(out));
   return {result, out};
 }
 

@@ -82,36 +82,36 @@ std::string Utf8ProductType(const std::string& value) {
 // Validation walk and space test
 
 TEST(ValidateDadaTest, ShiftJisScaleTakesTwoByteValuesAsNumericRanges) {
-  EXPECT_EQ(ValidateDada("", userNameValidateDataScale), 1);
-  EXPECT_EQ(ValidateDada("Tux 42 \xb1", userNameValidateDataScale), 1);  // ASCII, half-width ｱ
+  EXPECT_EQ(ValidateData("", userNameValidateDataScale), 1);
+  EXPECT_EQ(ValidateData("Tux 42 \xb1", userNameValidateDataScale), 1);  // ASCII, half-width ｱ
   // 0x82A0 lies in 0x8140-0x9F7E although its second byte is above 0x7E.
-  EXPECT_EQ(ValidateDada("\x82\xa0\x93\xfa", userNameValidateDataScale), 1);
-  EXPECT_EQ(ValidateDada("tux\tlinux", userNameValidateDataScale), 0);
-  EXPECT_EQ(ValidateDada("a\x7f", userNameValidateDataScale), 0);
-  EXPECT_EQ(ValidateDada("a\x80", userNameValidateDataScale), 0);
+  EXPECT_EQ(ValidateData("\x82\xa0\x93\xfa", userNameValidateDataScale), 1);
+  EXPECT_EQ(ValidateData("tux\tlinux", userNameValidateDataScale), 0);
+  EXPECT_EQ(ValidateData("a\x7f", userNameValidateDataScale), 0);
+  EXPECT_EQ(ValidateData("a\x80", userNameValidateDataScale), 0);
   // A lead byte before the terminator forms the pair 0x8200 and passes: only whole-character
   // cuts keep half a character out of a name.
-  EXPECT_EQ(ValidateDada("a\x82", userNameValidateDataScale), 1);
-  EXPECT_EQ(ValidateDada("a\xa0", userNameValidateDataScale), 0);
+  EXPECT_EQ(ValidateData("a\x82", userNameValidateDataScale), 1);
+  EXPECT_EQ(ValidateData("a\xa0", userNameValidateDataScale), 0);
 }
 
 TEST(ValidateDadaTest, Product02ScaleAdmitsOnlyNarrowCharacters) {
   const ValidateDataScale& scale = docuNameValidateDataScaleForProduct02;
-  EXPECT_EQ(ValidateDada("Report 7 \xb1", scale), 1);
-  EXPECT_EQ(ValidateDada("a\x81\x60" "b", scale), 1);  // wave dash
-  EXPECT_EQ(ValidateDada("\x82\xa0", scale), 0);
-  EXPECT_EQ(ValidateDada("voil\x85\x75", scale), 0);  // à
-  EXPECT_EQ(ValidateDada("\x85\x75", docuNameValidateDataScaleForProduct03), 1);
+  EXPECT_EQ(ValidateData("Report 7 \xb1", scale), 1);
+  EXPECT_EQ(ValidateData("a\x81\x60" "b", scale), 1);  // wave dash
+  EXPECT_EQ(ValidateData("\x82\xa0", scale), 0);
+  EXPECT_EQ(ValidateData("voil\x85\x75", scale), 0);  // à
+  EXPECT_EQ(ValidateData("\x85\x75", docuNameValidateDataScaleForProduct03), 1);
 }
 
 TEST(ValidateDadaTest, Utf8ScaleAdmitsEveryNonEmptyText) {
   // Pairs are tried before single bytes, so a byte below 0x20 passes as the start of a pair, and
   // a pair that takes the terminator ends the walk.
-  EXPECT_EQ(ValidateDada("tux\tlinux", userNameValidateDataScaleForUTF8), 1);
-  EXPECT_EQ(ValidateDada("\x10", userNameValidateDataScaleForUTF8), 1);
-  EXPECT_EQ(ValidateDada("voil\xc3\xa0", docuNameValidateDataScaleForProduct03UTF8), 1);
+  EXPECT_EQ(ValidateData("tux\tlinux", userNameValidateDataScaleForUTF8), 1);
+  EXPECT_EQ(ValidateData("\x10", userNameValidateDataScaleForUTF8), 1);
+  EXPECT_EQ(ValidateData("voil\xc3\xa0", docuNameValidateDataScaleForProduct03UTF8), 1);
   // The Shift-JIS scale rejects the 0xA0 of à's UTF-8 form.
-  EXPECT_EQ(ValidateDada("voil\xc3\xa0", docuNameValidateDataScale), 0);
+  EXPECT_EQ(ValidateData("voil\xc3\xa0", docuNameValidateDataScale), 0);
 }
 
 TEST(IsAllSpaceTest, AsciiAndShiftJisIdeographicSpaces) {

@@ -29,7 +29,7 @@ JobHarness::Args WithOptions(const std::string& options) {
 std::string Convert(const char* value, std::size_t size = 256) {
   char out[256];
   std::memset(out, 'x', sizeof(out));
-  convertPBindPPDValue(value, out, size);
+  ConvertPBindPPDValue(value, out, size);
   return out;
 }
 
@@ -43,9 +43,9 @@ TEST(PBindValueTableTest, LookupIsExactAndCaseSensitive) {
 
 TEST(PBindValueTableTest, ResultAndBoundedDestination) {
   char out[16];
-  EXPECT_TRUE(convertPBindPPDValue("HCF1", out, sizeof(out)));
+  EXPECT_TRUE(ConvertPBindPPDValue("HCF1", out, sizeof(out)));
   EXPECT_STREQ(out, "INTRAY6");
-  EXPECT_FALSE(convertPBindPPDValue("A4x", out, sizeof(out)));
+  EXPECT_FALSE(ConvertPBindPPDValue("A4x", out, sizeof(out)));
   EXPECT_STREQ(out, "");
   EXPECT_EQ(Convert("9x11", 4), "LET");
   EXPECT_EQ(Convert("A4", 1), "");

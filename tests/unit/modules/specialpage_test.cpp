@@ -23,7 +23,7 @@ struct Field {
 
 Field Read(const char* text, TextEncoding encoding = TextEncoding::UTF8) {
   char field[kSpecialPageFieldSize] = {};
-  const std::int32_t advance = getOneValue(text, field, sizeof(field), encoding);
+  const std::int32_t advance = GetOneValue(text, field, sizeof(field), encoding);
   return {advance, field};
 }
 
@@ -44,8 +44,8 @@ TEST(GetOneValueTest, FieldsAndHowFarToAdvance) {
 
 TEST(GetOneValueTest, NullTextOrDestination) {
   char field[kSpecialPageFieldSize] = {};
-  EXPECT_EQ(getOneValue(nullptr, field, sizeof(field), TextEncoding::UTF8), -1);
-  EXPECT_EQ(getOneValue("a,b", nullptr, 0, TextEncoding::UTF8), -1);
+  EXPECT_EQ(GetOneValue(nullptr, field, sizeof(field), TextEncoding::UTF8), -1);
+  EXPECT_EQ(GetOneValue("a,b", nullptr, 0, TextEncoding::UTF8), -1);
 }
 
 TEST(GetOneValueTest, LongFieldIsCutButSkippedWhole) {
