@@ -1,6 +1,7 @@
 // One print job: its core, its options and the records of its modules.
 #include "engine/job.h"
 
+#include <cstring>
 #include <utility>
 #include <vector>
 
@@ -24,8 +25,12 @@ Job::Job(const Program& jobProgram, JobArguments arguments, const PpdFile& ppd, 
     total += module->record.size;
   }
   const std::size_t units = (total + sizeof(std::max_align_t) - 1) / sizeof(std::max_align_t);
-  recordStorage_.reset(new std::max_align_t[units > 0 ? units : 1]());
+  const std::size_t count = units > 0 ? units : 1;
+  recordStorage_.reset(new std::max_align_t[count]);
+  // Every byte is cleared, the padding inside each std::max_align_t included: a record may lie
+  // over it, and value-initialising the array need not clear it.
   auto* base = reinterpret_cast<unsigned char*>(recordStorage_.get());
+  std::memset(base, 0, count * sizeof(std::max_align_t));
   for (std::size_t i = 0; i < program.modules.size(); ++i) {
     records_.push_back(program.modules[i]->record.size > 0 ? base + offsets[i] : nullptr);
   }
