@@ -80,7 +80,10 @@ std::string InterleavedWrites(PrinterStream& out, std::vector<std::string>& span
     spans.push_back(std::string(static_cast<std::size_t>(1 + (i * 37) % 3000), char('a' + i % 26)));
   }
   for (int i = 0; i < 700; ++i) {
-    const std::string piece = "<" + std::to_string(i) + ">" + std::string(i % 200, '.');
+    std::string piece = "<";
+    piece += std::to_string(i);
+    piece += '>';
+    piece.append(i % 200, '.');
     out.Write(piece);
     out.WriteBorrowed(spans[i].data(), spans[i].size());
     expected += piece + spans[i];

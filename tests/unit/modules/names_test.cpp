@@ -23,11 +23,14 @@ constexpr char kSjisA[] = "\x82\xa0";        // あ in Shift-JIS
 constexpr char kAGrave[] = "\xc3\xa0";       // à in UTF-8
 constexpr char kIdeoSpace[] = "\xe3\x80\x80";  // U+3000 in UTF-8
 
-std::string Repeat(const std::string& s, int n) {
-  std::string out;
+// `head` followed by `n` times `s`.
+std::string Repeat(const std::string& head, const std::string& s, int n) {
+  std::string out = head;
   for (int i = 0; i < n; ++i) out += s;
   return out;
 }
+
+std::string Repeat(const std::string& s, int n) { return Repeat("", s, n); }
 
 std::string Letters(int n) {
   std::string out;
@@ -158,9 +161,9 @@ TEST(UserNameByteModeTest, AccountCopyHoldsThe32FirstBytesInWholeCharacters) {
     EXPECT_EQ(n.jbaUser, Letters(32));
 
     // "a" and sixteen あ are 33 bytes; the 16th あ would take bytes 32 and 33.
-    n = Prepare(config.program(), config.ppd, "a" + Repeat(kA, 16), "t");
-    EXPECT_EQ(n.user, "a" + Repeat(kSjisA, 16));
-    EXPECT_EQ(n.jbaUser, "a" + Repeat(kSjisA, 15));
+    n = Prepare(config.program(), config.ppd, Repeat("a", kA, 16), "t");
+    EXPECT_EQ(n.user, Repeat("a", kSjisA, 16));
+    EXPECT_EQ(n.jbaUser, Repeat("a", kSjisA, 15));
   }
 }
 
@@ -171,8 +174,8 @@ TEST(UserNameByteModeTest, ConversionKeepsBackslashTildeAndWholeCharactersUpTo25
     EXPECT_EQ(Prepare(config.program(), config.ppd, "\xe6\x97\xa5\xe6\x9c\xac", "t").user,
               "\x93\xfa\x96\x7b");
     // "a" and 200 あ: 253 bytes fit; the 127th あ would end at byte 255.
-    const Names n = Prepare(config.program(), config.ppd, "a" + Repeat(kA, 200), "t");
-    EXPECT_EQ(n.user, "a" + Repeat(kSjisA, 126));
+    const Names n = Prepare(config.program(), config.ppd, Repeat("a", kA, 200), "t");
+    EXPECT_EQ(n.user, Repeat("a", kSjisA, 126));
   }
 }
 
@@ -181,7 +184,7 @@ TEST(UserNameByteModeTest, ConversionKeepsBackslashTildeAndWholeCharactersUpTo25
 
 TEST(UserNameUtf8ModeTest, EmptyAndAllSpaceNamesBecomeTheDefault) {
   for (const std::string& user :
-       {std::string(), std::string("   "), std::string(kIdeoSpace), " " + Repeat(kIdeoSpace, 3),
+       {std::string(), std::string("   "), std::string(kIdeoSpace), Repeat(" ", kIdeoSpace, 3),
         std::string("\xf0\x9f\x98\x80")}) {  // an emoji alone converts to nothing
     SCOPED_TRACE(user);
     const Names n = PrepareUtf8(user, "t");
@@ -213,9 +216,9 @@ TEST(UserNameUtf8ModeTest, LongNamesAreCutTo255CharactersAnd765Bytes) {
   EXPECT_EQ(PrepareUtf8(Repeat(kAGrave, 300), "t").user, Repeat(kAGrave, 255));
   EXPECT_EQ(PrepareUtf8(Repeat(kA, 300), "t").user, Repeat(kA, 255));  // exactly 765 bytes
   // "a" and 400 あ: 763 bytes fit; the next あ would end at byte 766.
-  const Names n = PrepareUtf8("a" + Repeat(kA, 400), "t");
-  EXPECT_EQ(n.user, "a" + Repeat(kA, 254));
-  EXPECT_EQ(n.jbaUser, "a" + Repeat(kA, 31));
+  const Names n = PrepareUtf8(Repeat("a", kA, 400), "t");
+  EXPECT_EQ(n.user, Repeat("a", kA, 254));
+  EXPECT_EQ(n.jbaUser, Repeat("a", kA, 31));
 }
 
 // ---------------------------------------------------------------------------------------------
@@ -259,12 +262,12 @@ TEST(DocumentNameByteModeTest, CutNeverSplitsATwoByteCharacter) {
     SCOPED_TRACE(config.name);
     const std::string key = std::string(config.productTypeKey) + "=";
     // 1 + 2k bytes: the character that straddles the even limit is left out whole.
-    Names n = Prepare(config.program(), config.ppd, "tux", "a" + Repeat(kA, 20), key + "1");
-    EXPECT_EQ(n.document, "a" + Repeat(kSjisA, 11));
-    EXPECT_EQ(n.ptDocument, "a" + Repeat(kSjisA, 11));
-    n = Prepare(config.program(), config.ppd, "tux", "a" + Repeat("\xe6\x97\xa5", 40), key + "3");
-    EXPECT_EQ(n.document, "a" + Repeat("\x93\xfa", 31));
-    EXPECT_EQ(n.ptDocument, "a" + Repeat("\x93\xfa", 31));
+    Names n = Prepare(config.program(), config.ppd, "tux", Repeat("a", kA, 20), key + "1");
+    EXPECT_EQ(n.document, Repeat("a", kSjisA, 11));
+    EXPECT_EQ(n.ptDocument, Repeat("a", kSjisA, 11));
+    n = Prepare(config.program(), config.ppd, "tux", Repeat("a", "\xe6\x97\xa5", 40), key + "3");
+    EXPECT_EQ(n.document, Repeat("a", "\x93\xfa", 31));
+    EXPECT_EQ(n.ptDocument, Repeat("a", "\x93\xfa", 31));
   }
 }
 

@@ -322,7 +322,10 @@ std::string ShowLine(const std::string& textTicket, const std::string& ppd = "pl
 
 std::string ByteList(const std::string& text) {
   std::string list;
-  for (unsigned char c : text) list += "/" + std::to_string(c);
+  for (unsigned char c : text) {
+    list += '/';
+    list += std::to_string(c);
+  }
   return list;
 }
 
