@@ -178,7 +178,8 @@ constexpr std::string_view kRenderingParameterNames[] = {"TCPR", "GCPR", "ICPR"}
 constexpr std::size_t kParameterNameLength = 4;
 constexpr std::size_t kMaxParameterDigits = 100;
 // The shortest line that can name a whole family: the three rendering names.
-constexpr std::size_t kMinParameterLine = std::size(kRenderingParameterNames) * kParameterNameLength;
+constexpr std::size_t kMinParameterLine =
+    std::size(kRenderingParameterNames) * kParameterNameLength;
 
 
 template <std::size_t N>

@@ -357,7 +357,8 @@ void OutputKPJLCommandforCommentBasic(Job& job, CommentOptions& comment) {
     } else {
       // "10Sheets" gives the threshold 10; a value without "Sheet" is the threshold as it stands.
       if (char* sheet = std::strstr(comment.sigVol, "Sheet")) {
-        std::memset(sheet, 0, sizeof(comment.sigVol) - static_cast<std::size_t>(sheet - comment.sigVol));
+        const auto kept = static_cast<std::size_t>(sheet - comment.sigVol);
+        std::memset(sheet, 0, sizeof(comment.sigVol) - kept);
       }
       WritePjlLineOfField(job, "@PJL COMMENT QMJOBINFO BOOKLETTYPE=TYPE[MANUALDIVIDE]:THRESHOLD[",
                           comment.sigVol, "]\n");

@@ -238,7 +238,8 @@ bool IsImageShift(std::string_view shift) {
 }  // namespace
 
 std::int64_t FeaturesNUpProduct(const JobCoreState& state) {
-  return std::int64_t{DecimalValue(state.StdLayoutRowInfo)} * DecimalValue(state.StdLayoutColumnInfo);
+  return std::int64_t{DecimalValue(state.StdLayoutRowInfo)} *
+         DecimalValue(state.StdLayoutColumnInfo);
 }
 
 // ---------------------------------------------------------------------------------------------

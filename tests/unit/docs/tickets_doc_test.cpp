@@ -203,7 +203,8 @@ TEST(TicketReferenceTest, EveryTicketOfTheStandardAttributesIsOneTheProgramReads
       // ticketfilter-basic has no infoList; the ticket is given to both and read by one.
       if (program == &BasicProgram() && std::string(row.ticket) == "JBAInfoListTicketKey") continue;
       const auto it = options.find(row.ticket);
-      ASSERT_NE(it, options.end()) << program->traits.programName << " does not read " << row.ticket;
+      ASSERT_NE(it, options.end())
+          << program->traits.programName << " does not read " << row.ticket;
       EXPECT_EQ(it->second, row.keyKind) << row.ticket;
     }
   }

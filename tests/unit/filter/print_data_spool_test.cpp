@@ -62,7 +62,9 @@ TEST(ReplayTest, StopsAfterAPageEndLineOnceCancelled) {
 
 TEST(ReplayTest, LargeDataGoesOutWhole) {
   std::string data;
-  for (int i = 0; data.size() < (5u << 20); ++i) data += "(line " + std::to_string(i) + ") show\nep\n";
+  for (int i = 0; data.size() < (5u << 20); ++i) {
+    data += "(line " + std::to_string(i) + ") show\nep\n";
+  }
   data += "\x04";
   JobHarness h(FullProgram(), JobHarness::Args{}, "decomp-color.ppd");
   h.job().out.Write("before\n");  // pending output goes first
@@ -168,7 +170,9 @@ TEST_F(PiecesReplayTest, AnInputThatBecameShorterFailsTheReplay) {
 // The spool of a job: plain for a pipe, references for a regular file; the same bytes come back.
 TEST(PrintDataSpoolTest, PlainOrByReferenceTheSameBytesComeBack) {
   std::string input;
-  for (int i = 0; input.size() < 200000; ++i) input += "(line " + std::to_string(i) + ") show\nep\n";
+  for (int i = 0; input.size() < 200000; ++i) {
+    input += "(line " + std::to_string(i) + ") show\nep\n";
+  }
   TempDir dir;
   WriteFile(dir.File("job.ps"), input);
   for (const bool regular : {true, false}) {
@@ -215,7 +219,7 @@ TEST(PrintDataSpoolTest, APrintFileThatChangedIsNotReplayed) {
   const std::string kept = "%!PS\nep\n";
   toSpool.WriteBorrowed(kept.data(), kept.size(), 0);
   toSpool.ReleaseBorrowed();
-  WriteFile(dir.File("job.ps"), "%!PS\nep\nmore\n");  // longer now
+  WriteFile(dir.File("job.ps"), "%!PS\nep\nmore\n");  // grown since the first pass
   EXPECT_EQ(spool.Replay(h.job()), StreamStatus::InputError);
   EXPECT_EQ(h.Output(), "");
   EXPECT_NE(h.Log().find("ERROR: The print file changed while it was read"), std::string::npos);

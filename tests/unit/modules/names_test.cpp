@@ -84,7 +84,7 @@ std::string Utf8ProductType(const std::string& value) {
 // ---------------------------------------------------------------------------------------------
 // Validation walk and space test
 
-TEST(ValidateDadaTest, ShiftJisScaleTakesTwoByteValuesAsNumericRanges) {
+TEST(ValidateDataTest, ShiftJisScaleTakesTwoByteValuesAsNumericRanges) {
   EXPECT_EQ(ValidateData("", userNameValidateDataScale), 1);
   EXPECT_EQ(ValidateData("Tux 42 \xb1", userNameValidateDataScale), 1);  // ASCII, half-width ｱ
   // 0x82A0 lies in 0x8140-0x9F7E although its second byte is above 0x7E.
@@ -98,7 +98,7 @@ TEST(ValidateDadaTest, ShiftJisScaleTakesTwoByteValuesAsNumericRanges) {
   EXPECT_EQ(ValidateData("a\xa0", userNameValidateDataScale), 0);
 }
 
-TEST(ValidateDadaTest, Product02ScaleAdmitsOnlyNarrowCharacters) {
+TEST(ValidateDataTest, Product02ScaleAdmitsOnlyNarrowCharacters) {
   const ValidateDataScale& scale = docuNameValidateDataScaleForProduct02;
   EXPECT_EQ(ValidateData("Report 7 \xb1", scale), 1);
   EXPECT_EQ(ValidateData("a\x81\x60" "b", scale), 1);  // wave dash
@@ -107,7 +107,7 @@ TEST(ValidateDadaTest, Product02ScaleAdmitsOnlyNarrowCharacters) {
   EXPECT_EQ(ValidateData("\x85\x75", docuNameValidateDataScaleForProduct03), 1);
 }
 
-TEST(ValidateDadaTest, Utf8ScaleAdmitsEveryNonEmptyText) {
+TEST(ValidateDataTest, Utf8ScaleAdmitsEveryNonEmptyText) {
   // Pairs are tried before single bytes, so a byte below 0x20 passes as the start of a pair, and
   // a pair that takes the terminator ends the walk.
   EXPECT_EQ(ValidateData("tux\tlinux", userNameValidateDataScaleForUTF8), 1);

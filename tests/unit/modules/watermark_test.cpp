@@ -337,9 +337,9 @@ TEST(WatermarkTextTest, StringOperandsComeOutUnchanged) {
 }
 
 // A text that opens a string but does not close it exactly at its end (a long operand cut by its
-// 256-byte field, a text with more after its string) used to go out as it stood: the string stayed
-// open and swallowed the rest of the job.  It is written as a literal string instead.
-TEST(WatermarkTextTest, CutStringOperandNoLongerLeavesTheStringOpen) {
+// 256-byte field, a text with more after its string) is written as a literal string: as it
+// stands, the string would stay open and swallow the rest of the job.
+TEST(WatermarkTextTest, CutStringOperandIsWrittenAsAClosedLiteralString) {
   const std::string longText = "(" + std::string(300, 'A') + ")";
   EXPECT_EQ(ShowLine(longText), "(\\(" + std::string(254, 'A') + ") show\n");
   EXPECT_EQ(ShowLine(ByteList("(a)(b)")), "(\\(a\\)\\(b\\)) show\n");
@@ -381,7 +381,7 @@ TEST(WatermarkTextTest, ShiftJisCharactersEndingInBackslashKeepTheirStringWhole)
   const Case cases[] = {
       // Operands: written as they stand, the 0x5C of each character doubled.
       {"(表示)", "(\x95\\\\\x8e\xa6) show\n"},
-      {"(表)", "(\x95\\\\) show\n"},  // no longer taken for an open string and wrapped
+      {"(表)", "(\x95\\\\) show\n"},  // a closed operand: its 0x5C is no escape
       {"(ソ十申能予)", "(\x83\\\\\x8f\\\\\x90\\\\\x94\\\\\x97\\\\) show\n"},
       {"(表\\))", "(\x95\\\\\\)) show\n"},  // the user's own escape after the character stays
       {"(a(表)b)", "(a(\x95\\\\)b) show\n"},
