@@ -12,6 +12,7 @@
 //
 // Input: byte 0 gives a destination size (1 to 256), byte 1 a number; the rest is the text.
 #include <algorithm>
+#include <cstddef>
 #include <cstdint>
 #include <cstdlib>
 #include <cstring>
@@ -201,18 +202,22 @@ constexpr ParameterList kValueParams = {kDQ, TF_CORE(StdUserName), kDQ, kLF};
 constexpr char kValueFormat[] = "@PJL SET JOBATTR=%c@LUNA=%s%c%c";
 constexpr std::string_view kValuePrefix = "@PJL SET JOBATTR=\"@LUNA=";
 
-// A module record of the harness: an integer and a text.
+// A module record of the harness: an integer and two texts, each at the alignment of an integer.
 struct FuzzRecord {
   std::int32_t number;
   char text[256];
+  char name[256];
 };
+static_assert(offsetof(FuzzRecord, text) % alignof(std::int32_t) == 0 &&
+              offsetof(FuzzRecord, name) % alignof(std::int32_t) == 0);
 
-// Operands for any format: fields with the alignment of an integer, so that every kind of symbol
-// reads inside the job core or the record whatever the format asks of it (a table always gives
-// each symbol an operand of its kind).
+// Operands for any format: fields with the alignment of an integer (the job core's first field
+// and the record's), so that every kind of symbol reads inside the job core or the record
+// whatever the format asks of it (a table always gives each symbol an operand of its kind).
+static_assert(offsetof(JobCoreState, StdUserName) == 0);
 constexpr ParameterList kMixedParams = {
     TF_CORE(StdUserName), TF_RECORD(FuzzRecord, number), TF_RECORD(FuzzRecord, text),
-    TF_CORE(StdDocumentName), TF_CORE(StdUserName), TF_RECORD(FuzzRecord, number)};
+    TF_RECORD(FuzzRecord, name), TF_CORE(StdUserName), TF_RECORD(FuzzRecord, number)};
 
 // The value as the command must carry it: without PJL-unsafe bytes, cut by whole characters to
 // what the line leaves.
@@ -236,8 +241,8 @@ void CheckExpansion(const std::string& value, const std::string& format, std::in
   FuzzRecord record{};
   TextFieldEncodings encodings;
   std::strncpy(state->StdUserName, value.c_str(), sizeof(state->StdUserName) - 1);
-  std::strncpy(state->StdDocumentName, value.c_str(), sizeof(state->StdDocumentName) - 1);
   std::strncpy(record.text, value.c_str(), sizeof(record.text) - 1);
+  std::strncpy(record.name, value.c_str(), sizeof(record.name) - 1);
   record.number = number;
   const std::string stored(state->StdUserName);
   const OperandScope scope{*state, &record, encodings};
