@@ -33,6 +33,9 @@ Job::Job(const Program& jobProgram, JobArguments arguments, const PpdFile& ppd, 
   std::memset(base, 0, count * sizeof(std::max_align_t));
   for (std::size_t i = 0; i < program.modules.size(); ++i) {
     records_.push_back(program.modules[i]->record.size > 0 ? base + offsets[i] : nullptr);
+    if (program.modules[i]->insertPostScript != nullptr) {
+      psInserters_.push_back({program.modules[i]->insertPostScript, records_.back()});
+    }
   }
 }
 

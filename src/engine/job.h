@@ -9,6 +9,7 @@
 #include <cstddef>
 #include <cstdint>
 #include <memory>
+#include <span>
 #include <string>
 #include <type_traits>
 #include <vector>
@@ -94,6 +95,13 @@ class Job {
   R& Record(const ModuleDescriptor& module) const {
     return *static_cast<R*>(RecordOf(module));
   }
+  // The modules that insert PostScript, each with its record, in the order of the program's list:
+  // the stream asks them at every insertion line, so the others are left out once per job.
+  struct PsInserter {
+    decltype(ModuleDescriptor::insertPostScript) insert;
+    void* record;
+  };
+  std::span<const PsInserter> psInserters() const { return psInserters_; }
   // What the operands of a table of the module whose record is `record` are resolved against.
   OperandScope Scope(const void* record) const { return {state, record, textEncodings}; }
 
@@ -139,6 +147,7 @@ class Job {
   std::string refusal_;
   std::unique_ptr<std::max_align_t[]> recordStorage_;
   std::vector<void*> records_;  // one per module of the program, in its order
+  std::vector<PsInserter> psInserters_;
 };
 
 }  // namespace tf

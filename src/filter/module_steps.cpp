@@ -37,7 +37,9 @@ void OutputJobInfoFromFilter(Job& job, JobInfoBlock block) {
 
 void OutputPSCommandFromFilter(Job& job, int point, int page, PrinterStream& stream) {
   const PsInsertion at{point, page};
-  ForEachModule(job, &ModuleDescriptor::insertPostScript, at, stream);
+  for (const Job::PsInserter& module : job.psInserters()) {
+    module.insert(job, module.record, at, stream);
+  }
 }
 
 }  // namespace tf
