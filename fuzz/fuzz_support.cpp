@@ -8,7 +8,7 @@
 #include <cstdio>
 #include <cstdlib>
 
-#include "engine/dispatch.h"
+#include "filter/module_steps.h"
 #include "filter/filter_job.h"
 #include "ticketfilter-basic/program.h"
 #include "ticketfilter/program.h"

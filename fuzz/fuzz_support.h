@@ -9,7 +9,7 @@
 #include <string_view>
 #include <vector>
 
-#include "filter/job.h"
+#include "engine/job.h"
 
 namespace tf::fuzz {
 

@@ -23,8 +23,8 @@
 #include <string_view>
 #include <vector>
 
-#include "engine/dispatch.h"
-#include "engine/envelope.h"
+#include "filter/module_steps.h"
+#include "filter/envelope.h"
 #include "fuzz_support.h"
 
 namespace tf::fuzz {

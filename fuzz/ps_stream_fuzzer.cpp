@@ -27,11 +27,12 @@
 #include <string_view>
 #include <thread>
 
-#include "engine/dispatch.h"
-#include "engine/envelope.h"
+#include "filter/module_steps.h"
+#include "filter/envelope.h"
 #include "filter/decomp_mode.h"
 #include "filter/ps_stream.h"
 #include "fuzz_support.h"
+#include "modules/watermark/watermark.h"
 
 namespace tf::fuzz {
 namespace {
@@ -83,8 +84,12 @@ struct PreparedJob {
 };
 
 // What `point` writes when the watermark's page flow is `flow` before it.
+WatermarkPageFlow& FlowOf(InProcessJob& job) {
+  return job.job().Record<WatermarkRecord>(WatermarkModule).flow;
+}
+
 std::string InsertionAt(InProcessJob& job, int point, const WatermarkPageFlow& flow) {
-  job.job().state.watermarkFlow = flow;
+  FlowOf(job) = flow;
   job.ResetOutput();
   OutputPSCommandFromFilter(job.job(), point, 1, job.job().out);
   return job.Output();
@@ -119,7 +124,7 @@ PreparedJob& Prepared(bool decomp, bool nup4) {
                 InsertionAt(j, kPointEndPageP, armed),
                 InsertionAt(j, kPointPageSave, saved),
                 InsertionAt(j, kPointPageSave, armed)};
-  j.job().state.watermarkFlow = {};
+  FlowOf(j) = {};
   if (slot->page.ep.empty() || slot->insertion[kPointBeginProlog].empty()) {
     Fail("the watermark is not on");
   }
@@ -310,8 +315,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
   PreparedJob& prepared = Prepared(decomp, nup4);
   Job& job = prepared.job->job();
   prepared.job->ResetOutput();
-  job.sawPageEnd = false;
-  job.state.watermarkFlow = {};
+  FlowOf(*prepared.job) = {};
 
   int sockets[2];
   if (::socketpair(AF_UNIX, SOCK_SEQPACKET | SOCK_CLOEXEC, 0, sockets) != 0) {

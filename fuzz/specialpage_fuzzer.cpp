@@ -20,7 +20,7 @@
 #include <string_view>
 #include <vector>
 
-#include "engine/envelope.h"
+#include "filter/envelope.h"
 #include "fuzz_support.h"
 #include "modules/specialpage/specialpage.h"
 #include "platform/text_conversion.h"
@@ -63,16 +63,16 @@ void CheckFieldReader(std::string_view value) {
   const std::string text(value);
   for (TextEncoding encoding : {TextEncoding::UTF8, TextEncoding::ShiftJIS}) {
     char field[kSpecialPageFieldSize] = {};
-    const std::int32_t advance = getOneValue(text.c_str(), field, sizeof(field), encoding);
+    const std::int32_t advance = GetOneValue(text.c_str(), field, sizeof(field), encoding);
     const std::size_t comma = text.find(',');
     const std::int32_t expected =
         comma == std::string::npos ? 0 : static_cast<std::int32_t>(comma + 1);
-    if (advance != expected) Fail("getOneValue advanced wrongly", text);
-    if (field[sizeof(field) - 1] != '\0') Fail("getOneValue filled its whole field", text);
+    if (advance != expected) Fail("GetOneValue advanced wrongly", text);
+    if (field[sizeof(field) - 1] != '\0') Fail("GetOneValue filled its whole field", text);
     const std::string_view got(field);
-    if (text.compare(0, got.size(), got) != 0) Fail("getOneValue copied other text", text);
+    if (text.compare(0, got.size(), got) != 0) Fail("GetOneValue copied other text", text);
     if (encoding == TextEncoding::UTF8 && IsValidUtf8(text) && !IsValidUtf8(got)) {
-      Fail("getOneValue split a character", text);
+      Fail("GetOneValue split a character", text);
     }
   }
 }
@@ -122,7 +122,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
   args.options = options;
   InProcessJob run(basic ? BasicProgram() : FullProgram(), args, ppd.path());
   run.ReadTickets();
-  InjectKPIFCommandSP(run.job());
+  InjectKPIFCommandSP(run.job(), run.job().RecordOf(SpecialPageModule));
   const std::string xml = run.Output();
 
   if (total < 1) {

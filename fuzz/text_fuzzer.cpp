@@ -12,6 +12,7 @@
 //
 // Input: byte 0 gives a destination size (1 to 256), byte 1 a number; the rest is the text.
 #include <algorithm>
+#include <cstddef>
 #include <cstdint>
 #include <cstdlib>
 #include <cstring>
@@ -23,8 +24,9 @@
 
 #include "engine/format.h"
 #include "engine/job_options.h"
+#include "engine/job.h"
+#include "engine/text_fields.h"
 #include "engine/ticket.h"
-#include "filter/job.h"
 #include "fuzz_support.h"
 #include "modules/names/names.h"
 #include "platform/ppd.h"
@@ -58,9 +60,9 @@ void CheckNumStrToChar(std::string_view text) {
   const std::string input(text.substr(0, text.find('\0')));
   std::vector<char> buffer(input.begin(), input.end());
   buffer.push_back('\0');
-  numstrtochar(buffer.data(), static_cast<std::int32_t>(buffer.size()));
+  NumStrToChar(buffer.data(), static_cast<std::int32_t>(buffer.size()));
   const std::string decoded(buffer.data());
-  if (decoded != ModelNumStrToChar(input)) Fail("numstrtochar differs from its rule", input);
+  if (decoded != ModelNumStrToChar(input)) Fail("NumStrToChar differs from its rule", input);
 }
 
 // ---- conversions -----------------------------------------------------------------------------
@@ -187,8 +189,8 @@ void CheckValidation(const std::string& text) {
                                        &userNameValidateDataScaleForUTF8,
                                        &docuNameValidateDataScaleForProduct03UTF8};
   for (const ValidateDataScale* scale : scales) {
-    if (ValidateDada(copy.get(), *scale) != ModelValidate(bytes, *scale)) {
-      Fail("ValidateDada differs from its walk", text);
+    if (ValidateData(copy.get(), *scale) != ModelValidate(bytes, *scale)) {
+      Fail("ValidateData differs from its walk", text);
     }
   }
   if (IsAllSpace(copy.get()) != ModelAllSpace(bytes)) Fail("IsAllSpace differs from its walk", text);
@@ -196,22 +198,26 @@ void CheckValidation(const std::string& text) {
 
 // ---- the format expansion --------------------------------------------------------------------
 
-constexpr char kQuote = 0x22;
-constexpr char kLineFeed = 0x0A;
-constexpr Operand kValueRow[] = {TF_CONST(kQuote), TF_FIELD(StdUserName), TF_CONST(kQuote),
-                                 TF_CONST(kLineFeed)};
-constexpr ParaTable<Operand> kValueParams = MakeParaTable(kValueRow);
+constexpr ParameterList kValueParams = {kDQ, TF_CORE(StdUserName), kDQ, kLF};
 constexpr char kValueFormat[] = "@PJL SET JOBATTR=%c@LUNA=%s%c%c";
 constexpr std::string_view kValuePrefix = "@PJL SET JOBATTR=\"@LUNA=";
 
-// Operands for any format: job fields with the alignment of an integer, so that every kind of
-// symbol reads inside the job's state whatever the format asks of it (a table always gives each
-// symbol an operand of its kind).
-constexpr Operand kMixedRow[] = {TF_FIELD(StdUserName),         TF_FIELD(psoptionpbind),
-                                 TF_FIELD(kpjlOptionFeatures),  TF_FIELD(psOptionWatermark),
-                                 TF_FIELD(StdUserName),         TF_FIELD(psoptionpbind),
-                                 TF_FIELD(psOptionSpecialPage), TF_FIELD(StdUserName)};
-constexpr ParaTable<Operand> kMixedParams = MakeParaTable(kMixedRow);
+// A module record of the harness: an integer and two texts, each at the alignment of an integer.
+struct FuzzRecord {
+  std::int32_t number;
+  char text[256];
+  char name[256];
+};
+static_assert(offsetof(FuzzRecord, text) % alignof(std::int32_t) == 0 &&
+              offsetof(FuzzRecord, name) % alignof(std::int32_t) == 0);
+
+// Operands for any format: fields with the alignment of an integer (the job core's first field
+// and the record's), so that every kind of symbol reads inside the job core or the record
+// whatever the format asks of it (a table always gives each symbol an operand of its kind).
+static_assert(offsetof(JobCoreState, StdUserName) == 0);
+constexpr ParameterList kMixedParams = {
+    TF_CORE(StdUserName), TF_RECORD(FuzzRecord, number), TF_RECORD(FuzzRecord, text),
+    TF_RECORD(FuzzRecord, name), TF_CORE(StdUserName), TF_RECORD(FuzzRecord, number)};
 
 // The value as the command must carry it: without PJL-unsafe bytes, cut by whole characters to
 // what the line leaves.
@@ -231,16 +237,20 @@ std::string ModelValue(std::string_view value, std::size_t budget, TextEncoding 
 }
 
 void CheckExpansion(const std::string& value, const std::string& format, std::int32_t number) {
-  auto state = std::make_unique<JobState>();
+  auto state = std::make_unique<JobCoreState>();
+  FuzzRecord record{};
+  TextFieldEncodings encodings;
   std::strncpy(state->StdUserName, value.c_str(), sizeof(state->StdUserName) - 1);
-  std::strncpy(state->StdDocumentName, value.c_str(), sizeof(state->StdDocumentName) - 1);
-  std::memcpy(&state->psoptionpbind, &number, sizeof(number));
+  std::strncpy(record.text, value.c_str(), sizeof(record.text) - 1);
+  std::strncpy(record.name, value.c_str(), sizeof(record.name) - 1);
+  record.number = number;
   const std::string stored(state->StdUserName);
+  const OperandScope scope{*state, &record, encodings};
 
   for (TextEncoding encoding : {TextEncoding::ShiftJIS, TextEncoding::UTF8}) {
-    state->SetEncoding(state->StdUserName, encoding);
+    encodings.Set(state->StdUserName, encoding);
     char out[kCommandBufferSize];
-    const int n = BuildPrintComand(kValueFormat, &kValueParams, *state, out, sizeof(out));
+    const int n = BuildPrintCommand(kValueFormat, kValueParams.span(), scope, out, sizeof(out));
     const std::string line(out, static_cast<std::size_t>(std::max(n, 0)));
     const std::size_t fixed = kValuePrefix.size() + 2;
     const std::string expected = ModelValue(stored, kCommandBufferSize - 1 - fixed, encoding);
@@ -250,7 +260,7 @@ void CheckExpansion(const std::string& value, const std::string& format, std::in
     }
 
     // Any format: a terminated line within the buffer, whatever it holds.
-    const int m = BuildPrintComand(format.c_str(), &kMixedParams, *state, out, sizeof(out));
+    const int m = BuildPrintCommand(format.c_str(), kMixedParams.span(), scope, out, sizeof(out));
     if (m < 0 || m > kCommandBufferSize - 1 || static_cast<std::size_t>(m) != std::strlen(out)) {
       Fail("an expansion that is not a terminated line within its buffer", format);
     }

@@ -5,7 +5,7 @@
 #include <cstring>
 #include <string_view>
 
-#include "filter/job.h"
+#include "engine/job.h"
 
 namespace tf {
 namespace {
@@ -39,7 +39,7 @@ std::size_t StripPjlUnsafe(char* text, std::size_t length) {
 }
 
 int IsCtrlSym(const char* symbol) {
-  for (const CtrlSymEntry& entry : ctrlSymTalbe) {
+  for (const CtrlSymEntry& entry : ctrlSymTable) {
     if (std::strcmp(entry.symbol, symbol) == 0) return 1;
   }
   return 0;
@@ -54,10 +54,10 @@ const char* GetNextCtrlSym(const char* text) {
   return nullptr;
 }
 
-int getCtrlSym(const char* symbol, const void* parameter, char* value, int valueSize) {
+int GetCtrlSym(const char* symbol, const void* parameter, char* value, int valueSize) {
   if (valueSize <= 0) return 0;
   std::memset(value, 0, static_cast<std::size_t>(valueSize));
-  for (const CtrlSymEntry& entry : ctrlSymTalbe) {
+  for (const CtrlSymEntry& entry : ctrlSymTable) {
     if (std::strcmp(entry.symbol, symbol) != 0) continue;
     switch (entry.kind) {
       case 0:
@@ -79,8 +79,8 @@ int getCtrlSym(const char* symbol, const void* parameter, char* value, int value
   return 0;
 }
 
-int BuildPrintComand(const char* format, const ParaTable<Operand>* params, const JobState& state,
-                     char* out, int outSize) {
+int BuildPrintCommand(const char* format, std::span<const Operand> params,
+                      const OperandScope& scope, char* out, int outSize) {
   if (out == nullptr || outSize <= 0) return 0;
   std::memset(out, 0, static_cast<std::size_t>(outSize));
   if (format == nullptr) return 0;
@@ -92,7 +92,7 @@ int BuildPrintComand(const char* format, const ParaTable<Operand>* params, const
   Segment segments[kMaxSegments];
   SegmentStorage storage[kMaxSegments];
   int segmentCount = 0;
-  int index = 0;
+  std::size_t index = 0;
   const char* position = work;
   std::size_t fixedLength = 0;   // literal text, bytes and numbers
   while (*position != '\0') {
@@ -102,35 +102,27 @@ int BuildPrintComand(const char* format, const ParaTable<Operand>* params, const
       fixedLength += std::strlen(position);
       break;
     }
-    if (params == nullptr || index >= params->count) return 0;  // a symbol without its value
+    if (index >= params.size()) return 0;  // a symbol without its value
     Segment& segment = segments[segmentCount];
     segment.literal = std::string_view(position, static_cast<std::size_t>(symbol - position));
-    const Operand& operand = params->list[index];
-    const void* parameter = operand.Resolve(state);
-    switch (symbol[1]) {
-      case 'd': {
-        segment.kind = 0;
-        int n = std::snprintf(storage[segmentCount].text, sizeof(storage[segmentCount].text), "%d",
-                              *static_cast<const std::int32_t*>(parameter));
-        segment.value = std::string_view(storage[segmentCount].text, static_cast<std::size_t>(n));
-        break;
-      }
-      case 'c': {
-        segment.kind = 1;
-        storage[segmentCount].text[0] = *static_cast<const char*>(parameter);
-        segment.value = std::string_view(storage[segmentCount].text, 1);
-        if (segment.value[0] == '\0') return 0;  // a zero byte stops the row
-        break;
-      }
-      default: {
-        segment.kind = 2;
-        segment.value = std::string_view(static_cast<const char*>(parameter));
-        // A job field holds text in the encoding its filler recorded; a constant is the
-        // program's own ASCII text.
-        segment.encoding = operand.IsJobField() ? state.textEncodings.Of(operand.FieldOffset())
-                                                : TextEncoding::ShiftJIS;
-        break;
-      }
+    const Operand& operand = params[index];
+    const void* parameter = operand.Resolve(scope.core, scope.record);
+    const char text[3] = {symbol[0], symbol[1], '\0'};
+    if (symbol[1] == 's') {
+      segment.kind = 2;
+      segment.value = std::string_view(static_cast<const char*>(parameter));
+      // A job field holds text in the encoding its filler recorded; a constant is the
+      // program's own ASCII text.
+      segment.encoding = operand.base() != Operand::Base::Constant
+                             ? scope.encodings.Of(parameter)
+                             : TextEncoding::ShiftJIS;
+    } else {
+      // A decimal or a byte: a zero byte stops the row.
+      segment.kind = symbol[1] == 'd' ? 0 : 1;
+      char* value = storage[segmentCount].text;
+      const int n = GetCtrlSym(text, parameter, value, sizeof(storage[segmentCount].text));
+      if (n <= 0) return 0;
+      segment.value = std::string_view(value, static_cast<std::size_t>(n));
     }
     if (segment.kind == 2) {
       // Count what reaches the printer: the value without the bytes that are dropped.
@@ -179,14 +171,16 @@ int BuildPrintComand(const char* format, const ParaTable<Operand>* params, const
   return static_cast<int>(length);
 }
 
-char* itoa(int value, char* buffer, int n) {
-  char* p = buffer + n - 1;
-  *p = '\0';
-  while (value > 0 && p > buffer) {
-    *--p = static_cast<char>('0' + value % 10);
-    value /= 10;
+void OutputKPJLCommandFromArray(Job& job, const void* record,
+                                std::span<const FmtTableEntry> table) {
+  const OperandScope scope = job.Scope(record);
+  char command[kCommandBufferSize];
+  for (const FmtTableEntry& row : table) {
+    if (ConditionCompare(row.conditions.span(), scope) != 1) continue;
+    const int length = BuildPrintCommand(row.format, row.params.span(), scope, command,
+                                         kCommandBufferSize);
+    if (length > 0) job.out.Write(command, static_cast<std::size_t>(length));
   }
-  return p;
 }
 
 }  // namespace tf

@@ -16,7 +16,7 @@ inline constexpr char KPPDJobPasswordKey[] = "cupsJobPassword";  // the PIN form
 // True when the printer's job language takes UTF-8 text ("QMPrinterLanguageEncoding" is exactly
 // "UTF-8"); every other value, or none, means Shift-JIS.
 inline bool PpdSaysUtf8(const PpdFile& ppd) {
-  const auto encoding = ppdFindAttr_ALT(ppd, KPPDLanguageEncodingKey);
+  const auto encoding = ppd.FindAttribute(KPPDLanguageEncodingKey);
   return encoding && *encoding == "UTF-8";
 }
 

@@ -8,22 +8,14 @@
 #include <string_view>
 
 #include "engine/job_options.h"
-#include "filter/job.h"
+#include "engine/job.h"
+#include "platform/decimal.h"
 #include "platform/text_conversion.h"
 
 namespace tf {
 namespace {
 
 constexpr std::size_t kWorkBufferSize = 1024;
-
-// The decimal value of `text` by atoi rules (leading blanks and a sign, digits up to the first
-// other byte, 0 without digits), held to the int32 range.
-std::int32_t ParseInt32(const char* text) {
-  long long value = std::strtoll(text, nullptr, 10);
-  if (value > INT32_MAX) return INT32_MAX;
-  if (value < INT32_MIN) return INT32_MIN;
-  return static_cast<std::int32_t>(value);
-}
 
 // Length of `text` without a UTF-8 sequence that its last bytes begin but do not complete.
 std::size_t WithoutIncompleteUtf8Tail(const char* text, std::size_t length) {
@@ -65,7 +57,7 @@ void FillWorkBuffer(const char* value, char* work) {
   }
   std::memcpy(work, text.data(), take);
   work[take] = '\0';
-  numstrtochar(work, static_cast<std::int32_t>(kWorkBufferSize));
+  NumStrToChar(work, static_cast<std::int32_t>(kWorkBufferSize));
   if (cut && list) {
     const std::size_t decoded = std::strlen(work);
     work[WithoutIncompleteUtf8Tail(work, decoded)] = '\0';
@@ -87,22 +79,22 @@ std::int32_t ReadConvertedString(const char* key, const JobOptions& options, voi
 
 }  // namespace
 
-std::int32_t GetTicketFromArray(Job& job, const TicketDataEntry* table, std::int32_t count) {
+std::int32_t GetTicketFromArray(Job& job, void* record, std::span<const TicketDataEntry> table) {
   const JobOptions& options = job.options();
   std::string key;
-  for (std::int32_t i = 0; i < count; ++i) {
-    const TicketDataEntry& row = table[i];
+  for (const TicketDataEntry& row : table) {
     if (row.keyKind == KeyKind::Prefixed) {
       key = job.TicketKey(row.key);
     } else {
       key = row.key;
     }
-    row.reader(key.c_str(), options, row.destination.ResolveField(job.state), row.size);
+    void* destination = row.destination.ResolveField(job.state, record);
+    const auto size = static_cast<std::int32_t>(row.destination.size());
+    row.reader(key.c_str(), options, destination, size);
     if (row.reader.stores != StoredValue::Number) {
-      job.state.textEncodings.Set(row.destination.FieldOffset(),
-                                  row.reader.stores == StoredValue::UTF8Text
-                                      ? TextEncoding::UTF8
-                                      : TextEncoding::ShiftJIS);
+      job.textEncodings.Set(destination, row.reader.stores == StoredValue::UTF8Text
+                                             ? TextEncoding::UTF8
+                                             : TextEncoding::ShiftJIS);
     }
   }
   return 1;
@@ -118,7 +110,7 @@ std::int32_t ReadTicketInteger(const char* key, const JobOptions& options, void*
                                std::int32_t) {
   const char* value = options.Get(key);
   *static_cast<std::int32_t*>(destination) =
-      value == nullptr ? -1 : ParseInt32(value);
+      value == nullptr ? -1 : DecimalValue(value);
   return value != nullptr;
 }
 
@@ -150,7 +142,7 @@ std::int32_t ReadTicketTextConvertedForUTF8(const char* key, const JobOptions& o
   return ReadConvertedString(key, options, destination, size, TextEncoding::UTF8);
 }
 
-void numstrtochar(char* buffer, std::int32_t size) {
+void NumStrToChar(char* buffer, std::int32_t size) {
   if (buffer == nullptr || size <= 0 || buffer[0] != '/') return;
   const std::size_t length = strnlen(buffer, static_cast<std::size_t>(size));
   if (length < 2) return;
@@ -159,7 +151,7 @@ void numstrtochar(char* buffer, std::int32_t size) {
     std::size_t end = read;
     while (end < length && buffer[end] != '/') ++end;
     buffer[end] = '\0';
-    const std::int32_t number = ParseInt32(buffer + read);
+    const std::int32_t number = DecimalValue(buffer + read);
     buffer[write] = number > 255 ? '\0' : static_cast<char>(number & 0xFF);
     buffer[write + 1] = '\0';
     ++write;

@@ -7,6 +7,7 @@
 #pragma once
 
 #include <cstdint>
+#include <span>
 
 #include "engine/operand.h"
 
@@ -42,22 +43,19 @@ enum class KeyKind : std::uint8_t {
   Plain,     // `key` as it stands (standard options and PPD keywords)
 };
 
+// One ticket: where its value goes (a field of the module's record or of the job core's state;
+// the reader fills at most the field's size) and the reader that turns the option text into it.
 struct TicketDataEntry {
   const char* key;
   KeyKind keyKind;
-  Operand destination;  // a JobState field
-  std::int32_t size;    // 4 for numbers, the buffer size for strings
+  Operand destination;
   TicketReader reader;
 };
 
-// Runs every row of `table` in order, and records for each text field it fills whether its text is
-// UTF-8 or Shift-JIS (JobState::textEncodings).  Always returns 1.
-std::int32_t GetTicketFromArray(Job& job, const TicketDataEntry* table, std::int32_t count);
-
-template <std::size_t N>
-std::int32_t GetTicketFromArray(Job& job, const TicketDataEntry (&table)[N]) {
-  return GetTicketFromArray(job, table, static_cast<std::int32_t>(N));
-}
+// Runs every row of `table` in order, with the record operands in `record`, and records for each
+// text field it fills whether its text is UTF-8 or Shift-JIS (Job::textEncodings).  Always
+// returns 1.
+std::int32_t GetTicketFromArray(Job& job, void* record, std::span<const TicketDataEntry> table);
 
 // The readers' functions; the tables name the readers below.
 std::int32_t ReadTicketPresence(const char* key, const JobOptions& options, void* destination,
@@ -90,6 +88,6 @@ inline constexpr TicketReader GetTicketStringConvertedToPrtLangForUTF8{
 
 // Decodes, in place, a value written as a list of decimal byte values ("/72/105" is "Hi"); any
 // other value is left unchanged.
-void numstrtochar(char* buffer, std::int32_t size);
+void NumStrToChar(char* buffer, std::int32_t size);
 
 }  // namespace tf

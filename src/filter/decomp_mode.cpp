@@ -1,37 +1,33 @@
 // Feature decomposition mode.
 #include "filter/decomp_mode.h"
 
-#include <poll.h>
-#include <sys/stat.h>
-#include <unistd.h>
-#if defined(__linux__)
-#include <sys/sendfile.h>
-#endif
 #if defined(__SSE2__)
 #include <emmintrin.h>
 #endif
 
 #include <algorithm>
+#include <array>
 #include <cerrno>
-#include <cstdio>
 #include <cstring>
 #include <iterator>
 #include <string>
-#include <vector>
 
-#include "engine/envelope.h"
 #include "engine/format.h"
+#include "engine/job.h"
+#include "engine/pjl_line.h"
 #include "engine/ppd_keys.h"
-#include "filter/job.h"
+#include "filter/envelope.h"
+#include "filter/print_data_spool.h"
 #include "filter/ps_scanner.h"
-#include "platform/files.h"
+#include "platform/logger.h"
 #include "platform/ppd.h"
 
 namespace tf {
 
-// Searched in row order; the first match wins.
-const FeaturePJLCommandEntry
-    FeaturePPDKeyNameandMarkedValuetoPJLCommand[kFeaturePJLCommandRows] = {
+namespace {
+
+// The rows written out, in the order they are searched.
+constexpr FeaturePJLCommandEntry kWrittenRows[] = {
     {"QMSetTrapMode", "False", "@PJL SET JOBATTR=\"@TRAP=OFF\"\n"},
     {"QMSetTrapMode", "True", "@PJL SET JOBATTR=\"@TRAP=ON\"\n"},
     {"QMLetterHeadDuplexMode", "DupAuto", "@PJL SET JOBATTR=\"@DDPM=AUTO\"\n"},
@@ -71,96 +67,82 @@ const FeaturePJLCommandEntry
     {"QMSaveBlankSheet", "True", "@PJL SET JOBATTR=\"@SBKP=ON\"\n"},
     {"QMMonochromePriority", "False", "@PJL SET JOBATTR=\"@BSPM=OFF\"\n"},
     {"QMMonochromePriority", "True", "@PJL SET JOBATTR=\"@BSPM=ON\"\n"},
-    // Colour density: "QMColorDensity" + colour + band, choices -3 to +3; the attribute is "AJ" +
-    // colour letter + band letter, its value the choice plus 3.
-    {"QMColorDensityCyanLow", "-3", "@PJL SET JOBATTR=\"@AJCL=0\"\n"},
-    {"QMColorDensityCyanLow", "-2", "@PJL SET JOBATTR=\"@AJCL=1\"\n"},
-    {"QMColorDensityCyanLow", "-1", "@PJL SET JOBATTR=\"@AJCL=2\"\n"},
-    {"QMColorDensityCyanLow", "0", "@PJL SET JOBATTR=\"@AJCL=3\"\n"},
-    {"QMColorDensityCyanLow", "+1", "@PJL SET JOBATTR=\"@AJCL=4\"\n"},
-    {"QMColorDensityCyanLow", "+2", "@PJL SET JOBATTR=\"@AJCL=5\"\n"},
-    {"QMColorDensityCyanLow", "+3", "@PJL SET JOBATTR=\"@AJCL=6\"\n"},
-    {"QMColorDensityCyanMid", "-3", "@PJL SET JOBATTR=\"@AJCM=0\"\n"},
-    {"QMColorDensityCyanMid", "-2", "@PJL SET JOBATTR=\"@AJCM=1\"\n"},
-    {"QMColorDensityCyanMid", "-1", "@PJL SET JOBATTR=\"@AJCM=2\"\n"},
-    {"QMColorDensityCyanMid", "0", "@PJL SET JOBATTR=\"@AJCM=3\"\n"},
-    {"QMColorDensityCyanMid", "+1", "@PJL SET JOBATTR=\"@AJCM=4\"\n"},
-    {"QMColorDensityCyanMid", "+2", "@PJL SET JOBATTR=\"@AJCM=5\"\n"},
-    {"QMColorDensityCyanMid", "+3", "@PJL SET JOBATTR=\"@AJCM=6\"\n"},
-    {"QMColorDensityCyanHigh", "-3", "@PJL SET JOBATTR=\"@AJCH=0\"\n"},
-    {"QMColorDensityCyanHigh", "-2", "@PJL SET JOBATTR=\"@AJCH=1\"\n"},
-    {"QMColorDensityCyanHigh", "-1", "@PJL SET JOBATTR=\"@AJCH=2\"\n"},
-    {"QMColorDensityCyanHigh", "0", "@PJL SET JOBATTR=\"@AJCH=3\"\n"},
-    {"QMColorDensityCyanHigh", "+1", "@PJL SET JOBATTR=\"@AJCH=4\"\n"},
-    {"QMColorDensityCyanHigh", "+2", "@PJL SET JOBATTR=\"@AJCH=5\"\n"},
-    {"QMColorDensityCyanHigh", "+3", "@PJL SET JOBATTR=\"@AJCH=6\"\n"},
-    {"QMColorDensityMagentaLow", "-3", "@PJL SET JOBATTR=\"@AJML=0\"\n"},
-    {"QMColorDensityMagentaLow", "-2", "@PJL SET JOBATTR=\"@AJML=1\"\n"},
-    {"QMColorDensityMagentaLow", "-1", "@PJL SET JOBATTR=\"@AJML=2\"\n"},
-    {"QMColorDensityMagentaLow", "0", "@PJL SET JOBATTR=\"@AJML=3\"\n"},
-    {"QMColorDensityMagentaLow", "+1", "@PJL SET JOBATTR=\"@AJML=4\"\n"},
-    {"QMColorDensityMagentaLow", "+2", "@PJL SET JOBATTR=\"@AJML=5\"\n"},
-    {"QMColorDensityMagentaLow", "+3", "@PJL SET JOBATTR=\"@AJML=6\"\n"},
-    {"QMColorDensityMagentaMid", "-3", "@PJL SET JOBATTR=\"@AJMM=0\"\n"},
-    {"QMColorDensityMagentaMid", "-2", "@PJL SET JOBATTR=\"@AJMM=1\"\n"},
-    {"QMColorDensityMagentaMid", "-1", "@PJL SET JOBATTR=\"@AJMM=2\"\n"},
-    {"QMColorDensityMagentaMid", "0", "@PJL SET JOBATTR=\"@AJMM=3\"\n"},
-    {"QMColorDensityMagentaMid", "+1", "@PJL SET JOBATTR=\"@AJMM=4\"\n"},
-    {"QMColorDensityMagentaMid", "+2", "@PJL SET JOBATTR=\"@AJMM=5\"\n"},
-    {"QMColorDensityMagentaMid", "+3", "@PJL SET JOBATTR=\"@AJMM=6\"\n"},
-    {"QMColorDensityMagentaHigh", "-3", "@PJL SET JOBATTR=\"@AJMH=0\"\n"},
-    {"QMColorDensityMagentaHigh", "-2", "@PJL SET JOBATTR=\"@AJMH=1\"\n"},
-    {"QMColorDensityMagentaHigh", "-1", "@PJL SET JOBATTR=\"@AJMH=2\"\n"},
-    {"QMColorDensityMagentaHigh", "0", "@PJL SET JOBATTR=\"@AJMH=3\"\n"},
-    {"QMColorDensityMagentaHigh", "+1", "@PJL SET JOBATTR=\"@AJMH=4\"\n"},
-    {"QMColorDensityMagentaHigh", "+2", "@PJL SET JOBATTR=\"@AJMH=5\"\n"},
-    {"QMColorDensityMagentaHigh", "+3", "@PJL SET JOBATTR=\"@AJMH=6\"\n"},
-    {"QMColorDensityYellowLow", "-3", "@PJL SET JOBATTR=\"@AJYL=0\"\n"},
-    {"QMColorDensityYellowLow", "-2", "@PJL SET JOBATTR=\"@AJYL=1\"\n"},
-    {"QMColorDensityYellowLow", "-1", "@PJL SET JOBATTR=\"@AJYL=2\"\n"},
-    {"QMColorDensityYellowLow", "0", "@PJL SET JOBATTR=\"@AJYL=3\"\n"},
-    {"QMColorDensityYellowLow", "+1", "@PJL SET JOBATTR=\"@AJYL=4\"\n"},
-    {"QMColorDensityYellowLow", "+2", "@PJL SET JOBATTR=\"@AJYL=5\"\n"},
-    {"QMColorDensityYellowLow", "+3", "@PJL SET JOBATTR=\"@AJYL=6\"\n"},
-    {"QMColorDensityYellowMid", "-3", "@PJL SET JOBATTR=\"@AJYM=0\"\n"},
-    {"QMColorDensityYellowMid", "-2", "@PJL SET JOBATTR=\"@AJYM=1\"\n"},
-    {"QMColorDensityYellowMid", "-1", "@PJL SET JOBATTR=\"@AJYM=2\"\n"},
-    {"QMColorDensityYellowMid", "0", "@PJL SET JOBATTR=\"@AJYM=3\"\n"},
-    {"QMColorDensityYellowMid", "+1", "@PJL SET JOBATTR=\"@AJYM=4\"\n"},
-    {"QMColorDensityYellowMid", "+2", "@PJL SET JOBATTR=\"@AJYM=5\"\n"},
-    {"QMColorDensityYellowMid", "+3", "@PJL SET JOBATTR=\"@AJYM=6\"\n"},
-    {"QMColorDensityYellowHigh", "-3", "@PJL SET JOBATTR=\"@AJYH=0\"\n"},
-    {"QMColorDensityYellowHigh", "-2", "@PJL SET JOBATTR=\"@AJYH=1\"\n"},
-    {"QMColorDensityYellowHigh", "-1", "@PJL SET JOBATTR=\"@AJYH=2\"\n"},
-    {"QMColorDensityYellowHigh", "0", "@PJL SET JOBATTR=\"@AJYH=3\"\n"},
-    {"QMColorDensityYellowHigh", "+1", "@PJL SET JOBATTR=\"@AJYH=4\"\n"},
-    {"QMColorDensityYellowHigh", "+2", "@PJL SET JOBATTR=\"@AJYH=5\"\n"},
-    {"QMColorDensityYellowHigh", "+3", "@PJL SET JOBATTR=\"@AJYH=6\"\n"},
-    {"QMColorDensityBlackLow", "-3", "@PJL SET JOBATTR=\"@AJKL=0\"\n"},
-    {"QMColorDensityBlackLow", "-2", "@PJL SET JOBATTR=\"@AJKL=1\"\n"},
-    {"QMColorDensityBlackLow", "-1", "@PJL SET JOBATTR=\"@AJKL=2\"\n"},
-    {"QMColorDensityBlackLow", "0", "@PJL SET JOBATTR=\"@AJKL=3\"\n"},
-    {"QMColorDensityBlackLow", "+1", "@PJL SET JOBATTR=\"@AJKL=4\"\n"},
-    {"QMColorDensityBlackLow", "+2", "@PJL SET JOBATTR=\"@AJKL=5\"\n"},
-    {"QMColorDensityBlackLow", "+3", "@PJL SET JOBATTR=\"@AJKL=6\"\n"},
-    {"QMColorDensityBlackMid", "-3", "@PJL SET JOBATTR=\"@AJKM=0\"\n"},
-    {"QMColorDensityBlackMid", "-2", "@PJL SET JOBATTR=\"@AJKM=1\"\n"},
-    {"QMColorDensityBlackMid", "-1", "@PJL SET JOBATTR=\"@AJKM=2\"\n"},
-    {"QMColorDensityBlackMid", "0", "@PJL SET JOBATTR=\"@AJKM=3\"\n"},
-    {"QMColorDensityBlackMid", "+1", "@PJL SET JOBATTR=\"@AJKM=4\"\n"},
-    {"QMColorDensityBlackMid", "+2", "@PJL SET JOBATTR=\"@AJKM=5\"\n"},
-    {"QMColorDensityBlackMid", "+3", "@PJL SET JOBATTR=\"@AJKM=6\"\n"},
-    {"QMColorDensityBlackHigh", "-3", "@PJL SET JOBATTR=\"@AJKH=0\"\n"},
-    {"QMColorDensityBlackHigh", "-2", "@PJL SET JOBATTR=\"@AJKH=1\"\n"},
-    {"QMColorDensityBlackHigh", "-1", "@PJL SET JOBATTR=\"@AJKH=2\"\n"},
-    {"QMColorDensityBlackHigh", "0", "@PJL SET JOBATTR=\"@AJKH=3\"\n"},
-    {"QMColorDensityBlackHigh", "+1", "@PJL SET JOBATTR=\"@AJKH=4\"\n"},
-    {"QMColorDensityBlackHigh", "+2", "@PJL SET JOBATTR=\"@AJKH=5\"\n"},
-    {"QMColorDensityBlackHigh", "+3", "@PJL SET JOBATTR=\"@AJKH=6\"\n"},
 };
-static_assert(std::size(FeaturePPDKeyNameandMarkedValuetoPJLCommand) == 123);
+
+// Colour density: "QMColorDensity" + colour + band, choices -3 to +3; the attribute is "AJ" +
+// colour letter + band letter, its value the choice plus 3.  One row per colour, band and choice,
+// made by that rule when the program is built.
+struct DensityName {
+  std::string_view word;
+  char letter;
+};
+constexpr DensityName kDensityColours[] = {
+    {"Cyan", 'C'}, {"Magenta", 'M'}, {"Yellow", 'Y'}, {"Black", 'K'}};
+constexpr DensityName kDensityBands[] = {{"Low", 'L'}, {"Mid", 'M'}, {"High", 'H'}};
+constexpr std::string_view kDensityChoices[] = {"-3", "-2", "-1", "0", "+1", "+2", "+3"};
+constexpr std::size_t kDensityRows =
+    std::size(kDensityColours) * std::size(kDensityBands) * std::size(kDensityChoices);
+
+// The text of one generated row.
+struct DensityRowText {
+  char keyword[32];  // "QMColorDensityMagentaHigh"
+  char choice[3];
+  char pjl[32];      // "@PJL SET JOBATTR=\"@AJMH=6\"\n"
+};
+
+constexpr void Append(char* text, std::size_t& length, std::string_view part) {
+  for (char c : part) text[length++] = c;
+}
+
+constexpr std::array<DensityRowText, kDensityRows> MakeDensityRows() {
+  std::array<DensityRowText, kDensityRows> rows{};
+  std::size_t row = 0;
+  for (const DensityName& colour : kDensityColours) {
+    for (const DensityName& band : kDensityBands) {
+      for (std::size_t value = 0; value < std::size(kDensityChoices); ++value) {
+        DensityRowText& text = rows[row++];
+        std::size_t n = 0;
+        Append(text.keyword, n, "QMColorDensity");
+        Append(text.keyword, n, colour.word);
+        Append(text.keyword, n, band.word);
+        n = 0;
+        Append(text.choice, n, kDensityChoices[value]);
+        n = 0;
+        Append(text.pjl, n, "@PJL SET JOBATTR=\"@AJ");
+        const char attribute[] = {colour.letter, band.letter, '=', static_cast<char>('0' + value)};
+        Append(text.pjl, n, std::string_view(attribute, sizeof(attribute)));
+        Append(text.pjl, n, "\"\n");
+      }
+    }
+  }
+  return rows;
+}
+constexpr std::array<DensityRowText, kDensityRows> kDensityRowText = MakeDensityRows();
+
+// The written rows, then the colour-density rows.
+constexpr auto MakeFeatureTable() {
+  std::array<FeaturePJLCommandEntry, std::size(kWrittenRows) + kDensityRows> table{};
+  std::size_t row = 0;
+  for (const FeaturePJLCommandEntry& written : kWrittenRows) table[row++] = written;
+  for (const DensityRowText& text : kDensityRowText) {
+    table[row++] = {text.keyword, text.choice, text.pjl};
+  }
+  return table;
+}
+constexpr auto kFeatureTable = MakeFeatureTable();
+static_assert(std::size(kWrittenRows) == 39 && kDensityRows == 84 && kFeatureTable.size() == 123);
+
+}  // namespace
+
+// Searched in row order; the first match wins.
+const std::span<const FeaturePJLCommandEntry> FeaturePPDKeyNameandMarkedValuetoPJLCommand =
+    kFeatureTable;
 
 namespace {
+
+void ReportFailure(Job& job, const char* what, int error) {
+  job.log.Error("%s: %s", what, SystemErrorText(error).c_str());
+}
 
 constexpr std::string_view kBeginFeature = "%%BeginFeature:";
 constexpr std::size_t kFeatureWorkSize = 100;  // a feature line is split within its first 99 bytes
@@ -196,15 +178,13 @@ constexpr std::string_view kRenderingParameterNames[] = {"TCPR", "GCPR", "ICPR"}
 constexpr std::size_t kParameterNameLength = 4;
 constexpr std::size_t kMaxParameterDigits = 100;
 // The shortest line that can name a whole family: the three rendering names.
-constexpr std::size_t kMinParameterLine = std::size(kRenderingParameterNames) * kParameterNameLength;
+constexpr std::size_t kMinParameterLine =
+    std::size(kRenderingParameterNames) * kParameterNameLength;
 
-constexpr std::string_view kPageEndLines[] = {"ep", "endp", "showpage"};
-
-constexpr char kTemporaryFilePrefix[] = "qmPPDPJL";
 
 template <std::size_t N>
 void WriteLines(const char* const (&lines)[N], PrinterStream& out) {
-  for (const char* line : lines) QMfputs(line, out);
+  for (const char* line : lines) out.Write(line);
 }
 
 template <std::size_t N>
@@ -351,7 +331,7 @@ class FeatureDecompositionHandler {
     }
 
     if (const char* pjl = GetThePJLCommandfromKeywordsandMarkedValue(keyword, choice)) {
-      QMfputs(pjl, job_.out);
+      job_.out.Write(pjl);
     }
   }
 
@@ -389,11 +369,7 @@ class FeatureDecompositionHandler {
         }
         continue;
       }
-      char command[100];
-      std::snprintf(command, sizeof(command), "@PJL SET JOBATTR=\"@%.*s=%.*s\"\n",
-                    static_cast<int>(name.size()), name.data(), static_cast<int>(value.size()),
-                    value.data());
-      QMfputs(command, job_.out);
+      WriteJobAttribute(job_.out, name, value);
     }
   }
 
@@ -406,270 +382,9 @@ class FeatureDecompositionHandler {
   bool reportedUnsafeName_ = false;
 };
 
-// The replay: the temporary file goes to standard output as it stands; after a page-end line the
-// copy stops when the job was cancelled.
-class ReplayHandler {
- public:
-  static constexpr std::size_t kMaxPiece = 8;  // "showpage"
-  static constexpr bool kLastLineUnmatched = false;
 
-  explicit ReplayHandler(Job& job) : job_(job) {}
-  static constexpr bool MayStartWith(char first) { return first == 'e' || first == 's'; }
 
-  bool Wants(const char* piece, std::size_t length) {
-    const std::string_view line(piece, length);
-    for (std::string_view pageEnd : kPageEndLines) {
-      if (line == pageEnd) return true;
-    }
-    return false;
-  }
 
-  bool Handle(const PsLine& line, PrinterStream& out) {
-    WritePsLine(line, out);
-    return !job_.CancelJob();
-  }
-
- private:
-  Job& job_;
-};
-
-static_assert(
-    [] {
-      for (std::string_view line : kPageEndLines) {
-        if (!ReplayHandler::MayStartWith(line[0])) return false;
-      }
-      return true;
-    }(),
-    "every page-end line begins with a byte MayStartWith takes");
-
-// The temporary file of one run.  Its name is removed as soon as it is created: the file lives
-// only as long as its descriptor, so nothing is left behind, whether the job ends, is cancelled
-// or fails, and no other process can open or replace it.
-class TemporaryPrintData {
- public:
-  // Returns false, with errno set, when the file cannot be created.
-  bool Create(const std::string& directory) {
-    std::string path;
-    const int fd = CreateTemporaryFile(kTemporaryFilePrefix, directory, &path);
-    if (fd < 0) return false;
-    ::unlink(path.c_str());
-    file.Attach(fd);
-    return true;
-  }
-
-  OutFile file;
-};
-
-void ReportFailure(Job& job, const char* what, int error) {
-  job.log.Error("%s: %s", what, SystemErrorText(error).c_str());
-}
-
-// How far the direct copy of the kept PostScript went.
-enum class SendOutcome {
-  Done,         // everything was sent
-  AtLineStart,  // the rest is to be copied from the file's offset, which begins a line
-  MidLine,      // as above, but the offset is inside a line
-};
-
-// Sends the kept PostScript from the file's offset straight to standard output, in slices, as
-// long as the job is not cancelled.  The kernel moves the data (no copy through this process);
-// where that is not possible (another system, an output that does not take it, a write error)
-// the rest is left to the line-by-line copy, which also records write errors.
-SendOutcome SendUntilCancelled(Job& job, int fd) {
-#if defined(__linux__)
-  constexpr std::size_t kSlice = 1 << 20;
-  job.stdoutFile.Flush();
-  const int out = job.stdoutFile.fd();
-  if (out < 0 || job.stdoutFile.error() != 0) return SendOutcome::AtLineStart;
-  bool sentAny = false;
-  char last = '\n';
-  while (!job.CancelJob()) {
-    const off_t before = ::lseek(fd, 0, SEEK_CUR);
-    const ssize_t n = ::sendfile(out, fd, nullptr, kSlice);
-    if (n == 0) return SendOutcome::Done;
-    if (n < 0) {
-      if (errno == EINTR) continue;
-      if (errno == EAGAIN) {
-        struct pollfd pfd = {out, POLLOUT, 0};
-        ::poll(&pfd, 1, -1);
-        continue;
-      }
-      break;
-    }
-    sentAny = true;
-    if (::pread(fd, &last, 1, before + n - 1) != 1) last = 0;
-  }
-  if (!sentAny) return SendOutcome::AtLineStart;
-  return (last == '\n' || last == '\r') ? SendOutcome::AtLineStart : SendOutcome::MidLine;
-#else
-  (void)job;
-  (void)fd;
-  return SendOutcome::AtLineStart;
-#endif
-}
-
-// Reads a file from its offset, for CopyRestOfLine: Unread moves the offset back.
-class FileLineReader {
- public:
-  explicit FileLineReader(int fd) : fd_(fd) {}
-  ssize_t Read(char* out, std::size_t size) {
-    ssize_t n;
-    do {
-      n = ::read(fd_, out, size);
-    } while (n < 0 && errno == EINTR);
-    return n;
-  }
-  void Unread(const char*, std::size_t size) {
-    ::lseek(fd_, -static_cast<off_t>(size), SEEK_CUR);
-  }
-
- private:
-  int fd_;
-};
-
-// Copies the bytes from `reader` up to and including the next line end to `out`, and gives the
-// bytes read past it back to the reader.  False, with `*error` set, when reading fails.
-template <class Reader>
-bool CopyRestOfLine(Reader& reader, PrinterStream& out, int* error) {
-  char buffer[16 * 1024];
-  for (;;) {
-    const ssize_t n = reader.Read(buffer, sizeof(buffer));
-    if (n < 0) {
-      *error = errno;
-      return false;
-    }
-    if (n == 0) return true;
-    const char* end = FindLineEnd(buffer, buffer + n);
-    if (end == nullptr) {
-      out.Write(buffer, static_cast<std::size_t>(n));
-      continue;
-    }
-    const std::size_t used = static_cast<std::size_t>(end - buffer) + 1;
-    out.Write(buffer, used);
-    reader.Unread(buffer + used, static_cast<std::size_t>(n) - used);
-    return true;
-  }
-}
-
-// Reads back a temporary file of source pieces (OutFile::ReferToSource): the kept PostScript, made
-// of input bytes read again from the input file and of the bytes the filter added.  Read serves
-// the bytes in order across pieces, so that the scanner can take the rest of the stream from
-// here; the current piece can also be taken over by the caller (Take, for the direct copy).
-class PieceReader {
- public:
-  PieceReader(int piecesFd, int inputFd) : pieces_(piecesFd), input_(inputFd), buffer_(kBuffer) {}
-
-  // Moves to the next piece when the current one is used up.  False at the end of the file, or
-  // on a read error (error() is then set).
-  bool Ready() {
-    while (remaining_ == 0) {
-      std::uint64_t header = 0;
-      const int got = ReadRaw(reinterpret_cast<char*>(&header), sizeof(header));
-      if (got <= 0) return false;
-      reference_ = (header & kSourcePieceFlag) != 0;
-      remaining_ = header >> 1;
-      if (reference_) {
-        std::uint64_t offset = 0;
-        if (ReadRaw(reinterpret_cast<char*>(&offset), sizeof(offset)) <= 0) {
-          if (error_ == 0) error_ = EIO;
-          return false;
-        }
-        offset_ = static_cast<std::int64_t>(offset);
-      }
-    }
-    return true;
-  }
-
-  bool reference() const { return reference_; }
-  std::uint64_t remaining() const { return remaining_; }
-  std::int64_t offset() const { return offset_; }
-  int error() const { return error_; }
-
-  // `n` bytes of the current reference went out directly.
-  void Take(std::uint64_t n) {
-    offset_ += static_cast<std::int64_t>(n);
-    remaining_ -= n;
-  }
-
-  // Gives back bytes that Read delivered, to be delivered again first.
-  void Unread(const char* data, std::size_t size) { pushback_.insert(0, data, size); }
-
-  // The next bytes of the kept PostScript: at most `size`; 0 at its end, -1 with errno set on an
-  // error (EIO when the input file has become shorter than the bytes it gave).
-  ssize_t Read(char* out, std::size_t size) {
-    if (!pushback_.empty()) {
-      const std::size_t n = std::min(size, pushback_.size());
-      std::memcpy(out, pushback_.data(), n);
-      pushback_.erase(0, n);
-      return static_cast<ssize_t>(n);
-    }
-    if (!Ready()) {
-      errno = error_;
-      return error_ != 0 ? -1 : 0;
-    }
-    const std::size_t n = static_cast<std::size_t>(std::min<std::uint64_t>(size, remaining_));
-    ssize_t got;
-    if (reference_) {
-      do {
-        got = ::pread(input_, out, n, static_cast<off_t>(offset_));
-      } while (got < 0 && errno == EINTR);
-      if (got == 0) errno = EIO;  // the input lost bytes it had when it was read
-      if (got <= 0) {
-        error_ = errno;
-        return -1;
-      }
-      offset_ += got;
-    } else {
-      got = ReadRaw(out, n);
-      if (got <= 0) {
-        if (error_ == 0) error_ = EIO;
-        errno = error_;
-        return -1;
-      }
-    }
-    remaining_ -= static_cast<std::uint64_t>(got);
-    return got;
-  }
-
- private:
-  static constexpr std::size_t kBuffer = 64 * 1024;
-
-  // Up to `size` bytes of the pieces file (all of them unless it ends); 0 at its end, -1 on error.
-  int ReadRaw(char* out, std::size_t size) {
-    std::size_t done = 0;
-    while (done < size) {
-      if (position_ == filled_) {
-        ssize_t n;
-        do {
-          n = ::read(pieces_, buffer_.data(), buffer_.size());
-        } while (n < 0 && errno == EINTR);
-        if (n < 0) {
-          error_ = errno;
-          return -1;
-        }
-        if (n == 0) break;
-        position_ = 0;
-        filled_ = static_cast<std::size_t>(n);
-      }
-      const std::size_t n = std::min(size - done, filled_ - position_);
-      std::memcpy(out + done, buffer_.data() + position_, n);
-      position_ += n;
-      done += n;
-    }
-    return static_cast<int>(done);
-  }
-
-  const int pieces_;
-  const int input_;
-  std::vector<char> buffer_;
-  std::size_t position_ = 0;
-  std::size_t filled_ = 0;
-  bool reference_ = false;
-  std::uint64_t remaining_ = 0;
-  std::int64_t offset_ = 0;
-  int error_ = 0;
-  std::string pushback_;
-};
 
 }  // namespace
 
@@ -690,24 +405,18 @@ std::string_view GetSubString(std::string_view text, std::size_t first, std::siz
 
 StreamStatus OutputPSStreamtoFileandInsertPJLforFeaturePDE(Job& job, int input,
                                                            const std::string& temporaryDirectory) {
-  TemporaryPrintData temporary;
-  if (!temporary.Create(temporaryDirectory)) {
+  PrintDataSpool spool;
+  if (!spool.Create(temporaryDirectory, input)) {
     ReportFailure(job, "Unable to create a temporary file for the print data", errno);
     return StreamStatus::InputError;
   }
-  // A regular input file is read again for the replay: the temporary file then keeps the bytes
-  // the filter adds and references to the input, not a second copy of the whole job.
-  struct stat inputBefore;
-  const bool byReference = ::fstat(input, &inputBefore) == 0 && S_ISREG(inputBefore.st_mode);
-  if (byReference) temporary.file.ReferToSource();
 
-  // First pass: the PostScript with its insertions into the temporary file (and the job copy),
-  // the PJL of the feature and parameter lines to standard output (and the job copy), in the
-  // order of the input.
-  const auto monochrome = ppdFindAttr_ALT(job.ppd(), KPPDColorDeviceKey);
+  // First pass: the PostScript with its insertions into the spool (and the job copy), the PJL of
+  // the feature and parameter lines to the printer (and the job copy), in the order of the input.
+  const auto monochrome = job.ppd().FindAttribute(KPPDColorDeviceKey);
   FeatureDecompositionHandler handler(job, monochrome && *monochrome == "False");
-  PrinterStream toTemporary(&temporary.file, &job.jobCopyFile);
-  const ScanOutcome outcome = ScanPostScript(input, toTemporary, handler);
+  PrinterStream toSpool(&spool.file(), &job.jobCopyFile);
+  const ScanOutcome outcome = ScanPostScript(input, toSpool, handler);
   switch (outcome.result) {
     case ScanResult::Stopped:
       return StreamStatus::Cancelled;
@@ -718,142 +427,20 @@ StreamStatus OutputPSStreamtoFileandInsertPJLforFeaturePDE(Job& job, int input,
       break;
   }
   // The PostScript ends with control-D, unless it already does; an empty input stays empty.
-  if (!outcome.empty && outcome.lastByte != 0x04) QMfputc(0x04, toTemporary);
-  temporary.file.Flush();
-  if (temporary.file.error() != 0) {
+  if (!outcome.empty && outcome.lastByte != 0x04) toSpool.Write("\x04");
+  spool.file().Flush();
+  if (spool.file().error() != 0) {
     ReportFailure(job, "Unable to write the temporary file of the print data",
-                  temporary.file.error());
+                  spool.file().error());
     return StreamStatus::InputError;
   }
 
-  OutputKPJLCommandFromArray(job, prtFmtTableEnterPS, numFmtTableEnterPS);
+  OutputKPJLCommandFromArray(job, nullptr, prtFmtTableEnterPS);
 
-  // Replay to standard output only.
-  if (::lseek(temporary.file.fd(), 0, SEEK_SET) != 0) {
-    ReportFailure(job, "Unable to read back the temporary file of the print data", errno);
-    return StreamStatus::InputError;
-  }
-  StreamStatus replayed;
-  if (byReference) {
-    struct stat inputAfter;
-    if (::fstat(input, &inputAfter) != 0 || inputAfter.st_size != inputBefore.st_size ||
-        inputAfter.st_mtim.tv_sec != inputBefore.st_mtim.tv_sec ||
-        inputAfter.st_mtim.tv_nsec != inputBefore.st_mtim.tv_nsec) {
-      job.log.Error("The print file changed while it was read");
-      return StreamStatus::InputError;
-    }
-    replayed = ReplayPrintDataFromPieces(job, temporary.file.fd(), input);
-  } else {
-    replayed = ReplayPrintData(job, temporary.file.fd());
-  }
+  // Replay to the printer only.
+  const StreamStatus replayed = spool.Replay(job);
   if (replayed == StreamStatus::Completed) handler.matcher().OutputCountedPages();
   return replayed;
-}
-
-StreamStatus ReplayPrintDataFromPieces(Job& job, int piecesFd, int inputFd) {
-  // References at least this long go from the input to the output directly.
-  constexpr std::uint64_t kDirectMinimum = 64 * 1024;
-  constexpr std::uint64_t kSlice = 1 << 20;
-  PieceReader pieces(piecesFd, inputFd);
-  OutFile& out = job.stdoutFile;
-  std::vector<char> buffer(64 * 1024);
-  bool direct = true;   // the system copies from the input to the output
-  char last = '\n';     // the last byte that went out
-  std::int64_t sentEnd = -1;  // input offset after the last direct copy, when that was last
-  auto unreadable = [&job](int error) {
-    ReportFailure(job, "Unable to read back the print data", error);
-    return StreamStatus::InputError;
-  };
-  while (!job.CancelJob()) {
-    // The printer is gone (a write error is kept and reported at the end): nothing more to send.
-    if (out.error() != 0) return StreamStatus::Completed;
-    if (!pieces.Ready()) {
-      if (pieces.error() != 0) return unreadable(pieces.error());
-      return StreamStatus::Completed;
-    }
-#if defined(__linux__)
-    if (direct && pieces.reference() && pieces.remaining() >= kDirectMinimum) {
-      out.Flush();
-      if (out.fd() < 0 || out.error() != 0) {
-        direct = false;
-        continue;
-      }
-      off_t offset = static_cast<off_t>(pieces.offset());
-      const ssize_t n = ::sendfile(out.fd(), inputFd, &offset,
-                                   static_cast<std::size_t>(std::min(pieces.remaining(), kSlice)));
-      if (n > 0) {
-        pieces.Take(static_cast<std::uint64_t>(n));
-        sentEnd = pieces.offset();
-      } else if (n == 0) {
-        return unreadable(EIO);  // the input has become shorter
-      } else if (errno == EAGAIN) {
-        struct pollfd pfd = {out.fd(), POLLOUT, 0};
-        ::poll(&pfd, 1, -1);
-      } else if (errno != EINTR) {
-        direct = false;  // the rest goes through the buffer, which records a write error
-      }
-      continue;
-    }
-#endif
-    const ssize_t n = pieces.Read(
-        buffer.data(), static_cast<std::size_t>(std::min<std::uint64_t>(
-                           buffer.size(), pieces.remaining())));
-    if (n <= 0) return unreadable(n < 0 ? errno : EIO);
-    out.Write(buffer.data(), static_cast<std::size_t>(n));
-    last = buffer[static_cast<std::size_t>(n) - 1];
-    sentEnd = -1;
-  }
-
-  // Cancelled: on from here line by line, to the end of the next page.
-  if (sentEnd >= 0 && ::pread(inputFd, &last, 1, static_cast<off_t>(sentEnd - 1)) != 1) last = 0;
-  PrinterStream toPrinter(&out, nullptr);
-  if (last != '\n' && last != '\r') {
-    int error = 0;
-    if (!CopyRestOfLine(pieces, toPrinter, &error)) return unreadable(error);
-  }
-  ReplayHandler replay(job);
-  const ScanOutcome replayed = ScanPostScriptFrom(pieces, -1, toPrinter, replay);
-  switch (replayed.result) {
-    case ScanResult::Stopped:
-      return StreamStatus::Cancelled;
-    case ScanResult::ReadError:
-      return unreadable(replayed.error);
-    case ScanResult::Completed:
-      break;
-  }
-  return StreamStatus::Completed;
-}
-
-StreamStatus ReplayPrintData(Job& job, int fd) {
-  const SendOutcome sent = SendUntilCancelled(job, fd);
-  if (sent == SendOutcome::Done) return StreamStatus::Completed;
-  return ReplayPrintDataByLine(job, fd, sent == SendOutcome::MidLine);
-}
-
-StreamStatus ReplayPrintDataByLine(Job& job, int fd, bool midLine) {
-  PrinterStream toPrinter(&job.stdoutFile, nullptr);
-  if (midLine) {
-    // The rest of the current line goes out first, so that only whole lines are looked at for
-    // the page end.
-    int error = 0;
-    FileLineReader file(fd);
-    if (!CopyRestOfLine(file, toPrinter, &error)) {
-      ReportFailure(job, "Unable to read back the temporary file of the print data", error);
-      return StreamStatus::InputError;
-    }
-  }
-  ReplayHandler replay(job);
-  const ScanOutcome replayed = ScanPostScript(fd, toPrinter, replay);
-  switch (replayed.result) {
-    case ScanResult::Stopped:
-      return StreamStatus::Cancelled;
-    case ScanResult::ReadError:
-      ReportFailure(job, "Unable to read back the temporary file of the print data", replayed.error);
-      return StreamStatus::InputError;
-    case ScanResult::Completed:
-      break;
-  }
-  return StreamStatus::Completed;
 }
 
 }  // namespace tf

@@ -1,16 +1,15 @@
 // Feature decomposition mode: the PPD feature settings that the PostScript carries become PJL
 // commands that precede it.
 //
-// The PostScript is first copied, with the modules' insertions, into a temporary file; the feature
-// lines ("%%BeginFeature: *Keyword Choice") and the screen and rendering parameter lines met on
-// the way are turned into PJL at once, which lands after the job header.  Then the switch into
-// PostScript is written and the temporary file is replayed to the printer.  When the input is a
-// regular file (the spooler's print file), the temporary file keeps references to its bytes
-// instead of a copy, and the replay reads them from the input again.
+// The PostScript is first copied, with the modules' insertions, into a temporary file (the spool,
+// print_data_spool.h); the feature lines ("%%BeginFeature: *Keyword Choice") and the screen and
+// rendering parameter lines met on the way are turned into PJL at once, which lands after the job
+// header.  Then the switch into PostScript is written and the spool is replayed to the printer.
 #pragma once
 
 #include <cstddef>
 #include <cstdint>
+#include <span>
 #include <string>
 #include <string_view>
 
@@ -28,9 +27,9 @@ struct FeaturePJLCommandEntry {
   const char* pjl;
 };
 
-inline constexpr std::size_t kFeaturePJLCommandRows = 123;
-extern const FeaturePJLCommandEntry
-    FeaturePPDKeyNameandMarkedValuetoPJLCommand[kFeaturePJLCommandRows];
+// The feature lines that become PJL: rows written out, then the colour-density rows, which are
+// made by their rule when the program is built.
+extern const std::span<const FeaturePJLCommandEntry> FeaturePPDKeyNameandMarkedValuetoPJLCommand;
 
 // PPD keywords with a meaning of their own in the feature lines.
 inline constexpr char KPPDOutputModeKey[] = "QMOutputMode";
@@ -46,21 +45,6 @@ const char* GetThePJLCommandfromKeywordsandMarkedValue(std::string_view keyword,
 // when first equals last, empty when first is greater than last.  Positions past the end of the
 // text are cut to it.
 std::string_view GetSubString(std::string_view text, std::size_t first, std::size_t last);
-
-// Copies the PostScript kept in the file `fd` (from its current offset, a line start) to standard
-// output, without the job copy.  Once the job is cancelled the copy stops after the next "ep",
-// "endp" or "showpage" line and Cancelled is returned.  Where the system can, the data moves from
-// the file to the output without passing through the process until the job is cancelled; the
-// copy then goes on line by line.
-StreamStatus ReplayPrintData(Job& job, int fd);
-// The line-by-line copy of ReplayPrintData, from the file's offset; `midLine` says that the offset
-// is inside a line, whose rest is then copied without being looked at.
-StreamStatus ReplayPrintDataByLine(Job& job, int fd, bool midLine);
-
-// ReplayPrintData for a temporary file of source pieces (OutFile::ReferToSource) whose references
-// point into the input file `inputFd`.  InputError, after an "ERROR:" line, when a file cannot be
-// read or the input has become shorter.
-StreamStatus ReplayPrintDataFromPieces(Job& job, int piecesFd, int inputFd);
 
 // The decomposition mode for the whole PostScript of the job, read from `inputFd`, with its
 // temporary file in `temporaryDirectory` ("/tmp" when empty).  Writes the PJL of the feature and

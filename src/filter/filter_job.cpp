@@ -12,14 +12,13 @@
 #include <memory>
 #include <utility>
 
-#include "engine/dispatch.h"
-#include "engine/envelope.h"
+#include "engine/job.h"
 #include "engine/ppd_keys.h"
 #include "filter/decomp_mode.h"
-#include "filter/job.h"
+#include "filter/envelope.h"
+#include "filter/module_steps.h"
 #include "filter/ps_stream.h"
-#include "modules/jba/client_host.h"
-#include "modules/names/names.h"
+#include "platform/decimal.h"
 #include "platform/files.h"
 
 namespace tf {
@@ -27,49 +26,8 @@ namespace {
 
 // argv[4] when it is a positive number: the page lines never carry the raw argument text.
 int CopiesForPageLog(const std::string& copies) {
-  if (copies.empty() || copies.size() > 9) return 1;
-  for (char c : copies) {
-    if (c < '0' || c > '9') return 1;
-  }
-  return std::atoi(copies.c_str()) > 0 ? std::atoi(copies.c_str()) : 1;
-}
-
-// User name from argv[2]: 765 bytes in UTF-8 mode, 254 in byte mode; the account user copy is
-// its start (96 or 32 bytes, whole characters).  The names are text of the job's mode.
-void PrepareUserName(Job& job) {
-  JobState& s = job.state;
-  const char* user = job.args.user.c_str();
-  if (job.utf8Mode) {
-    ConvertUTF8ToEncodingForUTF8(user, s.StdUserName, sizeof(s.StdUserName));
-  } else {
-    ConvertUTF8ToEncoding(user, s.StdUserName, 255);
-  }
-  s.SetEncoding(s.StdUserName, job.encoding());
-  s.SetEncoding(s.StdJBAUserName, job.encoding());
-  const std::size_t limit = job.utf8Mode ? 96 : 32;
-  const std::size_t n = CutToWholeChars(s.StdUserName, limit, s.EncodingOf(s.StdUserName));
-  std::memset(s.StdJBAUserName, 0, sizeof(s.StdJBAUserName));
-  std::memcpy(s.StdJBAUserName, s.StdUserName, n);
-}
-
-// Document names from argv[3]; a title with a line break leaves both empty.
-void PrepareDocumentNames(Job& job) {
-  JobState& s = job.state;
-  const char* title = job.args.title.c_str();
-  std::memset(s.StdDocumentName, 0, sizeof(s.StdDocumentName));
-  std::memset(s.PTStdDocumentName, 0, sizeof(s.PTStdDocumentName));
-  s.SetEncoding(s.StdDocumentName, job.encoding());
-  s.SetEncoding(s.PTStdDocumentName, job.encoding());
-  if (std::strchr(title, '\r') != nullptr || std::strchr(title, '\n') != nullptr) return;
-  if (job.utf8Mode) {
-    ConvertUTF8ToEncodingForUTF8(title, s.StdDocumentName, 255);
-    ConvertUTF8ToEncodingForUTF8(title, s.PTStdDocumentName, 255);
-    InvalidateStdDocumentNameForProductType(job);
-    InvalidatePrintTypeDocumentNameForProductType(job);
-  } else {
-    ConvertUTF8ToEncoding(title, s.StdDocumentName, 255);
-    InvalidateStdDocumentNameForProductType(job);
-  }
+  const std::optional<std::int32_t> count = ReadDigits(copies, 9);
+  return count && *count > 0 ? *count : 1;
 }
 
 // Opens the job copy when the flag file exists; returns its path ("" when there is none).
@@ -121,7 +79,7 @@ int RunJob(Job& job, const FilterContext& context) {
     return 1;
   }
   const std::string jobCopyPath = OpenJobCopy(job, context.jobCopy);
-  GetClientIPAddress(job);
+  QuerySystemFromFilter(job);
 
   if (GetTicketFromPDE(job) == 1) OutputKPJLCommand(job);
 
@@ -139,7 +97,7 @@ int RunJob(Job& job, const FilterContext& context) {
     if (ownedInput) ::close(input);
   }
 
-  OutputKPJLCommandFromArray(job, prtFmtTableKPJLTrailer, numFmtTableKPJLTrailer);
+  OutputKPJLCommandFromArray(job, nullptr, prtFmtTableKPJLTrailer);
   job.stdoutFile.Flush();
   CloseJobCopy(job, jobCopyPath);
 
@@ -173,10 +131,7 @@ void PrepareJob(Job& job) {
     job.utf8Mode = PpdSaysUtf8(job.ppd());
   }
   job.pageLogCopies = CopiesForPageLog(job.args.copies);
-  PrepareUserName(job);
-  InvalidateStdUserName(job);
-  PrepareDocumentNames(job);
-  InializeDescriptionTable(job);
+  InitializeDescriptionTable(job);
 }
 
 int RunFilterJob(const FilterContext& context) {

@@ -25,7 +25,7 @@
 #include <emmintrin.h>
 #endif
 
-#include "filter/output_channel.h"
+#include "engine/output_channel.h"
 
 namespace tf {
 

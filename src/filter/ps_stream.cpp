@@ -3,8 +3,9 @@
 
 #include <string>
 
-#include "engine/dispatch.h"
-#include "filter/job.h"
+#include "engine/job.h"
+#include "filter/module_steps.h"
+#include "platform/decimal.h"
 #include "platform/system_version.h"
 
 namespace tf {
@@ -33,21 +34,11 @@ constexpr std::size_t kMaxCopiesDigits = 9;
 // The number of a copies comment's rest (" 3"): blanks, 1 to 9 digits, blanks.  0 when the text
 // is anything else or the number is 0.
 int ParseCopiesNumber(std::string_view rest) {
-  std::size_t i = 0;
-  while (i < rest.size() && (rest[i] == ' ' || rest[i] == '\t')) ++i;
-  const std::size_t first = i;
-  int value = 0;
-  while (i < rest.size() && rest[i] >= '0' && rest[i] <= '9') {
-    if (i - first == kMaxCopiesDigits) return 0;
-    value = value * 10 + (rest[i] - '0');
-    ++i;
-  }
-  if (i == first) return 0;
-  while (i < rest.size() && (rest[i] == ' ' || rest[i] == '\t')) ++i;
-  return i == rest.size() ? value : 0;
+  const std::size_t first = rest.find_first_not_of(" \t");
+  if (first == std::string_view::npos) return 0;
+  const std::size_t last = rest.find_last_not_of(" \t");
+  return ReadDigits(rest.substr(first, last + 1 - first), kMaxCopiesDigits).value_or(0);
 }
-
-void WriteLine(const PsLine& line, PrinterStream& out) { WritePsLine(line, out); }
 
 // The pass-through: every insertion line is handed to the matcher.
 class PassThroughHandler {
@@ -161,51 +152,51 @@ bool PsInsertionMatcher::Handle(const PsLine& line, PrinterStream& out) {
     ++page_;
     OutputPSCommandFromFilter(job_, kPointEndPage, page_, out);
     if (job_.CancelJob()) return false;
-    WriteLine(line, out);
+    WritePsLine(line, out);
     OutputPageLogCommand(job_, page_);
-    job_.sawPageEnd = true;
+    sawPageEnd_ = true;
     pageSetupEnded_ = false;
   } else if (text == kLineEndp) {
     ++page_;
     OutputPSCommandFromFilter(job_, kPointEndPageP, page_, out);
     if (job_.CancelJob()) return false;
-    WriteLine(line, out);
-    job_.sawPageEnd = true;
+    WritePsLine(line, out);
+    sawPageEnd_ = true;
     pageSetupEnded_ = false;
   } else if (text == kLineShowpage) {
     // PostScript without page-end procedures (what pstops passes on) ends its pages with
     // "showpage": there the page end is point 29, which closes the page-start save of point 24.
-    if (pageSetupEnded_ && !job_.sawPageEnd && documentDepth_ == 0) {
+    if (pageSetupEnded_ && !sawPageEnd_ && documentDepth_ == 0) {
       pageSetupEnded_ = false;
       OutputPSCommandFromFilter(job_, kPointPageSave, page_, out);
     }
     if (job_.CancelJob()) return false;
-    WriteLine(line, out);
+    WritePsLine(line, out);
   } else if (text == kLineBp) {
-    WriteLine(line, out);
+    WritePsLine(line, out);
     OutputPSCommandFromFilter(job_, kPointBeginPage, page_, out);
   } else if (text == kLineEndSetup) {
     OutputPSCommandFromFilter(job_, kPointEndSetup, page_, out);
-    WriteLine(line, out);
+    WritePsLine(line, out);
   } else if (text == kLineSetPageDevice) {
     OutputPSCommandFromFilter(job_, kPointSetPageDevice, page_, out);
-    WriteLine(line, out);
+    WritePsLine(line, out);
   } else if (text == kLineEndPageSetup) {
-    WriteLine(line, out);
+    WritePsLine(line, out);
     if (documentDepth_ == 0 && !pageSetupEnded_) {
       pageSetupEnded_ = true;
       OutputPSCommandFromFilter(job_, kPointEndPageSetup, page_, out);
     }
   } else if (text == kLineBeginProlog) {
-    WriteLine(line, out);
+    WritePsLine(line, out);
     OutputPSCommandFromFilter(job_, kPointBeginProlog, page_, out);
   } else if (text == kLineEndProlog) {
     if (!prologEndSeen_) OutputPSCommandFromFilter(job_, kPointEndProlog, page_, out);
-    WriteLine(line, out);
+    WritePsLine(line, out);
     prologEndSeen_ = true;
   } else {
     if (IsAccountingLine(line.piece, line.length)) CountComment(text, out);
-    WriteLine(line, out);
+    WritePsLine(line, out);
   }
   return true;
 }
@@ -222,7 +213,7 @@ StreamStatus OutputPSStream(Job& job, int inputFd) {
     case ScanResult::Completed:
       break;
   }
-  QMfputs("\x04", job.out);
+  job.out.Write("\x04");
   handler.matcher().OutputCountedPages();
   return StreamStatus::Completed;
 }

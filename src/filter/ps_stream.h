@@ -65,6 +65,8 @@ class PsInsertionMatcher {
   // front of the document's), and an embedded document may carry its own; only the first
   // "%%EndPageSetup" of a page outside embedded documents raises point 24.
   bool pageSetupEnded_ = false;
+  // A page-end line ("ep" or "endp") was seen: the job draws its pages with page procedures.
+  bool sawPageEnd_ = false;
 };
 
 enum class StreamStatus {

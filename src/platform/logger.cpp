@@ -78,9 +78,18 @@ void FilterLogger::Log(LogLevel level, std::string_view message) {
 }
 
 void FilterLogger::Page(int page, int copies) {
-  char text[32];
-  const int length = std::snprintf(text, sizeof(text), "%d %d", page, copies);
-  WriteLine("PAGE:", std::string_view(text, static_cast<std::size_t>(length)));
+  // One line a page, so one plain write: the line is short and comes for every page.
+  char line[40];
+  const int length = std::snprintf(line, sizeof(line), "PAGE:%d %d\n", page, copies);
+  const char* left = line;
+  std::size_t size = static_cast<std::size_t>(length);
+  while (size > 0) {
+    const ssize_t n = ::write(fd_, left, size);
+    if (n < 0 && errno == EINTR) continue;
+    if (n <= 0) return;  // nowhere to report it
+    left += n;
+    size -= static_cast<std::size_t>(n);
+  }
 }
 
 void FilterLogger::WriteLine(std::string_view prefix, std::string_view message) {

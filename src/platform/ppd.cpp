@@ -25,7 +25,7 @@ bool PpdFile::Open(const char* path) {
   return ppd_ != nullptr;
 }
 
-std::optional<std::string_view> PpdFile::FindAttr(std::string_view name) const {
+std::optional<std::string_view> PpdFile::FindAttribute(std::string_view name) const {
   if (ppd_ == nullptr) return std::nullopt;
   for (int i = 0; i < ppd_->num_attrs; ++i) {
     const ppd_attr_t* attr = ppd_->attrs[i];

@@ -65,7 +65,7 @@ class PpdFile {
 
   // Value of the first attribute, in file order, whose name begins with `name` (a prefix match,
   // so "QMPSDecompMode" also finds "QMPSDecompModeX").  std::nullopt when absent.
-  std::optional<std::string_view> FindAttr(std::string_view name) const;
+  std::optional<std::string_view> FindAttribute(std::string_view name) const;
 
   // True when the PPD defines the main option keyword `keyword` (e.g. "QMColorMode").
   bool HasOption(const char* keyword) const;
@@ -90,10 +90,5 @@ class PpdFile {
   ppd_file_t* ppd_ = nullptr;
   mutable std::mutex lookups_;  // libcups look-ups that write into ppd_
 };
-
-// The attribute look-up by name prefix, as the rest of the filter calls it.
-inline std::optional<std::string_view> ppdFindAttr_ALT(const PpdFile& ppd, std::string_view name) {
-  return ppd.FindAttr(name);
-}
 
 }  // namespace tf

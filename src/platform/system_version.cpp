@@ -6,22 +6,25 @@
 #include <sys/sysctl.h>
 #endif
 
-#include <cstdlib>
 #include <cstring>
+#include <string_view>
+
+#include "platform/decimal.h"
 
 namespace tf {
 
 std::int32_t SystemVersionFromKernelRelease(const char* release) {
   std::int32_t version = 0x1000;
   if (release == nullptr) return version;
-  char* end = nullptr;
-  long major = std::strtol(release, &end, 10);
-  if (end == release) return version;
-  if (major > 0) version += static_cast<std::int32_t>(((major * 16) - 64) % 256 + 256) % 256;
-  if (*end != '\0') {
-    const char* minorText = end + 1;
-    long minor = std::strtol(minorText, &end, 10);
-    if (end != minorText && minor > 0) version += static_cast<std::int32_t>(minor % 16);
+  const std::string_view text(release);
+  const std::optional<DecimalRead> major = ReadDecimal(text);
+  if (!major) return version;
+  const std::int64_t r = major->value;
+  if (r > 0) version += static_cast<std::int32_t>(((r * 16) - 64) % 256 + 256) % 256;
+  if (major->end < text.size()) {
+    // The kernel minor release follows the separator after the major one.
+    const std::optional<DecimalRead> minor = ReadDecimal(text.substr(major->end + 1));
+    if (minor && minor->value > 0) version += minor->value % 16;
   }
   return version;
 }
@@ -71,7 +74,7 @@ bool SystemTakesPageLog() {
   static const bool takes = [] {
     std::optional<std::string> release = DarwinKernelRelease();
     if (!release) return true;
-    return std::atoi(release->c_str()) >= 11;
+    return DecimalValue(*release) >= 11;
   }();
   return takes;
 }

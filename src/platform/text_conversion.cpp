@@ -217,4 +217,21 @@ std::size_t Utf8PrefixForUnits(std::string_view text, std::size_t units) {
   return pos;
 }
 
+std::size_t CopyToField(char* field, std::size_t size, std::string_view text,
+                        TextEncoding encoding, std::size_t max) {
+  if (field == nullptr || size == 0) return 0;
+  const std::size_t room = max < size - 1 ? max : size - 1;
+  const std::size_t length = CutToWholeChars(text, room, encoding);
+  std::memmove(field, text.data(), length);
+  std::memset(field + length, 0, size - length);
+  return length;
+}
+
+void CutField(char* field, std::size_t size, std::size_t max, TextEncoding encoding) {
+  const std::string_view text(field, strnlen(field, size));
+  if (text.size() <= max) return;
+  const std::size_t length = CutToWholeChars(text, max, encoding);
+  std::memset(field + length, 0, size - length);
+}
+
 }  // namespace tf

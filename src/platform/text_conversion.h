@@ -45,6 +45,26 @@ std::size_t CharWidth(const unsigned char* p, std::size_t remaining, TextEncodin
 // The longest prefix of `text` of at most `max` bytes that ends on a character boundary.
 std::size_t CutToWholeChars(std::string_view text, std::size_t max, TextEncoding encoding);
 
+// The bounded copy into a text field: copies into `field` (`size` bytes) the longest prefix of
+// `text` that ends on a character boundary of `encoding` and holds at most `max` bytes (and at
+// most size - 1), and clears the rest of the field, so that it holds its terminator.  Returns the
+// bytes copied.
+std::size_t CopyToField(char* field, std::size_t size, std::string_view text,
+                        TextEncoding encoding, std::size_t max = static_cast<std::size_t>(-1));
+template <std::size_t N>
+std::size_t CopyToField(char (&field)[N], std::string_view text, TextEncoding encoding,
+                        std::size_t max = N - 1) {
+  return CopyToField(field, N, text, encoding, max);
+}
+
+// Shortens the text in `field` (`size` bytes) to at most `max` bytes of whole characters of
+// `encoding`, clearing what follows.
+void CutField(char* field, std::size_t size, std::size_t max, TextEncoding encoding);
+template <std::size_t N>
+void CutField(char (&field)[N], std::size_t max, TextEncoding encoding) {
+  CutField(field, N, max, encoding);
+}
+
 // Number of UTF-16 units of UTF-8 text; -1 when the text is not valid UTF-8.
 long CountUtf16Units(std::string_view text);
 

@@ -650,7 +650,7 @@ Outcome RunCase(const Options& o, const Case& c) {
   return {difference.empty(), difference};
 }
 
-// Expected results of cases that are no longer in the manifest.
+// Expected results of cases that the manifest does not list.
 void RemoveStaleResults(const Options& o, const std::vector<Case>& cases) {
   std::map<fs::path, bool> wanted;
   for (const Case& c : cases) wanted[o.corpus / "expected" / (c.name + ".txt")] = true;

@@ -13,12 +13,15 @@ const std::string kJob =
     "%%Page: 1 1\nbp\n(one) show\nep\n%%Page: 2 2\nbp\n(two) show\nep\n%%Page: 3 3\nbp\nep\n"
     "%%EOF\n";
 
+// The jobs below are printed twice: the page lines carry the copies.
+const std::string kCopies = "2";
+
 FilterRun RunTicketfilter(const std::string& input, const std::string& program = "ticketfilter") {
   FilterInvocation inv;
   inv.program = program;
   inv.input = input;
   inv.ppd = DataPath("plain.ppd");
-  inv.copies = "2";
+  inv.copies = kCopies;
   return RunFilterProgram(inv);
 }
 

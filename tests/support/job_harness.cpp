@@ -4,7 +4,7 @@
 #include <sys/mman.h>
 #include <unistd.h>
 
-#include "engine/dispatch.h"
+#include "filter/module_steps.h"
 #include "filter/filter_job.h"
 #include "ticketfilter-basic/program.h"
 #include "ticketfilter/program.h"

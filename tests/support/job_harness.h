@@ -7,7 +7,7 @@
 #include <string>
 #include <vector>
 
-#include "filter/job.h"
+#include "engine/job.h"
 
 namespace tf {
 struct FilterContext;
@@ -55,7 +55,13 @@ class JobHarness {
   JobHarness& operator=(const JobHarness&) = delete;
 
   Job& job() { return *job_; }
-  JobState& state() { return job_->state; }
+  JobCoreState& state() { return job_->state; }
+  // The record of `module` in this job (the module is one of the program's).
+  template <class R>
+  R& Record(const ModuleDescriptor& module) {
+    return job_->Record<R>(module);
+  }
+  void* RecordOf(const ModuleDescriptor& module) { return job_->RecordOf(module); }
   // The job's messages so far.
   std::string Log() const { return log_.Text(); }
 

@@ -8,9 +8,11 @@
 #include <cstring>
 #include <string_view>
 
+#include "engine/job.h"
+#include "engine/output_channel.h"
 #include "engine/ppd_keys.h"
-#include "filter/job.h"
-#include "filter/output_channel.h"
+#include "modules/comment/comment.h"
+#include "platform/decimal.h"
 
 namespace tf {
 
@@ -30,7 +32,7 @@ namespace {
 // them once, so an upright request comes out landscape; any other N-up keeps the requested turn.
 bool IsLandscape(const CommentOptions& comment) {
   if (comment.numberUp[0] == '\0') return false;
-  const long long n = std::strtoll(comment.numberUp, nullptr, 10);
+  const std::int32_t n = DecimalValue(comment.numberUp);
   const std::int32_t o = comment.orientation;
   if (n == 2 || n == 6) return o == 1 || o == 6;
   return o == 4 || o == 5;
@@ -38,26 +40,31 @@ bool IsLandscape(const CommentOptions& comment) {
 
 }  // namespace
 
-void OutputKPJLCommandforBooklet(Job& job) {
+const ModuleDescriptor BookletModule{
+    .name = "booklet",
+    .writeHeader = OutputKPJLCommandforBooklet,
+};
+
+void OutputKPJLCommandforBooklet(Job& job, void*) {
   if (!PpdSaysUtf8(job.ppd())) return;
 
-  const CommentOptions& comment = job.state.psoptioncomment;
-  QMfputs(IsLandscape(comment) ? kBookletLandscape : kBookletPortrait, job.out);
+  const CommentOptions& comment = CommentRecordForBooklet(job);
+  job.out.Write(IsLandscape(comment) ? kBookletLandscape : kBookletPortrait);
 
   const std::string_view signature = comment.signature;
   if (signature.empty()) return;
   if (signature == "None") {
-    QMfputs(kBookletBindingOff, job.out);
-    QMfputs(kBookletDivideOff, job.out);
+    job.out.Write(kBookletBindingOff);
+    job.out.Write(kBookletDivideOff);
     return;
   }
   if (signature.find("Left") != std::string_view::npos) {
-    QMfputs(kBookletBindingLeft, job.out);
+    job.out.Write(kBookletBindingLeft);
   } else if (signature.find("Right") != std::string_view::npos) {
-    QMfputs(kBookletBindingRight, job.out);
+    job.out.Write(kBookletBindingRight);
   }
   const std::string_view subset = comment.sigVol;
-  QMfputs(subset.empty() || subset == "None" ? kBookletNoneDivide : kBookletManualDivide, job.out);
+  job.out.Write(subset.empty() || subset == "None" ? kBookletNoneDivide : kBookletManualDivide);
 }
 
 }  // namespace tf

@@ -1,10 +1,10 @@
-// Job-information comment: the record of the values that describe the job (read at ticket time)
-// and the PJL comment lines written from it.  The envelope writes the version and end lines
-// around these lines and reads the record's line weight and colour mode for its render lines; the
-// booklet lines read its N-up, orientation, signature and signature volume.
+// Job-information comment: the record of the values that describe the job (read at ticket time),
+// the PJL comment lines written from it, and the line-weight and render-mode lines of the header,
+// which read the same record.  The envelope writes the version and end lines around the comment
+// lines; the booklet lines read the record's N-up, orientation, signature and signature volume
+// (CommentRecordForBooklet).
 #include "modules/comment/comment.h"
 
-#include <charconv>
 #include <cstdint>
 #include <cstdio>
 #include <cstdlib>
@@ -13,11 +13,13 @@
 #include <string_view>
 
 #include "engine/format.h"
+#include "engine/job.h"
 #include "engine/job_options.h"
+#include "engine/output_channel.h"
+#include "engine/pjl_line.h"
 #include "engine/ppd_keys.h"
 #include "engine/ticket.h"
-#include "filter/job.h"
-#include "filter/output_channel.h"
+#include "platform/decimal.h"
 #include "platform/text_conversion.h"
 
 namespace tf {
@@ -41,33 +43,34 @@ constexpr char kLayoutColumnsKey[] = "com.apple.print.PrintSettings.PMLayoutColu
 constexpr char kCollateKey[] = "collate";
 constexpr char kDocumentHandlingKey[] = "multiple-document-handling";
 
-#define TF_COMMENT(field) TF_FIELD(psoptioncomment.field)
-
 constexpr TicketDataEntry CommentticketData[] = {
-    {kCommentSidesKey, KeyKind::Plain, TF_COMMENT(sides), 256, GetTicketStringConvertedToPrtLang},
-    {kCommentColorModeKey, KeyKind::Plain, TF_COMMENT(colorMode), 256,
+    {kCommentSidesKey, KeyKind::Plain, TF_RECORD(CommentOptions, sides),
      GetTicketStringConvertedToPrtLang},
-    {kCommentNumberUpKey, KeyKind::Plain, TF_COMMENT(numberUp), 256,
+    {kCommentColorModeKey, KeyKind::Plain, TF_RECORD(CommentOptions, colorMode),
+     GetTicketStringConvertedToPrtLang},
+    {kCommentNumberUpKey, KeyKind::Plain, TF_RECORD(CommentOptions, numberUp),
      GetNumberUpTicketStringForComment},
-    {kCommentStapleKey, KeyKind::Plain, TF_COMMENT(staple), 256,
+    {kCommentStapleKey, KeyKind::Plain, TF_RECORD(CommentOptions, staple),
      GetTicketStringConvertedToPrtLang},
-    {kCommentPunchKey, KeyKind::Plain, TF_COMMENT(punch), 256, GetTicketStringConvertedToPrtLang},
-    {kCommentNumPunchHolesKey, KeyKind::Plain, TF_COMMENT(numPunchHoles), 256,
+    {kCommentPunchKey, KeyKind::Plain, TF_RECORD(CommentOptions, punch),
      GetTicketStringConvertedToPrtLang},
-    {kCommentSignatureKey, KeyKind::Plain, TF_COMMENT(signature), 256,
+    {kCommentNumPunchHolesKey, KeyKind::Plain, TF_RECORD(CommentOptions, numPunchHoles),
      GetTicketStringConvertedToPrtLang},
-    {kCommentSigVolKey, KeyKind::Plain, TF_COMMENT(sigVol), 256,
+    {kCommentSignatureKey, KeyKind::Plain, TF_RECORD(CommentOptions, signature),
      GetTicketStringConvertedToPrtLang},
-    {kCommentLineWeightKey, KeyKind::Plain, TF_COMMENT(lineWeightAdjustment), 256,
+    {kCommentSigVolKey, KeyKind::Plain, TF_RECORD(CommentOptions, sigVol),
      GetTicketStringConvertedToPrtLang},
-    {kCommentBindingEdgeKey, KeyKind::Plain, TF_COMMENT(duplexBindingEdge), 4, GetTicketInteger},
-    {kCommentCopiesKey, KeyKind::Plain, TF_COMMENT(copies), 4, GetTicketInteger},
-    {kCommentOrientationKey, KeyKind::Plain, TF_COMMENT(orientation), 4, GetTicketInteger},
-    {kCommentLayoutDirectionKey, KeyKind::Plain, TF_COMMENT(layoutDirection), 4,
+    {kCommentLineWeightKey, KeyKind::Plain, TF_RECORD(CommentOptions, lineWeightAdjustment),
+     GetTicketStringConvertedToPrtLang},
+    {kCommentBindingEdgeKey, KeyKind::Plain, TF_RECORD(CommentOptions, duplexBindingEdge),
+     GetTicketInteger},
+    {kCommentCopiesKey, KeyKind::Plain, TF_RECORD(CommentOptions, copies), GetTicketInteger},
+    {kCommentOrientationKey, KeyKind::Plain, TF_RECORD(CommentOptions, orientation),
+     GetTicketInteger},
+    {kCommentLayoutDirectionKey, KeyKind::Plain, TF_RECORD(CommentOptions, layoutDirection),
      GetTicketInteger},
 };
 static_assert(std::size(CommentticketData) == 13);
-#undef TF_COMMENT
 
 // The advanced lines' orientation words, by booklet class and N-up group (columns: orientation
 // 1, 4, 5, 6; any other orientation writes no line).
@@ -144,32 +147,19 @@ constexpr WordRow commentPunchHoles[] = {
 
 namespace {
 
-constexpr std::size_t kLineBufferSize = 100;
 constexpr std::size_t kWorkBufferSize = 1024;
-
-// The decimal value of `text` by atoi rules, held to the int32 range.
-std::int64_t DecimalValue(const char* text) {
-  const long long value = std::strtoll(text, nullptr, 10);
-  if (value > INT32_MAX) return INT32_MAX;
-  if (value < INT32_MIN) return INT32_MIN;
-  return value;
-}
 
 // True when `text` begins with a decimal number (after blanks and a sign) that is below 1.
 bool IsNumberBelowOne(const char* text) {
-  char* end = nullptr;
-  const long long value = std::strtoll(text, &end, 10);
-  return end != text && value < 1;
+  const std::optional<DecimalRead> number = ReadDecimal(text);
+  return number && number->value < 1;
 }
 
 // A positive integer written in decimal digits only (as the spooler's copies argument is).
-bool PositiveCount(const char* text, std::int32_t* count) {
-  if (text == nullptr || *text == '\0') return false;
-  const char* end = text + std::strlen(text);
-  std::int32_t value = 0;
-  const auto [stop, error] = std::from_chars(text, end, value);
-  if (error != std::errc() || stop != end || value <= 0) return false;
-  *count = value;
+bool PositiveCount(const std::string& text, std::int32_t* count) {
+  const std::optional<std::int32_t> value = ReadDigits(text, 10);
+  if (!value || *value <= 0) return false;
+  *count = *value;
   return true;
 }
 
@@ -203,25 +193,9 @@ const char* CollationWord(const JobOptions& options) {
   return "";
 }
 
-void SetText(char (&field)[256], const char* text) {
-  std::memset(field, 0, sizeof(field));
-  std::strncpy(field, text, sizeof(field) - 1);
-}
-
-// Writes `head`, `value` (a text field of the job's state) and `tail` as one line of at most
-// kLineBufferSize - 1 bytes: the value loses the bytes that must not reach a PJL line and is
-// shortened, by whole characters of its encoding, so that the line always keeps its tail and line
-// end.
-void WriteLineWithValue(Job& job, const char* head, const char* value, const char* tail) {
-  char cleaned[256] = {};
-  std::strncpy(cleaned, value, sizeof(cleaned) - 1);
-  const std::size_t length = StripPjlUnsafe(cleaned, std::strlen(cleaned));
-  const std::size_t room = kLineBufferSize - 1 - std::strlen(head) - std::strlen(tail);
-  const std::size_t keep =
-      CutToWholeChars(std::string_view(cleaned, length), room, job.state.EncodingOf(value));
-  char line[kLineBufferSize];
-  std::snprintf(line, sizeof(line), "%s%.*s%s", head, static_cast<int>(keep), cleaned, tail);
-  QMfputs(line, job.out);
+// A comment line with the text of one of the record's fields: cut by the field's own encoding.
+void WritePjlLineOfField(Job& job, const char* head, const char* field, const char* tail) {
+  WritePjlLine(job.out, head, field, job.EncodingOf(field), tail);
 }
 
 SignatureClass ClassOfSignature(std::string_view signature) {
@@ -275,12 +249,13 @@ std::int32_t ReadNumberUpTextForComment(const char* key, const JobOptions& optio
     // A layout given by one dimension alone counts the other as 1.  The product is written in
     // full; one that is not positive says nothing about the layout and leaves the text empty.
     const std::int64_t product =
-        (rows != nullptr ? DecimalValue(rows) : 1) * (columns != nullptr ? DecimalValue(columns) : 1);
+        std::int64_t{rows != nullptr ? DecimalValue(rows) : 1} *
+        (columns != nullptr ? DecimalValue(columns) : 1);
     if (product > 0) std::snprintf(work, sizeof(work), "%lld", static_cast<long long>(product));
   } else {
     std::strcpy(work, "1");
   }
-  numstrtochar(work, sizeof(work));
+  NumStrToChar(work, sizeof(work));
   // A number-up below one page per sheet describes no layout, no more than a layout product below
   // 1 does: it leaves the text empty as well, so the comment and the booklet lines treat both
   // alike.  A text that is no number at all is written as it stands.
@@ -290,51 +265,45 @@ std::int32_t ReadNumberUpTextForComment(const char* key, const JobOptions& optio
   return 1;
 }
 
-int CommentGetTicketFromPDE(Job& job) {
-  CommentOptions& comment = job.state.psoptioncomment;
+void CommentGetTicketFromPDE(Job& job, void* psoptioncomment) {
+  CommentOptions& comment = *static_cast<CommentOptions*>(psoptioncomment);
   comment = CommentOptions{};
-  GetTicketFromArray(job, CommentticketData);
+  GetTicketFromArray(job, psoptioncomment, CommentticketData);
 
-  SetText(comment.collate, CollationWord(job.options()));
+  CopyToField(comment.collate, CollationWord(job.options()), TextEncoding::ShiftJIS);
 
   if (comment.sides[0] == '\0' || comment.duplexBindingEdge == 0) {
-    SetText(comment.sides, "one-sided");
+    CopyToField(comment.sides, "one-sided", TextEncoding::ShiftJIS);
   }
   // A booklet is printed on both sides, bound on the short edge.  No signature at all (a printer
   // without a booklet option) is no booklet.
   if (comment.signature[0] != '\0' && std::strcmp(comment.signature, "None") != 0) {
-    SetText(comment.sides, "two-sided-short-edge");
+    CopyToField(comment.sides, "two-sided-short-edge", TextEncoding::ShiftJIS);
   }
   if (comment.orientation == -1) comment.orientation = 1;
   if (comment.layoutDirection == -1) comment.layoutDirection = 1;
   // The copies of the job: the dialog's copies ticket when it holds a count, else the spooler's
   // copies argument, else 1.
-  if (comment.copies <= 0 && !PositiveCount(job.args.copies.c_str(), &comment.copies)) {
+  if (comment.copies <= 0 && !PositiveCount(job.args.copies, &comment.copies)) {
     comment.copies = 1;
   }
-  return 1;
 }
 
 void OutputKPJLCommandforCommentBegin(Job& job) {
-  QMfputs("@PJL COMMENT QMJOBINFO BEGIN\n", job.out);
-  QMfputs("@PJL COMMENT QMJOBINFO PDLTYPE=PDL[POSTSCRIPT]:VERSION[3]\n", job.out);
-  QMfputs("@PJL COMMENT QMJOBINFO JOBTYPE=PRINT\n", job.out);
+  job.out.Write("@PJL COMMENT QMJOBINFO BEGIN\n");
+  job.out.Write("@PJL COMMENT QMJOBINFO PDLTYPE=PDL[POSTSCRIPT]:VERSION[3]\n");
+  job.out.Write("@PJL COMMENT QMJOBINFO JOBTYPE=PRINT\n");
 }
 
-void OutputKPJLCommandforCommentBasic(Job& job) {
-  CommentOptions& comment = job.state.psoptioncomment;
-  char line[kLineBufferSize];
-
+void OutputKPJLCommandforCommentBasic(Job& job, CommentOptions& comment) {
   // Copies.
   if (comment.collate[0] != '\0') {
     if (std::strcmp(comment.collate, "collate") == 0) {
-      std::snprintf(line, sizeof(line), "@PJL COMMENT QMJOBINFO JOBCOPIES=%d\n", comment.copies);
-      QMfputs(line, job.out);
-      QMfputs("@PJL COMMENT QMJOBINFO PAGECOPIES=1\n", job.out);
+      WritePjlLine(job.out, "@PJL COMMENT QMJOBINFO JOBCOPIES=", comment.copies, "\n");
+      job.out.Write("@PJL COMMENT QMJOBINFO PAGECOPIES=1\n");
     } else {
-      std::snprintf(line, sizeof(line), "@PJL COMMENT QMJOBINFO PAGECOPIES=%d\n", comment.copies);
-      QMfputs(line, job.out);
-      QMfputs("@PJL COMMENT QMJOBINFO JOBCOPIES=1\n", job.out);
+      WritePjlLine(job.out, "@PJL COMMENT QMJOBINFO PAGECOPIES=", comment.copies, "\n");
+      job.out.Write("@PJL COMMENT QMJOBINFO JOBCOPIES=1\n");
     }
   }
 
@@ -343,11 +312,11 @@ void OutputKPJLCommandforCommentBasic(Job& job) {
     const std::string_view sides = comment.sides;
     const std::int32_t edge = comment.duplexBindingEdge;
     if (sides == "two-sided-long-edge" || edge == 2) {
-      QMfputs("@PJL COMMENT QMJOBINFO DUPLEXTYPE=DUPLEX\n", job.out);
+      job.out.Write("@PJL COMMENT QMJOBINFO DUPLEXTYPE=DUPLEX\n");
     } else if (sides == "two-sided-short-edge" || edge == 3) {
-      QMfputs("@PJL COMMENT QMJOBINFO DUPLEXTYPE=TUMBLE\n", job.out);
+      job.out.Write("@PJL COMMENT QMJOBINFO DUPLEXTYPE=TUMBLE\n");
     } else if (sides == "one-sided" || edge == 1) {
-      QMfputs("@PJL COMMENT QMJOBINFO DUPLEXTYPE=SIMPLEX\n", job.out);
+      job.out.Write("@PJL COMMENT QMJOBINFO DUPLEXTYPE=SIMPLEX\n");
     }
   }
 
@@ -355,50 +324,49 @@ void OutputKPJLCommandforCommentBasic(Job& job) {
   // option (it then knows the value), else the job counts as grayscale.
   const std::string_view color = comment.colorMode;
   if (color == "Color") {
-    QMfputs("@PJL COMMENT QMJOBINFO COLORMODE=COLOR\n", job.out);
+    job.out.Write("@PJL COMMENT QMJOBINFO COLORMODE=COLOR\n");
   } else if (color.empty() || color == "Black" || !job.ppd().HasOption(KPPDColorModeKey)) {
-    QMfputs("@PJL COMMENT QMJOBINFO COLORMODE=GRAYSCALE\n", job.out);
+    job.out.Write("@PJL COMMENT QMJOBINFO COLORMODE=GRAYSCALE\n");
   }
 
   // N-up.
   if (comment.numberUp[0] != '\0') {
-    WriteLineWithValue(job, "@PJL COMMENT QMJOBINFO NUP=", comment.numberUp, "\n");
+    WritePjlLineOfField(job, "@PJL COMMENT QMJOBINFO NUP=", comment.numberUp, "\n");
   }
 
   // Staple.
   if (comment.staple[0] != '\0') {
     const std::string_view staple = comment.staple;
-    QMfputs(staple == "None" || staple == "SaddleStaple" ? "@PJL COMMENT QMJOBINFO STAPLE=OFF\n"
-                                                         : "@PJL COMMENT QMJOBINFO STAPLE=ON\n",
-            job.out);
+    job.out.Write(staple == "None" || staple == "SaddleStaple"
+                      ? "@PJL COMMENT QMJOBINFO STAPLE=OFF\n"
+                      : "@PJL COMMENT QMJOBINFO STAPLE=ON\n");
   }
 
   // Punch.
   if (comment.punch[0] != '\0') {
-    QMfputs(std::strcmp(comment.punch, "None") == 0 ? "@PJL COMMENT QMJOBINFO PUNCH=OFF\n"
-                                                    : "@PJL COMMENT QMJOBINFO PUNCH=ON\n",
-            job.out);
+    job.out.Write(std::strcmp(comment.punch, "None") == 0 ? "@PJL COMMENT QMJOBINFO PUNCH=OFF\n"
+                                                          : "@PJL COMMENT QMJOBINFO PUNCH=ON\n");
   }
 
   // Booklet.
   if (comment.signature[0] != '\0') {
     if (std::strcmp(comment.signature, "None") == 0 || comment.sigVol[0] == '\0') {
-      QMfputs("@PJL COMMENT QMJOBINFO BOOKLETTYPE=TYPE[NOBOOKLET]\n", job.out);
+      job.out.Write("@PJL COMMENT QMJOBINFO BOOKLETTYPE=TYPE[NOBOOKLET]\n");
     } else if (std::strcmp(comment.sigVol, "None") == 0) {
-      QMfputs("@PJL COMMENT QMJOBINFO BOOKLETTYPE=TYPE[NONEDIVIDE]\n", job.out);
+      job.out.Write("@PJL COMMENT QMJOBINFO BOOKLETTYPE=TYPE[NONEDIVIDE]\n");
     } else {
       // "10Sheets" gives the threshold 10; a value without "Sheet" is the threshold as it stands.
       if (char* sheet = std::strstr(comment.sigVol, "Sheet")) {
-        std::memset(sheet, 0, sizeof(comment.sigVol) - static_cast<std::size_t>(sheet - comment.sigVol));
+        const auto kept = static_cast<std::size_t>(sheet - comment.sigVol);
+        std::memset(sheet, 0, sizeof(comment.sigVol) - kept);
       }
-      WriteLineWithValue(job, "@PJL COMMENT QMJOBINFO BOOKLETTYPE=TYPE[MANUALDIVIDE]:THRESHOLD[",
-                         comment.sigVol, "]\n");
+      WritePjlLineOfField(job, "@PJL COMMENT QMJOBINFO BOOKLETTYPE=TYPE[MANUALDIVIDE]:THRESHOLD[",
+                          comment.sigVol, "]\n");
     }
   }
 }
 
-void OutputKPJLCommandforCommentAdvanced(Job& job) {
-  const CommentOptions& comment = job.state.psoptioncomment;
+void OutputKPJLCommandforCommentAdvanced(Job& job, const CommentOptions& comment) {
 
   // Orientation.
   const SignatureClass signature = ClassOfSignature(comment.signature);
@@ -407,9 +375,9 @@ void OutputKPJLCommandforCommentAdvanced(Job& job) {
   if (orientationColumn >= 0) {
     for (const OrientationRow& row : commentOrientationTable) {
       if (row.signature != signature || row.nup != nup) continue;
-      QMfputs("@PJL COMMENT QMJOBINFO ORIENTATION=", job.out);
-      QMfputs(row.words[orientationColumn], job.out);
-      QMfputs("\n", job.out);
+      job.out.Write("@PJL COMMENT QMJOBINFO ORIENTATION=");
+      job.out.Write(row.words[orientationColumn]);
+      job.out.Write("\n");
       break;
     }
   }
@@ -419,25 +387,24 @@ void OutputKPJLCommandforCommentAdvanced(Job& job) {
     const std::int64_t n = DecimalValue(comment.numberUp);
     const int directionColumn = ColumnOf(kLayoutDirectionColumns, comment.layoutDirection);
     if (n >= 2 && directionColumn >= 0) {
-      QMfputs(n == 2 ? commentNUpExTwoUp[directionColumn] : commentNUpExMultiUp[directionColumn],
-              job.out);
+      job.out.Write(n == 2 ? commentNUpExTwoUp[directionColumn]
+                           : commentNUpExMultiUp[directionColumn]);
     }
   }
 
   // Saddle staple.
   if (comment.signature[0] != '\0') {
     const std::string_view value = comment.signature;
-    QMfputs(value == "LeftSigCenterStaple" || value == "RightSigCenterStaple"
+    job.out.Write(value == "LeftSigCenterStaple" || value == "RightSigCenterStaple"
                 ? "@PJL COMMENT QMJOBINFO SADDLESTAPLE=ON\n"
-                : "@PJL COMMENT QMJOBINFO SADDLESTAPLE=OFF\n",
-            job.out);
+                : "@PJL COMMENT QMJOBINFO SADDLESTAPLE=OFF\n");
   }
 
   // Staple position.
   if (comment.staple[0] != '\0') {
     for (const SubstringLine& position : commentStaplePositions) {
       if (std::strstr(comment.staple, position.substring) != nullptr) {
-        QMfputs(position.line, job.out);
+        job.out.Write(position.line);
         break;
       }
     }
@@ -463,21 +430,78 @@ void OutputKPJLCommandforCommentAdvanced(Job& job) {
     }
   }
   if (*location != '\0' && *holes != '\0') {
-    char line[kLineBufferSize];
-    std::snprintf(line, sizeof(line), "@PJL COMMENT QMJOBINFO PUNCHEX=HOLES[%s]:LOCATION[%s]\n",
-                  holes, location);
-    QMfputs(line, job.out);
+    job.out.Write("@PJL COMMENT QMJOBINFO PUNCHEX=HOLES[");
+    job.out.Write(holes);
+    job.out.Write("]:LOCATION[");
+    job.out.Write(location);
+    job.out.Write("]\n");
   }
 
-  QMfputs("@PJL COMMENT QMJOBINFO MIXEDSIZETYPE=NONE\n", job.out);
-  QMfputs("@PJL COMMENT QMJOBINFO CUD=OFF\n", job.out);
+  job.out.Write("@PJL COMMENT QMJOBINFO MIXEDSIZETYPE=NONE\n");
+  job.out.Write("@PJL COMMENT QMJOBINFO CUD=OFF\n");
 }
 
-std::span<const TicketDataEntry> CommentTicketTable() { return CommentticketData; }
+void OutputKPJLCommandforComment(Job& job, void* psoptioncomment, JobInfoBlock block) {
+  CommentOptions& comment = *static_cast<CommentOptions*>(psoptioncomment);
+  OutputKPJLCommandforCommentBegin(job);
+  OutputKPJLCommandforCommentBasic(job, comment);
+  if (block == JobInfoBlock::Extended) OutputKPJLCommandforCommentAdvanced(job, comment);
+}
 
-std::span<const char* const> CommentCollationOptions() {
-  static constexpr const char* kOptions[] = {kCollateKey, kDocumentHandlingKey};
-  return kOptions;
+void OutputKPJLCommandOthers(Job& job, void* psoptioncomment) {
+  const CommentOptions& comment = *static_cast<const CommentOptions*>(psoptioncomment);
+
+  // Line weight: "Normal", or a value with "Strongly" or "Weakly" and the digit of its level.
+  const std::string_view weight = comment.lineWeightAdjustment;
+  if (!weight.empty()) {
+    if (weight == "Normal") {
+      WriteJobAttribute(job.out, "LWAD", "0");
+    } else {
+      const std::size_t digit = weight.find_first_of("0123456789");
+      if (digit != std::string_view::npos) {
+        const char level[] = {'-', weight[digit]};  // "-2" strongly, "2" weakly
+        if (weight.find("Strongly") != std::string_view::npos) {
+          WriteJobAttribute(job.out, "LWAD", std::string_view(level, 2));
+        } else if (weight.find("Weakly") != std::string_view::npos) {
+          WriteJobAttribute(job.out, "LWAD", std::string_view(level + 1, 1));
+        }
+      }
+    }
+  }
+
+  // Render mode.  A colour mode the filter does not know is left to the printer when the PPD has
+  // the colour-mode option (the printer then knows it), else the job prints in grayscale.
+  const std::string_view color = comment.colorMode;
+  if (color.empty() || color == "Black") {
+    job.out.Write("@PJL SET RENDERMODE=GRAYSCALE\n");
+  } else if (color == "Color") {
+    job.out.Write("@PJL SET RENDERMODE=COLOR\n");
+  } else if (!job.ppd().HasOption(KPPDColorModeKey)) {
+    job.out.Write("@PJL SET RENDERMODE=GRAYSCALE\n");
+  }
+}
+
+namespace {
+constexpr std::span<const TicketDataEntry> kTicketTables[] = {CommentticketData};
+// Read for the collation of the copies.
+constexpr OptionKey kOtherOptions[] = {{kCollateKey, KeyKind::Plain, false},
+                                       {kDocumentHandlingKey, KeyKind::Plain, false}};
+constexpr CommentOptions kNoComment{};
+}  // namespace
+
+const ModuleDescriptor CommentModule{
+    .name = "job-information comment",
+    .record = RecordTypeOf<CommentOptions>(),
+    .ticketTables = kTicketTables,
+    .otherOptions = kOtherOptions,
+    .readTickets = CommentGetTicketFromPDE,
+    .writeHeader = OutputKPJLCommandOthers,
+    .writeJobInfo = OutputKPJLCommandforComment,
+};
+
+const CommentOptions& CommentRecordForBooklet(const Job& job) {
+  const void* record = job.RecordOf(CommentModule);
+  return record != nullptr ? *static_cast<const CommentOptions*>(record) : kNoComment;
 }
 
 }  // namespace tf

@@ -2,9 +2,8 @@
 #pragma once
 
 #include <cstdint>
-#include <span>
 
-#include "engine/ticket.h"
+#include "engine/module.h"
 
 namespace tf {
 
@@ -30,9 +29,16 @@ struct CommentOptions {
   std::int32_t layoutDirection;
 };
 
-// Fills the record from the job's options: the thirteen tickets, the collation of the copies,
-// and the adjusted sides, orientation, layout direction and copies.
-int CommentGetTicketFromPDE(Job& job);
+// The job-information comment module: its record is a CommentOptions.
+extern const ModuleDescriptor CommentModule;
+
+// The comment record of the job, for the booklet lines (booklet module), which describe the same
+// N-up, orientation and signature; an empty record when the program has no comment module.
+const CommentOptions& CommentRecordForBooklet(const Job& job);
+
+// Fills the record `psoptioncomment` from the job's options: the thirteen tickets, the collation
+// of the copies, and the adjusted sides, orientation, layout direction and copies.
+void CommentGetTicketFromPDE(Job& job, void* psoptioncomment);
 // The N-up text of the comment: the "number-up" option (`key`) as it stands, else the product of
 // the layout rows and columns, else "1"; empty for a number-up that is a number below 1 and for a
 // product below 1; converted to Shift-JIS.  A ticket reader; always
@@ -41,17 +47,18 @@ std::int32_t ReadNumberUpTextForComment(const char* key, const JobOptions& optio
                                         void* destination, std::int32_t size);
 inline constexpr TicketReader GetNumberUpTicketStringForComment{ReadNumberUpTextForComment,
                                                                 StoredValue::ShiftJISText};
+// The line-weight and render-mode lines of the header.
+void OutputKPJLCommandOthers(Job& job, void* psoptioncomment);
+// The lines of the comment block: OutputKPJLCommandforCommentBegin and
+// OutputKPJLCommandforCommentBasic, and for the extended block
+// OutputKPJLCommandforCommentAdvanced.
+void OutputKPJLCommandforComment(Job& job, void* psoptioncomment, JobInfoBlock block);
 // BEGIN, PDLTYPE and JOBTYPE.
 void OutputKPJLCommandforCommentBegin(Job& job);
 // Copies, duplex, colour, N-up, staple, punch, booklet.  Writing the booklet threshold cuts the
 // record's signature volume at "Sheet".
-void OutputKPJLCommandforCommentBasic(Job& job);
+void OutputKPJLCommandforCommentBasic(Job& job, CommentOptions& comment);
 // Orientation, N-up layout, saddle staple, staple and punch positions, mixed size, CUD.
-void OutputKPJLCommandforCommentAdvanced(Job& job);
-
-// The module's ticket-data table `CommentticketData`, and the options it reads besides for the
-// collation of the copies (the ticket reference is checked against both).
-std::span<const TicketDataEntry> CommentTicketTable();
-std::span<const char* const> CommentCollationOptions();
+void OutputKPJLCommandforCommentAdvanced(Job& job, const CommentOptions& comment);
 
 }  // namespace tf

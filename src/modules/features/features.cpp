@@ -11,12 +11,11 @@
 #include <string_view>
 
 #include "engine/condition.h"
-#include "engine/dispatch.h"
-#include "engine/envelope.h"
 #include "engine/format.h"
+#include "engine/job.h"
+#include "engine/output_channel.h"
 #include "engine/ticket.h"
-#include "filter/job.h"
-#include "filter/output_channel.h"
+#include "platform/decimal.h"
 
 namespace tf {
 
@@ -32,60 +31,59 @@ constexpr char kSeparatorPagesListTicketKey[] = "SeparatorPageListTicket";
 constexpr char kSeparatorPagesTicketKey[] = "SeparatorPageTicket";
 constexpr char kAutoFitCheckBoxTicketKey[] = "AutoFitSwitchTicket";
 constexpr char kBookletMarginEditTextTicketKey[] = "BookletMarginMMShiftTicket";
-constexpr char KNumInSequenceCheckBoxTicketKey[] = "NumInSequenceSwitchTicket";
-constexpr char KNumInSequenceLittleArrowTicketKey[] = "NumInSequenceLArrowTicket";
-constexpr char KOffsetStackingListTicketKey[] = "OffsetStackingListTicket";
-constexpr char KOffsetStackingPagesLittleArrowTicketKey[] = "OffsetStackingPagesLArrowTicket";
-constexpr char KOffsetStackingUnitsLittleArrowTicketKey[] = "OffsetStackingUnitsLArrowTicket";
-constexpr char KEjectOptionsListTicketKey[] = "EjectOptionsListTicket";
+constexpr char kNumInSequenceCheckBoxTicketKey[] = "NumInSequenceSwitchTicket";
+constexpr char kNumInSequenceLittleArrowTicketKey[] = "NumInSequenceLArrowTicket";
+constexpr char kOffsetStackingListTicketKey[] = "OffsetStackingListTicket";
+constexpr char kOffsetStackingPagesLittleArrowTicketKey[] = "OffsetStackingPagesLArrowTicket";
+constexpr char kOffsetStackingUnitsLittleArrowTicketKey[] = "OffsetStackingUnitsLArrowTicket";
+constexpr char kEjectOptionsListTicketKey[] = "EjectOptionsListTicket";
 constexpr char kQMPunchHoleTicketKey[] = "QMNumPunchHoles";  // a PPD option: no prefix
-constexpr char KPFWhetherMediaTypeTabKey[] = "featuresMediaTypeTabTicket";
+constexpr char kPFWhetherMediaTypeTabTicketKey[] = "featuresMediaTypeTabTicket";
 constexpr char kCoilPunchFaceTicketKey[] = "CoilPunchFaceTicket";
-constexpr char KSPWhetherMediaTypeTabKey[] = "whetherMediaTypeTabTicket";
+constexpr char kSPWhetherMediaTypeTabTicketKey[] = "whetherMediaTypeTabTicket";
 
-#define TF_FEATURE(field) TF_FIELD(kpjlOptionFeatures.field)
-#define TF_FEATURE_SIZE(field) \
-  static_cast<std::int32_t>(sizeof(FeaturesOptions::field))
+constexpr Operand kTabMarginSwitch = TF_RECORD(FeaturesOptions, tabMarginSwitch);
+constexpr Operand kTrimmerSwitch = TF_RECORD(FeaturesOptions, trimmerSwitch);
+constexpr Operand kNumInSequenceSwitch = TF_RECORD(FeaturesOptions, numInSequenceSwitch);
+constexpr Operand kOffsetStackingList = TF_RECORD(FeaturesOptions, offsetStackingList);
+constexpr Operand kEjectOptionsList = TF_RECORD(FeaturesOptions, ejectOptionsList);
+constexpr Operand kPunchHoles = TF_RECORD(FeaturesOptions, punchHoles);
+constexpr Operand kFeaturesMediaTypeTab = TF_RECORD(FeaturesOptions, featuresMediaTypeTab);
+constexpr Operand kCoilPunchFace = TF_RECORD(FeaturesOptions, coilPunchFace);
+constexpr Operand kSpecialPagesMediaTab = TF_RECORD(FeaturesOptions, specialPagesMediaTab);
 
 constexpr TicketDataEntry FeaturesticketData[] = {
-    {kTabMarginCheckBoxTicketKey, KeyKind::Prefixed, TF_FEATURE(tabMarginSwitch), 4,
-     GetTicketInteger},
-    {kTrimmerCheckBoxTicketKey, KeyKind::Prefixed, TF_FEATURE(trimmerSwitch), 4,
-     GetTicketInteger},
-    {kBookletMarginCheckBoxTicketKey, KeyKind::Prefixed, TF_FEATURE(bookletMarginSwitch), 4,
-     GetTicketInteger},
-    {kTabMarginShiftTicketKey, KeyKind::Prefixed, TF_FEATURE(tabMarginShift),
-     TF_FEATURE_SIZE(tabMarginShift), GetTicketStringConvertedToPrtLang},
-    {kTrimmerCuttingSizeTicketKey, KeyKind::Prefixed, TF_FEATURE(trimmerCuttingSize),
-     TF_FEATURE_SIZE(trimmerCuttingSize), GetTicketStringConvertedToPrtLang},
-    {KNumInSequenceCheckBoxTicketKey, KeyKind::Prefixed, TF_FEATURE(numInSequenceSwitch), 4,
-     GetTicketInteger},
-    {KNumInSequenceLittleArrowTicketKey, KeyKind::Prefixed, TF_FEATURE(numInSequenceValue),
-     TF_FEATURE_SIZE(numInSequenceValue), GetTicketStringConvertedToPrtLang},
-    {KOffsetStackingListTicketKey, KeyKind::Prefixed, TF_FEATURE(offsetStackingList), 4,
-     GetTicketInteger},
-    {KOffsetStackingPagesLittleArrowTicketKey, KeyKind::Prefixed, TF_FEATURE(offsetStackingPages),
-     TF_FEATURE_SIZE(offsetStackingPages), GetTicketStringConvertedToPrtLang},
-    {KOffsetStackingUnitsLittleArrowTicketKey, KeyKind::Prefixed, TF_FEATURE(offsetStackingUnits),
-     TF_FEATURE_SIZE(offsetStackingUnits), GetTicketStringConvertedToPrtLang},
-    {kSeparatorPagesListTicketKey, KeyKind::Prefixed, TF_FEATURE(separatorPageList), 4,
-     GetTicketInteger},
-    {kSeparatorPagesTicketKey, KeyKind::Prefixed, TF_FEATURE(separatorPages),
-     TF_FEATURE_SIZE(separatorPages), GetTicketStringConvertedToPrtLang},
-    {kAutoFitCheckBoxTicketKey, KeyKind::Prefixed, TF_FEATURE(autoFitSwitch), 4,
-     GetTicketInteger},
-    {kBookletMarginEditTextTicketKey, KeyKind::Prefixed, TF_FEATURE(bookletMarginShift),
-     TF_FEATURE_SIZE(bookletMarginShift), GetTicketStringConvertedToPrtLang},
-    {KEjectOptionsListTicketKey, KeyKind::Prefixed, TF_FEATURE(ejectOptionsList), 4,
-     GetTicketInteger},
-    {kQMPunchHoleTicketKey, KeyKind::Plain, TF_FEATURE(punchHoles), TF_FEATURE_SIZE(punchHoles),
+    {kTabMarginCheckBoxTicketKey, KeyKind::Prefixed, kTabMarginSwitch, GetTicketInteger},
+    {kTrimmerCheckBoxTicketKey, KeyKind::Prefixed, kTrimmerSwitch, GetTicketInteger},
+    {kBookletMarginCheckBoxTicketKey, KeyKind::Prefixed,
+     TF_RECORD(FeaturesOptions, bookletMarginSwitch), GetTicketInteger},
+    {kTabMarginShiftTicketKey, KeyKind::Prefixed, TF_RECORD(FeaturesOptions, tabMarginShift),
      GetTicketStringConvertedToPrtLang},
-    {KPFWhetherMediaTypeTabKey, KeyKind::Prefixed, TF_FEATURE(featuresMediaTypeTab),
-     TF_FEATURE_SIZE(featuresMediaTypeTab), GetTicketStringConvertedToPrtLang},
-    {kCoilPunchFaceTicketKey, KeyKind::Prefixed, TF_FEATURE(coilPunchFace),
-     TF_FEATURE_SIZE(coilPunchFace), GetTicketStringConvertedToPrtLang},
-    {KSPWhetherMediaTypeTabKey, KeyKind::Prefixed, TF_FEATURE(specialPagesMediaTab), 4,
+    {kTrimmerCuttingSizeTicketKey, KeyKind::Prefixed,
+     TF_RECORD(FeaturesOptions, trimmerCuttingSize), GetTicketStringConvertedToPrtLang},
+    {kNumInSequenceCheckBoxTicketKey, KeyKind::Prefixed, kNumInSequenceSwitch, GetTicketInteger},
+    {kNumInSequenceLittleArrowTicketKey, KeyKind::Prefixed,
+     TF_RECORD(FeaturesOptions, numInSequenceValue), GetTicketStringConvertedToPrtLang},
+    {kOffsetStackingListTicketKey, KeyKind::Prefixed, kOffsetStackingList, GetTicketInteger},
+    {kOffsetStackingPagesLittleArrowTicketKey, KeyKind::Prefixed,
+     TF_RECORD(FeaturesOptions, offsetStackingPages), GetTicketStringConvertedToPrtLang},
+    {kOffsetStackingUnitsLittleArrowTicketKey, KeyKind::Prefixed,
+     TF_RECORD(FeaturesOptions, offsetStackingUnits), GetTicketStringConvertedToPrtLang},
+    {kSeparatorPagesListTicketKey, KeyKind::Prefixed,
+     TF_RECORD(FeaturesOptions, separatorPageList), GetTicketInteger},
+    {kSeparatorPagesTicketKey, KeyKind::Prefixed, TF_RECORD(FeaturesOptions, separatorPages),
+     GetTicketStringConvertedToPrtLang},
+    {kAutoFitCheckBoxTicketKey, KeyKind::Prefixed, TF_RECORD(FeaturesOptions, autoFitSwitch),
      GetTicketInteger},
+    {kBookletMarginEditTextTicketKey, KeyKind::Prefixed,
+     TF_RECORD(FeaturesOptions, bookletMarginShift), GetTicketStringConvertedToPrtLang},
+    {kEjectOptionsListTicketKey, KeyKind::Prefixed, kEjectOptionsList, GetTicketInteger},
+    {kQMPunchHoleTicketKey, KeyKind::Plain, kPunchHoles, GetTicketStringConvertedToPrtLang},
+    {kPFWhetherMediaTypeTabTicketKey, KeyKind::Prefixed, kFeaturesMediaTypeTab,
+     GetTicketStringConvertedToPrtLang},
+    {kCoilPunchFaceTicketKey, KeyKind::Prefixed, kCoilPunchFace,
+     GetTicketStringConvertedToPrtLang},
+    {kSPWhetherMediaTypeTabTicketKey, KeyKind::Prefixed, kSpecialPagesMediaTab, GetTicketInteger},
 };
 static_assert(std::size(FeaturesticketData) == 19);
 
@@ -114,282 +112,82 @@ constexpr char coilPunchFaceOn[] = "true";
 constexpr char coilPunchFaceOff[] = "false";
 
 // ---------------------------------------------------------------------------------------------
-// The header rows.  Q is the double quote, L the line feed.
+// The header rows.
 
-#define TF_Q TF_CONST(CTRLSym_DOUBLE)
-#define TF_L TF_CONST(CTRLSym_LF)
-
-// The five conditions of the output-face rows, named as they are listed for row 10.
-#define TF_FACE_C1 {TF_FEATURE(ejectOptionsList), TF_CONST(EjectOptionsOff), IntCampareFunc}
-#define TF_FACE_C2 {TF_FEATURE(punchHoles), TF_CONST(punchHoleCoil), StrContainCampareFunc}
-#define TF_FACE_C3 {TF_FEATURE(featuresMediaTypeTab), TF_CONST(mediaTypeNoTab), StrEqualCampareFunc}
-#define TF_FACE_C4 \
-  {TF_FEATURE(specialPagesMediaTab), TF_CONST(specialPagesMediaNoTab), IntCampareFunc}
-#define TF_FACE_C5 {TF_FEATURE(coilPunchFace), TF_CONST(coilPunchFaceOn), StrEqualCampareFunc}
-#define TF_FACE_TAB {TF_FEATURE(featuresMediaTypeTab), TF_CONST(mediaTypeIsTab), StrEqualCampareFunc}
-#define TF_FACE_SPTAB \
-  {TF_FEATURE(specialPagesMediaTab), TF_CONST(specialPagesMediaTab), IntCampareFunc}
-
-// Row 0: tab margin off.
-constexpr char prtfmtStrTabMarginValueNone[] = "@PJL SET JOBATTR=%c@TABS=OFF%c%c";
-constexpr Operand cmdParaTabMarginValueNone[] = {TF_Q, TF_Q, TF_L};
-constexpr ParaTable<Operand> symParaTabMarginValueNone = MakeParaTable(cmdParaTabMarginValueNone);
-constexpr ComparationItem comparationItemTabMarginValueNone[] = {
-    {TF_FEATURE(tabMarginSwitch), TF_CONST(OptionTabMarginNone), IntCampareFunc}};
-constexpr ParaTable<ComparationItem> comparationParaTabMarginValueNone =
-    MakeParaTable(comparationItemTabMarginValueNone);
-
-// Row 1: tab margin shift.
-constexpr char prtfmtStrTabMarginValue[] = "@PJL SET JOBATTR=%c@TABS=%s%c%c";
-constexpr Operand cmdParaTabMarginValue[] = {TF_Q, TF_FEATURE(tabMarginShift), TF_Q, TF_L};
-constexpr ParaTable<Operand> symParaTabMarginValue = MakeParaTable(cmdParaTabMarginValue);
-constexpr ComparationItem comparationItemTabMarginValue[] = {
-    {TF_FEATURE(tabMarginSwitch), TF_CONST(OptionTabMargin), IntCampareFunc}};
-constexpr ParaTable<ComparationItem> comparationParaTabMarginValue =
-    MakeParaTable(comparationItemTabMarginValue);
-
-// Row 2: trimmer off.
-constexpr char prtfmtStrTrimmerValueNone[] = "@PJL SET JOBATTR=%c@TRMR=0%c%c";
-constexpr Operand cmdParaTrimmerValueNone[] = {TF_Q, TF_Q, TF_L};
-constexpr ParaTable<Operand> symParaTrimmerValueNone = MakeParaTable(cmdParaTrimmerValueNone);
-constexpr ComparationItem comparationItemTrimmerValueNone[] = {
-    {TF_FEATURE(trimmerSwitch), TF_CONST(OptionTrimmerNone), IntCampareFunc}};
-constexpr ParaTable<ComparationItem> comparationParaTrimmerValueNone =
-    MakeParaTable(comparationItemTrimmerValueNone);
-
-// Row 3: trimmer cutting size.
-constexpr char prtfmtStrTrimmerValue[] = "@PJL SET JOBATTR=%c@TRMR=%s%c%c";
-constexpr Operand cmdParaTrimmerValue[] = {TF_Q, TF_FEATURE(trimmerCuttingSize), TF_Q, TF_L};
-constexpr ParaTable<Operand> symParaTrimmerValue = MakeParaTable(cmdParaTrimmerValue);
-constexpr ComparationItem comparationItemTrimmerValue[] = {
-    {TF_FEATURE(trimmerSwitch), TF_CONST(OptionTrimmer), IntCampareFunc}};
-constexpr ParaTable<ComparationItem> comparationParaTrimmerValue =
-    MakeParaTable(comparationItemTrimmerValue);
-
-// Row 4: numbering off.
-constexpr char prtfmtStrNumInSeqValueNone[] = "@PJL SET JOBATTR=%c@MDOC=0%c%c";
-constexpr Operand cmdParaNumInSeqValueNone[] = {TF_Q, TF_Q, TF_L};
-constexpr ParaTable<Operand> symParaNumInSequenceValueNone =
-    MakeParaTable(cmdParaNumInSeqValueNone);
-constexpr ComparationItem comparationItemNumInSeqValueNone[] = {
-    {TF_FEATURE(numInSequenceSwitch), TF_CONST(OptionNumInSequenceNone), IntCampareFunc}};
-constexpr ParaTable<ComparationItem> comparationParaNumInSequenceValueNone =
-    MakeParaTable(comparationItemNumInSeqValueNone);
-
-// Row 5: numbering value.
-constexpr char prtfmtStrNumInSeqValue[] = "@PJL SET JOBATTR=%c@MDOC=%s%c%c";
-constexpr Operand cmdParaNumInSeqValue[] = {TF_Q, TF_FEATURE(numInSequenceValue), TF_Q, TF_L};
-constexpr ParaTable<Operand> symParaNumInSequenceValue = MakeParaTable(cmdParaNumInSeqValue);
-constexpr ComparationItem comparationItemNumInSeqValue[] = {
-    {TF_FEATURE(numInSequenceSwitch), TF_CONST(OptionNumInSequence), IntCampareFunc}};
-constexpr ParaTable<ComparationItem> comparationParaNumInSequenceValue =
-    MakeParaTable(comparationItemNumInSeqValue);
-
-// Row 6: offset stacking at the end of each set of pages.
-constexpr char prtfmtStrOffsetStackingTypePages[] = "@PJL SET JOBOFFSET=PAGES%c";
-constexpr Operand cmdParaOffsetStackingTypePages[] = {TF_L};
-constexpr ParaTable<Operand> symParaOffsetStackingTypePages =
-    MakeParaTable(cmdParaOffsetStackingTypePages);
-constexpr ComparationItem comparationItemOffsetStackingTypePages[] = {
-    {TF_FEATURE(offsetStackingList), TF_CONST(OptionOffsetStackingEndOfSetPage),
-     IntCampareFunc}};
-constexpr ParaTable<ComparationItem> comparationParaOffsetStackingTypePages =
-    MakeParaTable(comparationItemOffsetStackingTypePages);
-
-// Row 7: offset stacking at the end of each set of copies.
-constexpr char prtfmtStrOffsetStackingTypeCopies[] = "@PJL SET JOBOFFSET=COPIES%c";
-constexpr Operand cmdParaOffsetStackingTypeCopies[] = {TF_L};
-constexpr ParaTable<Operand> symParaOffsetStackingTypeCopies =
-    MakeParaTable(cmdParaOffsetStackingTypeCopies);
-constexpr ComparationItem comparationItemOffsetStackingTypeCopies[] = {
-    {TF_FEATURE(offsetStackingList), TF_CONST(OptionOffsetStackingEndOfSetCopy),
-     IntCampareFunc}};
-constexpr ParaTable<ComparationItem> comparationParaOffsetStackingTypeCopies =
-    MakeParaTable(comparationItemOffsetStackingTypeCopies);
-
-// Row 8: pages per offset set.
-constexpr char prtfmtStrOffsetStackingPagesValue[] = "@PJL SET JOBATTR=%c@OCSN=%s%c%c";
-constexpr Operand cmdParaOffsetStackingPagesValue[] = {TF_Q, TF_FEATURE(offsetStackingPages),
-                                                       TF_Q, TF_L};
-constexpr ParaTable<Operand> symParaOffsetStackingPagesValue =
-    MakeParaTable(cmdParaOffsetStackingPagesValue);
-constexpr ComparationItem comparationItemOffsetStackingPagesValue[] = {
-    {TF_FEATURE(offsetStackingList), TF_CONST(OptionOffsetStackingEndOfSetPage),
-     IntCampareFunc}};
-constexpr ParaTable<ComparationItem> comparationParaOffsetStackingPagesValue =
-    MakeParaTable(comparationItemOffsetStackingPagesValue);
-
-// Row 9: copies per offset set.
-constexpr char prtfmtStrOffsetStackingUnitsValue[] = "@PJL SET JOBATTR=%c@OCSN=%s%c%c";
-constexpr Operand cmdParaOffsetStackingUnitsValue[] = {TF_Q, TF_FEATURE(offsetStackingUnits),
-                                                       TF_Q, TF_L};
-constexpr ParaTable<Operand> symParaOffsetStackingUnitsValue =
-    MakeParaTable(cmdParaOffsetStackingUnitsValue);
-constexpr ComparationItem comparationItemOffsetStackingUnitsValue[] = {
-    {TF_FEATURE(offsetStackingList), TF_CONST(OptionOffsetStackingEndOfSetCopy),
-     IntCampareFunc}};
-constexpr ParaTable<ComparationItem> comparationParaOffsetStackingUnitsValue =
-    MakeParaTable(comparationItemOffsetStackingUnitsValue);
-
-// Rows 10 to 12: output face off.  Coil punching with the punched face on, on plain media.
-constexpr char prtfmtStrEjectOptionsOffCoilFaceOn1[] = "@PJL SET JOBATTR=%c@FACE=OFF%c%c";
-constexpr Operand cmdParaEjectOptionsOffCoilFaceOn1[] = {TF_Q, TF_Q, TF_L};
-constexpr ParaTable<Operand> symParaEjectOptionsOffCoilFaceOn1 =
-    MakeParaTable(cmdParaEjectOptionsOffCoilFaceOn1);
-constexpr ComparationItem comparationItemEjectOptionsOffCoilFaceOn1[] = {
-    TF_FACE_C1, TF_FACE_C2, TF_FACE_C3, TF_FACE_C4, TF_FACE_C5};
-constexpr ParaTable<ComparationItem> comparationParaEjectOptionsOffCoilFaceOn1 =
-    MakeParaTable(comparationItemEjectOptionsOffCoilFaceOn1);
-
-// No coil punching, punched face on.
-constexpr char prtfmtStrEjectOptionsOffCoilFaceOn2[] = "@PJL SET JOBATTR=%c@FACE=OFF%c%c";
-constexpr Operand cmdParaEjectOptionsOffCoilFaceOn2[] = {TF_Q, TF_Q, TF_L};
-constexpr ParaTable<Operand> symParaEjectOptionsOffCoilFaceOn2 =
-    MakeParaTable(cmdParaEjectOptionsOffCoilFaceOn2);
-constexpr ComparationItem comparationItemEjectOptionsOffCoilFaceOn2[] = {
-    TF_FACE_C1,
-    {TF_FEATURE(punchHoles), TF_CONST(punchHoleCoil), StrNotContainCampareFunc},
-    TF_FACE_C5};
-constexpr ParaTable<ComparationItem> comparationParaEjectOptionsOffCoilFaceOn2 =
-    MakeParaTable(comparationItemEjectOptionsOffCoilFaceOn2);
-
-// Punched face off.
-constexpr char prtfmtStrEjectOptionsOffCoilFaceOff[] = "@PJL SET JOBATTR=%c@FACE=OFF%c%c";
-constexpr Operand cmdParaEjectOptionsOffCoilFaceOff[] = {TF_Q, TF_Q, TF_L};
-constexpr ParaTable<Operand> symParaEjectOptionsOffCoilFaceOff =
-    MakeParaTable(cmdParaEjectOptionsOffCoilFaceOff);
-constexpr ComparationItem comparationItemEjectOptionsOffCoilFaceOff[] = {
-    TF_FACE_C1, {TF_FEATURE(coilPunchFace), TF_CONST(coilPunchFaceOff), StrEqualCampareFunc}};
-constexpr ParaTable<ComparationItem> comparationParaEjectOptionsOffCoilFaceOff =
-    MakeParaTable(comparationItemEjectOptionsOffCoilFaceOff);
-
-// Rows 13 to 16: the chosen face.
-constexpr char prtfmtStrEjectOptionsDown[] = "@PJL SET JOBATTR=%c@FACE=DOWN%c%c";
-constexpr Operand cmdParaEjectOptionsDown[] = {TF_Q, TF_Q, TF_L};
-constexpr ParaTable<Operand> symParaEjectOptionsDown = MakeParaTable(cmdParaEjectOptionsDown);
-constexpr ComparationItem comparationItemEjectOptionsDown[] = {
-    {TF_FEATURE(ejectOptionsList), TF_CONST(EjectOptionsDown), IntCampareFunc}};
-constexpr ParaTable<ComparationItem> comparationParaEjectOptionsDown =
-    MakeParaTable(comparationItemEjectOptionsDown);
-
-constexpr char prtfmtStrEjectOptionsUp[] = "@PJL SET JOBATTR=%c@FACE=UP%c%c";
-constexpr Operand cmdParaEjectOptionsUp[] = {TF_Q, TF_Q, TF_L};
-constexpr ParaTable<Operand> symParaEjectOptionsUp = MakeParaTable(cmdParaEjectOptionsUp);
-constexpr ComparationItem comparationItemEjectOptionsUp[] = {
-    {TF_FEATURE(ejectOptionsList), TF_CONST(EjectOptionsUp), IntCampareFunc}};
-constexpr ParaTable<ComparationItem> comparationParaEjectOptionsUp =
-    MakeParaTable(comparationItemEjectOptionsUp);
-
-constexpr char prtfmtStrEjectOptionsDownReverse[] = "@PJL SET JOBATTR=%c@FACE=DOWN_REVERSE%c%c";
-constexpr Operand cmdParaEjectOptionsDownReverse[] = {TF_Q, TF_Q, TF_L};
-constexpr ParaTable<Operand> symParaEjectOptionsDownReverse =
-    MakeParaTable(cmdParaEjectOptionsDownReverse);
-constexpr ComparationItem comparationItemEjectOptionsDownReverse[] = {
-    {TF_FEATURE(ejectOptionsList), TF_CONST(EjectOptionsDownReverse), IntCampareFunc}};
-constexpr ParaTable<ComparationItem> comparationParaEjectOptionsDownReverse =
-    MakeParaTable(comparationItemEjectOptionsDownReverse);
-
-constexpr char prtfmtStrEjectOptionsUpReverse[] = "@PJL SET JOBATTR=%c@FACE=UP_REVERSE%c%c";
-constexpr Operand cmdParaEjectOptionsUpReverse[] = {TF_Q, TF_Q, TF_L};
-constexpr ParaTable<Operand> symParaEjectOptionsUpReverse =
-    MakeParaTable(cmdParaEjectOptionsUpReverse);
-constexpr ComparationItem comparationItemEjectOptionsUpReverse[] = {
-    {TF_FEATURE(ejectOptionsList), TF_CONST(EjectOptionsUpReverse), IntCampareFunc}};
-constexpr ParaTable<ComparationItem> comparationParaEjectOptionsUpReverse =
-    MakeParaTable(comparationItemEjectOptionsUpReverse);
-
-// Rows 17 to 19: output face off with coil punching on tab media comes out face up.
-constexpr char prtfmtStrFaceUpFeaturesMediaType[] = "@PJL SET JOBATTR=%c@FACE=UP%c%c";
-constexpr Operand cmdParaFaceUpFeaturesMediaType[] = {TF_Q, TF_Q, TF_L};
-constexpr ParaTable<Operand> symParaFaceUpFeaturesMediaType =
-    MakeParaTable(cmdParaFaceUpFeaturesMediaType);
-constexpr ComparationItem comparationItemFaceUpFeaturesMediaType[] = {
-    TF_FACE_C1, TF_FACE_C2, TF_FACE_TAB, TF_FACE_C4, TF_FACE_C5};
-constexpr ParaTable<ComparationItem> comparationParaFaceUpFeaturesMediaType =
-    MakeParaTable(comparationItemFaceUpFeaturesMediaType);
-
-constexpr char prtfmtStrFaceUpSpecialPagesMediaType[] = "@PJL SET JOBATTR=%c@FACE=UP%c%c";
-constexpr Operand cmdParaFaceUpSpecialPagesMediaType[] = {TF_Q, TF_Q, TF_L};
-constexpr ParaTable<Operand> symParaFaceUpSpecialPagesMediaType =
-    MakeParaTable(cmdParaFaceUpSpecialPagesMediaType);
-constexpr ComparationItem comparationItemFaceUpSpecialPagesMediaType[] = {
-    TF_FACE_C1, TF_FACE_C2, TF_FACE_C3, TF_FACE_SPTAB, TF_FACE_C5};
-constexpr ParaTable<ComparationItem> comparationParaFaceUpSpecialPagesMediaType =
-    MakeParaTable(comparationItemFaceUpSpecialPagesMediaType);
-
-constexpr char prtfmtStrFaceUpBothMediaType[] = "@PJL SET JOBATTR=%c@FACE=UP%c%c";
-constexpr Operand cmdParaFaceUpBothMediaType[] = {TF_Q, TF_Q, TF_L};
-constexpr ParaTable<Operand> symParaFaceUpBothMediaType =
-    MakeParaTable(cmdParaFaceUpBothMediaType);
-constexpr ComparationItem comparationItemFaceUpBothMediaType[] = {
-    TF_FACE_C1, TF_FACE_C2, TF_FACE_TAB, TF_FACE_SPTAB, TF_FACE_C5};
-constexpr ParaTable<ComparationItem> comparationParaFaceUpBothMediaType =
-    MakeParaTable(comparationItemFaceUpBothMediaType);
-
-#undef TF_FACE_C1
-#undef TF_FACE_C2
-#undef TF_FACE_C3
-#undef TF_FACE_C4
-#undef TF_FACE_C5
-#undef TF_FACE_TAB
-#undef TF_FACE_SPTAB
-#undef TF_Q
-#undef TF_L
-#undef TF_FEATURE
-#undef TF_FEATURE_SIZE
+// The conditions of the output-face rows, named as they are listed for row 10.
+constexpr ComparisonItem kFaceOff = Is(kEjectOptionsList, TF_CONST(EjectOptionsOff));
+constexpr ComparisonItem kCoilPunching = Contains(kPunchHoles, TF_CONST(punchHoleCoil));
+constexpr ComparisonItem kFeaturesNoTab = Equals(kFeaturesMediaTypeTab, TF_CONST(mediaTypeNoTab));
+constexpr ComparisonItem kFeaturesTab = Equals(kFeaturesMediaTypeTab, TF_CONST(mediaTypeIsTab));
+constexpr ComparisonItem kSpecialPagesNoTab =
+    Is(kSpecialPagesMediaTab, TF_CONST(specialPagesMediaNoTab));
+constexpr ComparisonItem kSpecialPagesTab =
+    Is(kSpecialPagesMediaTab, TF_CONST(specialPagesMediaTab));
+constexpr ComparisonItem kCoilFaceOn = Equals(kCoilPunchFace, TF_CONST(coilPunchFaceOn));
 
 constexpr FmtTableEntry FeaturesFmtTable[] = {
-    {prtfmtStrTabMarginValueNone, &symParaTabMarginValueNone, &comparationParaTabMarginValueNone},
-    {prtfmtStrTabMarginValue, &symParaTabMarginValue, &comparationParaTabMarginValue},
-    {prtfmtStrTrimmerValueNone, &symParaTrimmerValueNone, &comparationParaTrimmerValueNone},
-    {prtfmtStrTrimmerValue, &symParaTrimmerValue, &comparationParaTrimmerValue},
-    {prtfmtStrNumInSeqValueNone, &symParaNumInSequenceValueNone,
-     &comparationParaNumInSequenceValueNone},
-    {prtfmtStrNumInSeqValue, &symParaNumInSequenceValue, &comparationParaNumInSequenceValue},
-    {prtfmtStrOffsetStackingTypePages, &symParaOffsetStackingTypePages,
-     &comparationParaOffsetStackingTypePages},
-    {prtfmtStrOffsetStackingTypeCopies, &symParaOffsetStackingTypeCopies,
-     &comparationParaOffsetStackingTypeCopies},
-    {prtfmtStrOffsetStackingPagesValue, &symParaOffsetStackingPagesValue,
-     &comparationParaOffsetStackingPagesValue},
-    {prtfmtStrOffsetStackingUnitsValue, &symParaOffsetStackingUnitsValue,
-     &comparationParaOffsetStackingUnitsValue},
-    {prtfmtStrEjectOptionsOffCoilFaceOn1, &symParaEjectOptionsOffCoilFaceOn1,
-     &comparationParaEjectOptionsOffCoilFaceOn1},
-    {prtfmtStrEjectOptionsOffCoilFaceOn2, &symParaEjectOptionsOffCoilFaceOn2,
-     &comparationParaEjectOptionsOffCoilFaceOn2},
-    {prtfmtStrEjectOptionsOffCoilFaceOff, &symParaEjectOptionsOffCoilFaceOff,
-     &comparationParaEjectOptionsOffCoilFaceOff},
-    {prtfmtStrEjectOptionsDown, &symParaEjectOptionsDown, &comparationParaEjectOptionsDown},
-    {prtfmtStrEjectOptionsUp, &symParaEjectOptionsUp, &comparationParaEjectOptionsUp},
-    {prtfmtStrEjectOptionsDownReverse, &symParaEjectOptionsDownReverse,
-     &comparationParaEjectOptionsDownReverse},
-    {prtfmtStrEjectOptionsUpReverse, &symParaEjectOptionsUpReverse,
-     &comparationParaEjectOptionsUpReverse},
-    {prtfmtStrFaceUpFeaturesMediaType, &symParaFaceUpFeaturesMediaType,
-     &comparationParaFaceUpFeaturesMediaType},
-    {prtfmtStrFaceUpSpecialPagesMediaType, &symParaFaceUpSpecialPagesMediaType,
-     &comparationParaFaceUpSpecialPagesMediaType},
-    {prtfmtStrFaceUpBothMediaType, &symParaFaceUpBothMediaType,
-     &comparationParaFaceUpBothMediaType},
+    // Rows 0 to 3: tab margin and trimmer, off or with their value.
+    {"TabMarginValueNone", "@PJL SET JOBATTR=%c@TABS=OFF%c%c", {kDQ, kDQ, kLF},
+     {Is(kTabMarginSwitch, TF_CONST(OptionTabMarginNone))}},
+    {"TabMarginValue", "@PJL SET JOBATTR=%c@TABS=%s%c%c",
+     {kDQ, TF_RECORD(FeaturesOptions, tabMarginShift), kDQ, kLF},
+     {Is(kTabMarginSwitch, TF_CONST(OptionTabMargin))}},
+    {"TrimmerValueNone", "@PJL SET JOBATTR=%c@TRMR=0%c%c", {kDQ, kDQ, kLF},
+     {Is(kTrimmerSwitch, TF_CONST(OptionTrimmerNone))}},
+    {"TrimmerValue", "@PJL SET JOBATTR=%c@TRMR=%s%c%c",
+     {kDQ, TF_RECORD(FeaturesOptions, trimmerCuttingSize), kDQ, kLF},
+     {Is(kTrimmerSwitch, TF_CONST(OptionTrimmer))}},
+    // Rows 4 and 5: numbering.
+    {"NumInSeqValueNone", "@PJL SET JOBATTR=%c@MDOC=0%c%c", {kDQ, kDQ, kLF},
+     {Is(kNumInSequenceSwitch, TF_CONST(OptionNumInSequenceNone))}},
+    {"NumInSeqValue", "@PJL SET JOBATTR=%c@MDOC=%s%c%c",
+     {kDQ, TF_RECORD(FeaturesOptions, numInSequenceValue), kDQ, kLF},
+     {Is(kNumInSequenceSwitch, TF_CONST(OptionNumInSequence))}},
+    // Rows 6 to 9: offset stacking at the end of each set of pages or copies, and the set size.
+    {"OffsetStackingTypePages", "@PJL SET JOBOFFSET=PAGES%c", {kLF},
+     {Is(kOffsetStackingList, TF_CONST(OptionOffsetStackingEndOfSetPage))}},
+    {"OffsetStackingTypeCopies", "@PJL SET JOBOFFSET=COPIES%c", {kLF},
+     {Is(kOffsetStackingList, TF_CONST(OptionOffsetStackingEndOfSetCopy))}},
+    {"OffsetStackingPagesValue", "@PJL SET JOBATTR=%c@OCSN=%s%c%c",
+     {kDQ, TF_RECORD(FeaturesOptions, offsetStackingPages), kDQ, kLF},
+     {Is(kOffsetStackingList, TF_CONST(OptionOffsetStackingEndOfSetPage))}},
+    {"OffsetStackingUnitsValue", "@PJL SET JOBATTR=%c@OCSN=%s%c%c",
+     {kDQ, TF_RECORD(FeaturesOptions, offsetStackingUnits), kDQ, kLF},
+     {Is(kOffsetStackingList, TF_CONST(OptionOffsetStackingEndOfSetCopy))}},
+    // Rows 10 to 12: output face off.  Coil punching with the punched face on, on plain media;
+    // no coil punching, punched face on; punched face off.
+    {"EjectOptionsOffCoilFaceOn1", "@PJL SET JOBATTR=%c@FACE=OFF%c%c", {kDQ, kDQ, kLF},
+     {kFaceOff, kCoilPunching, kFeaturesNoTab, kSpecialPagesNoTab, kCoilFaceOn}},
+    {"EjectOptionsOffCoilFaceOn2", "@PJL SET JOBATTR=%c@FACE=OFF%c%c", {kDQ, kDQ, kLF},
+     {kFaceOff, NotContains(kPunchHoles, TF_CONST(punchHoleCoil)), kCoilFaceOn}},
+    {"EjectOptionsOffCoilFaceOff", "@PJL SET JOBATTR=%c@FACE=OFF%c%c", {kDQ, kDQ, kLF},
+     {kFaceOff, Equals(kCoilPunchFace, TF_CONST(coilPunchFaceOff))}},
+    // Rows 13 to 16: the chosen face.
+    {"EjectOptionsDown", "@PJL SET JOBATTR=%c@FACE=DOWN%c%c", {kDQ, kDQ, kLF},
+     {Is(kEjectOptionsList, TF_CONST(EjectOptionsDown))}},
+    {"EjectOptionsUp", "@PJL SET JOBATTR=%c@FACE=UP%c%c", {kDQ, kDQ, kLF},
+     {Is(kEjectOptionsList, TF_CONST(EjectOptionsUp))}},
+    {"EjectOptionsDownReverse", "@PJL SET JOBATTR=%c@FACE=DOWN_REVERSE%c%c", {kDQ, kDQ, kLF},
+     {Is(kEjectOptionsList, TF_CONST(EjectOptionsDownReverse))}},
+    {"EjectOptionsUpReverse", "@PJL SET JOBATTR=%c@FACE=UP_REVERSE%c%c", {kDQ, kDQ, kLF},
+     {Is(kEjectOptionsList, TF_CONST(EjectOptionsUpReverse))}},
+    // Rows 17 to 19: output face off with coil punching on tab media comes out face up.
+    {"FaceUpFeaturesMediaType", "@PJL SET JOBATTR=%c@FACE=UP%c%c", {kDQ, kDQ, kLF},
+     {kFaceOff, kCoilPunching, kFeaturesTab, kSpecialPagesNoTab, kCoilFaceOn}},
+    {"FaceUpSpecialPagesMediaType", "@PJL SET JOBATTR=%c@FACE=UP%c%c", {kDQ, kDQ, kLF},
+     {kFaceOff, kCoilPunching, kFeaturesNoTab, kSpecialPagesTab, kCoilFaceOn}},
+    {"FaceUpBothMediaType", "@PJL SET JOBATTR=%c@FACE=UP%c%c", {kDQ, kDQ, kLF},
+     {kFaceOff, kCoilPunching, kFeaturesTab, kSpecialPagesTab, kCoilFaceOn}},
 };
-constexpr std::int32_t FeaturesFmtTableNum = static_cast<std::int32_t>(std::size(FeaturesFmtTable));
-static_assert(FeaturesFmtTableNum == 20);
-static_assert(comparationParaEjectOptionsOffCoilFaceOn1.count == 5 &&
-              comparationParaEjectOptionsOffCoilFaceOn2.count == 3 &&
-              comparationParaEjectOptionsOffCoilFaceOff.count == 2 &&
-              comparationParaFaceUpFeaturesMediaType.count == 5 &&
-              comparationParaFaceUpSpecialPagesMediaType.count == 5 &&
-              comparationParaFaceUpBothMediaType.count == 5);
+static_assert(std::size(FeaturesFmtTable) == 20);
 
 // ---------------------------------------------------------------------------------------------
-// PostScript blocks.  Constant texts go through QMfprintf ("%%%%" comes out as "%%"); the body
-// lines that carry a ticket value are written in pieces with QMfputs, so they are never cut and
-// always keep their line end.
+// PostScript blocks.  The body lines that carry a ticket value are written in pieces, so they
+// are never cut and always keep their line end.
 
 constexpr char kBlockOpen[] = "[{\n";
-constexpr char kBeginMarker[] = "%%%%BeginNonPPDFeatures\n";
-constexpr char kEndMarker[] = "%%%%EndNonPPDFeatures\n";
+constexpr char kBeginMarker[] = "%%BeginNonPPDFeatures\n";
+constexpr char kEndMarker[] = "%%EndNonPPDFeatures\n";
 constexpr char kBlockClose[] = "} stopped cleartomark\n";
 constexpr char kSeparatorPagesHead[] = "1 dict dup/SeparatorPages[";
 constexpr char kSeparatorPagesTail[] =
@@ -407,11 +205,11 @@ namespace {
 
 // One feature block: open, begin marker, the body line (its pieces in order), end marker, close.
 void WriteFeatureBlock(PrinterStream& stream, std::initializer_list<const char*> body) {
-  QMfprintf(stream, kBlockOpen);
-  QMfprintf(stream, kBeginMarker);
-  for (const char* piece : body) QMfputs(piece, stream);
-  QMfprintf(stream, kEndMarker);
-  QMfprintf(stream, kBlockClose);
+  stream.Write(kBlockOpen);
+  stream.Write(kBeginMarker);
+  for (const char* piece : body) stream.Write(piece);
+  stream.Write(kEndMarker);
+  stream.Write(kBlockClose);
 }
 
 // The separator list sits inside a PostScript array whose elements the interpreter executes as it
@@ -437,36 +235,26 @@ bool IsImageShift(std::string_view shift) {
   return true;
 }
 
-// The decimal value of a layout text by atoi rules, held to the int32 range.
-std::int64_t LayoutValue(const char* text) {
-  const long long value = std::strtoll(text, nullptr, 10);
-  if (value > INT32_MAX) return INT32_MAX;
-  if (value < INT32_MIN) return INT32_MIN;
-  return value;
-}
-
 }  // namespace
 
-std::int64_t FeaturesNUpProduct(const JobState& state) {
-  return LayoutValue(state.StdLayoutRowInfo) * LayoutValue(state.StdLayoutColumnInfo);
+std::int64_t FeaturesNUpProduct(const JobCoreState& state) {
+  return std::int64_t{DecimalValue(state.StdLayoutRowInfo)} *
+         DecimalValue(state.StdLayoutColumnInfo);
 }
 
 // ---------------------------------------------------------------------------------------------
 // Module steps.
 
-void FeaturesInializeDescriptionTableFromFilter(Job&) {
-  // The parameter and condition lists of FeaturesFmtTable are constant data bound when the
-  // program is built, and the record is cleared with the job: there is nothing to bind per job.
+void FeaturesGetTicketFromPDE(Job& job, void* kpjlOptionFeatures) {
+  GetTicketFromArray(job, kpjlOptionFeatures, FeaturesticketData);
 }
 
-int FeaturesGetTicketFromPDE(Job& job) { return GetTicketFromArray(job, FeaturesticketData); }
-
-void FeaturesOutputKPJLCommandFromFilter(Job& job) {
-  OutputKPJLCommandFromArray(job, FeaturesFmtTable, FeaturesFmtTableNum);
+void FeaturesOutputKPJLCommandFromFilter(Job& job, void* kpjlOptionFeatures) {
+  OutputKPJLCommandFromArray(job, kpjlOptionFeatures, FeaturesFmtTable);
 }
 
-void FeaturesOutputSeparatorPages(Job& job, PrinterStream& stream) {
-  const FeaturesOptions& features = job.state.kpjlOptionFeatures;
+void FeaturesOutputSeparatorPages(Job& job, const FeaturesOptions& features,
+                                  PrinterStream& stream) {
   if (features.separatorPageList == 1 || features.separatorPageList == -1) return;
   if (!IsSeparatorPageList(features.separatorPages)) {
     job.log.Debug(
@@ -476,8 +264,7 @@ void FeaturesOutputSeparatorPages(Job& job, PrinterStream& stream) {
   WriteFeatureBlock(stream, {kSeparatorPagesHead, features.separatorPages, kSeparatorPagesTail});
 }
 
-void FeaturesOutputAutoFit(Job& job, PrinterStream& stream) {
-  const FeaturesOptions& features = job.state.kpjlOptionFeatures;
+void FeaturesOutputAutoFit(Job& job, const FeaturesOptions& features, PrinterStream& stream) {
   if (features.bookletMarginSwitch == 0 || features.bookletMarginSwitch == -1) return;
   if (IsImageShift(features.bookletMarginShift)) {
     WriteFeatureBlock(stream, {features.bookletMarginShift, kImageShiftTail});
@@ -489,22 +276,36 @@ void FeaturesOutputAutoFit(Job& job, PrinterStream& stream) {
   WriteFeatureBlock(stream, {features.autoFitSwitch == 0 ? kAutoFitOff : kAutoFitOn});
 }
 
-void FeaturesOutputPSCommandFromFilter(Job& job, int point, PrinterStream& stream) {
+void FeaturesOutputPSCommandFromFilter(Job& job, void* kpjlOptionFeatures, const PsInsertion& at,
+                                       PrinterStream& stream) {
   // Called at every insertion point, page ends included: leave the others at once.
+  const int point = at.point;
   if (point != kPointEndProlog && point != kPointSetPageDevice && point != kPointEndSetup) return;
+  const FeaturesOptions& features = *static_cast<const FeaturesOptions*>(kpjlOptionFeatures);
   const std::int64_t product = FeaturesNUpProduct(job.state);
   const bool singleUp = product == 0 || product == 1;
   const bool multipleUp = product >= 2;
   if (point == kPointEndProlog && singleUp) {
-    FeaturesOutputSeparatorPages(job, stream);
+    FeaturesOutputSeparatorPages(job, features, stream);
   } else if (point == kPointSetPageDevice && multipleUp) {
-    FeaturesOutputSeparatorPages(job, stream);
-    FeaturesOutputAutoFit(job, stream);
+    FeaturesOutputSeparatorPages(job, features, stream);
+    FeaturesOutputAutoFit(job, features, stream);
   } else if (point == kPointEndSetup && singleUp) {
-    FeaturesOutputAutoFit(job, stream);
+    FeaturesOutputAutoFit(job, features, stream);
   }
 }
 
-std::span<const TicketDataEntry> FeaturesTicketTable() { return FeaturesticketData; }
+namespace {
+constexpr std::span<const TicketDataEntry> kTicketTables[] = {FeaturesticketData};
+}  // namespace
+
+const ModuleDescriptor FeaturesModule{
+    .name = "finishing",
+    .record = RecordTypeOf<FeaturesOptions>(),
+    .ticketTables = kTicketTables,
+    .readTickets = FeaturesGetTicketFromPDE,
+    .writeHeader = FeaturesOutputKPJLCommandFromFilter,
+    .insertPostScript = FeaturesOutputPSCommandFromFilter,
+};
 
 }  // namespace tf

@@ -3,15 +3,14 @@
 #pragma once
 
 #include <cstdint>
-#include <span>
 
-#include "engine/ticket.h"
+#include "engine/module.h"
 
 namespace tf {
 
 class Job;
 class PrinterStream;
-struct JobState;
+struct JobCoreState;
 
 // Record `kpjlOptionFeatures`: the finishing tickets of the job.
 struct FeaturesOptions {
@@ -36,25 +35,27 @@ struct FeaturesOptions {
   std::int32_t specialPagesMediaTab;
 };
 
-void FeaturesInializeDescriptionTableFromFilter(Job& job);
-int FeaturesGetTicketFromPDE(Job& job);
-void FeaturesOutputKPJLCommandFromFilter(Job& job);
-// Writes the PostScript of insertion point `point` into `stream`: separator pages before the
+// The finishing module: its record is a FeaturesOptions.
+extern const ModuleDescriptor FeaturesModule;
+
+// Fills the record `kpjlOptionFeatures` from the job options.
+void FeaturesGetTicketFromPDE(Job& job, void* kpjlOptionFeatures);
+// Writes the rows of `FeaturesFmtTable` whose conditions hold.
+void FeaturesOutputKPJLCommandFromFilter(Job& job, void* kpjlOptionFeatures);
+// Writes the PostScript of insertion point `at.point` into `stream`: separator pages before the
 // first "%%EndProlog", image shift and automatic fit before "%%EndSetup" when the N-up product is
 // 0 or 1; both, separator pages first, before "userdict/setpagedevice{pop}bind put" when it is 2
 // or more.  A negative product writes nothing anywhere.
-void FeaturesOutputPSCommandFromFilter(Job& job, int point, PrinterStream& stream);
+void FeaturesOutputPSCommandFromFilter(Job& job, void* kpjlOptionFeatures, const PsInsertion& at,
+                                       PrinterStream& stream);
 // The separator-page block (none when the separator choice is 1 or absent).
-void FeaturesOutputSeparatorPages(Job& job, PrinterStream& stream);
+void FeaturesOutputSeparatorPages(Job& job, const FeaturesOptions& features,
+                                  PrinterStream& stream);
 // The image-shift block and the automatic-fit block (none when the booklet margin is off or
 // absent).
-void FeaturesOutputAutoFit(Job& job, PrinterStream& stream);
-// Layout rows times columns, as the account tickets stored them (a text that is empty or not a
-// number counts as 0).
-std::int64_t FeaturesNUpProduct(const JobState& state);
-
-// The module's ticket-data table `FeaturesticketData` (the ticket reference is checked against
-// it).
-std::span<const TicketDataEntry> FeaturesTicketTable();
+void FeaturesOutputAutoFit(Job& job, const FeaturesOptions& features, PrinterStream& stream);
+// Layout rows times columns, as the account tickets stored them in the job core (a text that is
+// empty or not a number counts as 0).
+std::int64_t FeaturesNUpProduct(const JobCoreState& state);
 
 }  // namespace tf

@@ -9,28 +9,22 @@
 #include <cstring>
 #include <vector>
 
+#include "engine/job.h"
 #include "engine/job_options.h"
 #include "engine/standard_attributes.h"
-#include "filter/job.h"
+#include "platform/decimal.h"
 #include "platform/text_conversion.h"
 
 namespace tf {
 namespace {
 
 constexpr std::size_t kHostNameUnitsUTF8 = 32;  // UTF-8 mode: UTF-16 units of the host name
-constexpr std::size_t kHostNameBytes = 96;      // HostNameStr holds at most 96 bytes
-constexpr int kAddressTextSize = 46;            // numeric address text and its terminator
+constexpr std::size_t kHostNameBytes = sizeof(JobCoreState::HostNameStr) - 1;
+constexpr int kAddressTextSize = 46;  // numeric address text and its terminator
 constexpr std::size_t kIPv4Parts = 4;
 constexpr std::size_t kIPv4PartDigits = 3;
 constexpr std::size_t kIPv6Groups = 8;
 constexpr std::size_t kIPv6GroupDigits = 4;
-
-// Copies `text` into `out` (`size` bytes, cleared first), at most size - 1 bytes.
-void CopyBounded(std::string_view text, char* out, int size) {
-  std::memset(out, 0, static_cast<std::size_t>(size));
-  const std::size_t room = static_cast<std::size_t>(size) - 1;
-  std::memcpy(out, text.data(), text.size() < room ? text.size() : room);
-}
 
 bool IsAscii(std::string_view text) {
   for (unsigned char c : text) {
@@ -137,7 +131,7 @@ std::optional<std::string> RemoteOriginatingHost(std::string_view origin,
   return host;
 }
 
-bool MyPrintAddressArray(const AddressList& addresses, char* outString, int outStringLen) {
+bool PrintAddressArray(const AddressList& addresses, char* outString, int outStringLen) {
   if (outString == nullptr || outStringLen <= 0) return false;
   std::memset(outString, 0, static_cast<std::size_t>(outStringLen));
   bool result = false;
@@ -150,12 +144,13 @@ bool MyPrintAddressArray(const AddressList& addresses, char* outString, int outS
     }
     const std::string_view text = *entry;
     if (text.find('.') != std::string_view::npos && text != kIPv4LocalHostSign) {
-      CopyBounded(text, outString, outStringLen);
+      CopyToField(outString, static_cast<std::size_t>(outStringLen), text, TextEncoding::UTF8);
       return true;
     }
     if (text.find(':') != std::string_view::npos &&
         text.find(kIPv6LocalHostSign) == std::string_view::npos) {
-      CopyBounded(text, outString, outStringLen);  // a later IPv6 address replaces this one
+      // A later IPv6 address replaces this one.
+      CopyToField(outString, static_cast<std::size_t>(outStringLen), text, TextEncoding::UTF8);
       taken = true;
     }
     result = true;
@@ -163,7 +158,7 @@ bool MyPrintAddressArray(const AddressList& addresses, char* outString, int outS
   return result;
 }
 
-int getHostAddress(const char* hostName, char* outString, int outStringLen,
+int GetHostAddress(const char* hostName, char* outString, int outStringLen,
                    const HostResolver& resolver, std::chrono::milliseconds bound, Logger& log) {
   if (hostName == nullptr || outString == nullptr || outStringLen <= 0) return 0;
   std::memset(outString, 0, static_cast<std::size_t>(outStringLen));
@@ -176,7 +171,7 @@ int getHostAddress(const char* hostName, char* outString, int outStringLen,
   const std::optional<AddressList> addresses =
       ResolveHostAddresses(std::string(name), log, resolver, bound);
   if (!addresses) return 0;
-  return MyPrintAddressArray(*addresses, outString, outStringLen) ? 1 : 0;
+  return PrintAddressArray(*addresses, outString, outStringLen) ? 1 : 0;
 }
 
 std::string EncodeIPv4AddressText(std::string_view text) {
@@ -184,15 +179,10 @@ std::string EncodeIPv4AddressText(std::string_view text) {
   if (parts.size() != kIPv4Parts) return {};
   std::string encoded = "I";
   for (std::string_view part : parts) {
-    if (part.empty() || part.size() > kIPv4PartDigits) return {};
-    int value = 0;
-    for (char c : part) {
-      if (c < '0' || c > '9') return {};
-      value = value * 10 + (c - '0');
-    }
-    if (value > 255) return {};
+    const std::optional<std::int32_t> value = ReadDigits(part, kIPv4PartDigits);
+    if (!value || *value > 255) return {};
     char hex[3];
-    std::snprintf(hex, sizeof(hex), "%02X", static_cast<unsigned>(value));
+    std::snprintf(hex, sizeof(hex), "%02X", static_cast<unsigned>(*value));
     encoded += hex;
   }
   return encoded;
@@ -238,7 +228,7 @@ std::string EncodeClientAddressText(std::string_view text) {
 void GetClientIPAddress(Job& job) { GetClientIPAddress(job, ClientHostSource{}); }
 
 void GetClientIPAddress(Job& job, const ClientHostSource& source) {
-  JobState& s = job.state;
+  JobCoreState& s = job.state;
   std::memset(s.HostNameStr, 0, sizeof(s.HostNameStr));
   std::memset(s.IPAddressStr, 0, sizeof(s.IPAddressStr));
   std::optional<std::string> hostName;
@@ -263,19 +253,18 @@ void GetClientIPAddress(Job& job, const ClientHostSource& source) {
     hostName->resize(Utf8PrefixForUnits(*hostName, kHostNameUnitsUTF8));
   }
   // The host name is system text, not converted: whole UTF-8 characters in both modes.
-  const std::size_t kept = CutToWholeChars(*hostName, kHostNameBytes, TextEncoding::UTF8);
-  std::memcpy(s.HostNameStr, hostName->data(), kept);
-  s.SetEncoding(s.HostNameStr, TextEncoding::UTF8);
+  CopyToField(s.HostNameStr, *hostName, TextEncoding::UTF8, kHostNameBytes);
+  job.SetEncoding(s.HostNameStr, TextEncoding::UTF8);
 
   char addressText[kAddressTextSize] = {};
   if (originAddress) {
-    CopyBounded(*originAddress, addressText, kAddressTextSize);
-  } else if (getHostAddress(hostName->c_str(), addressText, kAddressTextSize, source.resolver,
+    CopyToField(addressText, *originAddress, TextEncoding::UTF8);
+  } else if (GetHostAddress(hostName->c_str(), addressText, kAddressTextSize, source.resolver,
                             source.bound, job.log) != 1) {
     return;
   }
   const std::string encoded = EncodeClientAddressText(addressText);
-  CopyBounded(encoded, s.IPAddressStr, sizeof(s.IPAddressStr));
+  CopyToField(s.IPAddressStr, encoded, TextEncoding::UTF8);
 }
 
 }  // namespace tf

@@ -56,7 +56,7 @@ void GetClientIPAddress(Job& job, const ClientHostSource& source);
 // Resolves `hostName` (ASCII only) with `resolver`, waiting at most `bound`, and writes the chosen
 // numeric address text into `outString` (`outStringLen` bytes, cleared first).  Returns 1 when an
 // address was taken, else 0.
-int getHostAddress(const char* hostName, char* outString, int outStringLen,
+int GetHostAddress(const char* hostName, char* outString, int outStringLen,
                    const HostResolver& resolver, std::chrono::milliseconds bound, Logger& log);
 
 // Chooses one address of `addresses` (in resolver order) into `outString` (`outStringLen` bytes,
@@ -64,7 +64,7 @@ int getHostAddress(const char* hostName, char* outString, int outStringLen,
 // "127.0.0.1" wins at once; otherwise the last IPv6 text not containing "fe80::1" remains.
 // Returns the `result` flag: as set by the last entry looked at (1 for an address or a skipped
 // loopback; 0 for an entry that could not be formatted, unless an address was already taken).
-bool MyPrintAddressArray(const AddressList& addresses, char* outString, int outStringLen);
+bool PrintAddressArray(const AddressList& addresses, char* outString, int outStringLen);
 
 // "I" and the four parts of a dotted IPv4 text as two upper-case hexadecimal digits each;
 // empty when the text is not four dot-separated decimal parts below 256 of at most 3 digits.

@@ -7,21 +7,15 @@
 #include <cstdlib>
 #include <cstring>
 
-#include "engine/envelope.h"
 #include "engine/job_options.h"
-#include "filter/job.h"
+#include "engine/job.h"
+#include "platform/decimal.h"
 #include "platform/text_conversion.h"
 
 namespace tf {
 namespace {
 
 constexpr std::size_t kNUpWorkSize = 1024;
-
-// A layout count by atoi rules, held to the int32 range; an absent key counts as one.
-long long LayoutCount(const char* value) {
-  if (value == nullptr) return 1;
-  return std::clamp<long long>(std::strtoll(value, nullptr, 10), INT32_MIN, INT32_MAX);
-}
 
 }  // namespace
 
@@ -36,14 +30,14 @@ std::int32_t ReadNumberUpText(const char* key, const JobOptions& options, void* 
 
   if (numberUp != nullptr) {
     work[0] = 'N';
-    const std::size_t n = CutToWholeChars(numberUp, kNUpWorkSize - 2, TextEncoding::UTF8);
-    std::memcpy(work + 1, numberUp, n);
+    CopyToField(work + 1, kNUpWorkSize - 1, numberUp, TextEncoding::UTF8);
   } else if (rows == nullptr && columns == nullptr) {
     work[0] = '1';
   } else {
     // With one of the two keys the other direction holds one page.  A product that is not a
     // page count (negative, or too long for the attribute) counts as one page per sheet.
-    const long long product = LayoutCount(rows) * LayoutCount(columns);
+    const long long product = std::int64_t{rows != nullptr ? DecimalValue(rows) : 1} *
+                              (columns != nullptr ? DecimalValue(columns) : 1);
     constexpr long long kMaxProduct = 99999999;  // "N" and eight digits fill the 10-byte field
     if (product == 1 || product < 0 || product > kMaxProduct) {
       work[0] = '1';
@@ -57,33 +51,19 @@ std::int32_t ReadNumberUpText(const char* key, const JobOptions& options, void* 
   return 1;
 }
 
-void JBAInializeDescriptionTableFromFilter(Job&) {
-  // The parameter and condition tables are constant and bound when the program is built.
-}
-
-int JBAGetTicketFromPDE(Job& job) {
-  const JBATables* tables = job.traits.accountTables;
-  if (tables == nullptr) {
-    job.log.Debug("%s has no account tables; no account attributes are read.",
-                  job.traits.programName);
-    return 1;
-  }
+void JBAGetTicketFromPDE(Job& job, void* kpjlOptionJBA, const JBATables& tables) {
   // job.utf8Mode is set only by a program that has the UTF-8 mode, for a UTF-8 printer.
-  const bool utf8 = job.utf8Mode && !tables->ticketDataCommonForUTF8.empty();
-  const auto& common = utf8 ? tables->ticketDataCommonForUTF8 : tables->ticketDataCommon;
-  const auto& admin = utf8 ? tables->ticketDataAdminForUTF8 : tables->ticketDataAdmin;
-  GetTicketFromArray(job, common.data(), static_cast<std::int32_t>(common.size()));
-  return GetTicketFromArray(job, admin.data(), static_cast<std::int32_t>(admin.size()));
+  const bool utf8 = job.utf8Mode && !tables.ticketDataCommonForUTF8.empty();
+  GetTicketFromArray(job, kpjlOptionJBA,
+                     utf8 ? tables.ticketDataCommonForUTF8 : tables.ticketDataCommon);
+  GetTicketFromArray(job, kpjlOptionJBA,
+                     utf8 ? tables.ticketDataAdminForUTF8 : tables.ticketDataAdmin);
 }
 
-void JBAOutputKPJLCommandFromFilter(Job& job) {
-  const JBATables* tables = job.traits.accountTables;
-  if (tables == nullptr) return;
+void JBAOutputKPJLCommandFromFilter(Job& job, const void* kpjlOptionJBA, const JBATables& tables) {
   // The administrator rows come before the host name.
-  OutputKPJLCommandFromArray(job, tables->fmtTableAdmin.data(),
-                             static_cast<std::int32_t>(tables->fmtTableAdmin.size()));
-  OutputKPJLCommandFromArray(job, tables->fmtTableCommon.data(),
-                             static_cast<std::int32_t>(tables->fmtTableCommon.size()));
+  OutputKPJLCommandFromArray(job, kpjlOptionJBA, tables.fmtTableAdmin);
+  OutputKPJLCommandFromArray(job, kpjlOptionJBA, tables.fmtTableCommon);
 }
 
 }  // namespace tf

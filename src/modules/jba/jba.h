@@ -4,14 +4,16 @@
 // with account management switched on in the dialog also the user ID and password, the domain,
 // the account ID and the storage ID, document name and password, for the user mode or the
 // administrator mode.  The rows of both format tables are defined once (jba_rows.h); each program
-// assembles its own tables from them and hands them in through ProgramTraits::accountTables.
+// assembles its own tables from them and lists the module with them: JBAModule<its tables>.
 #pragma once
 
 #include <cstdint>
 #include <span>
 
 #include "engine/format.h"
+#include "engine/module.h"
 #include "engine/ticket.h"
+#include "modules/jba/client_host.h"
 
 namespace tf {
 
@@ -54,7 +56,7 @@ struct JBAOptions {
 };
 
 // Ticket keys (after the program's ticket-key prefix).
-inline constexpr char kJBAHostName[] = "JBAMacHostNameStringTicket";
+inline constexpr char kJBAHostNameTicketKey[] = "JBAMacHostNameStringTicket";
 inline constexpr char kJBAIPAddressStringTicketKey[] = "JBAIPAddressStringTicket";
 inline constexpr char kJBAInfoListTicketKey[] = "JBAInfoListTicketKey";
 inline constexpr char kJBAInfoSetLboxTicketKey[] = "JBAInfoSetListTicketKey";
@@ -129,11 +131,29 @@ std::int32_t ReadNumberUpText(const char* key, const JobOptions& options, void* 
                               std::int32_t size);
 inline constexpr TicketReader GetNumberUpTicketString{ReadNumberUpText, StoredValue::ShiftJISText};
 
-// The tables are constant data; nothing is bound per job.
-void JBAInializeDescriptionTableFromFilter(Job& job);
-// Reads the common and the administrator tickets (the UTF-8 tables on UTF-8 printers).  Returns 1.
-int JBAGetTicketFromPDE(Job& job);
+// Reads the common and the administrator tickets into the record `kpjlOptionJBA` (the UTF-8
+// tables on UTF-8 printers).
+void JBAGetTicketFromPDE(Job& job, void* kpjlOptionJBA, const JBATables& tables);
 // Writes the administrator rows, then the common rows.
-void JBAOutputKPJLCommandFromFilter(Job& job);
+void JBAOutputKPJLCommandFromFilter(Job& job, const void* kpjlOptionJBA, const JBATables& tables);
+
+// The ticket tables of `tables`, for the ticket reference.
+template <const JBATables& tables>
+inline constexpr std::span<const TicketDataEntry> JBATicketTables[] = {
+    tables.ticketDataCommon, tables.ticketDataAdmin, tables.ticketDataCommonForUTF8,
+    tables.ticketDataAdminForUTF8};
+
+// The account module of a program whose account tables are `tables`: its record is a
+// JBAOptions; it finds the client host once the job is accepted (client_host.h).
+template <const JBATables& tables>
+inline constexpr ModuleDescriptor JBAModule{
+    .name = "account",
+    .record = RecordTypeOf<JBAOptions>(),
+    .ticketTables = JBATicketTables<tables>,
+    .querySystem = [](Job& job, void*) { GetClientIPAddress(job); },
+    .readTickets = [](Job& job, void* record) { JBAGetTicketFromPDE(job, record, tables); },
+    .writeHeader =
+        [](Job& job, void* record) { JBAOutputKPJLCommandFromFilter(job, record, tables); },
+};
 
 }  // namespace tf

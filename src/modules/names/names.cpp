@@ -4,9 +4,9 @@
 #include <cstring>
 #include <string_view>
 
+#include "engine/job.h"
 #include "engine/job_options.h"
 #include "engine/ticket.h"
-#include "filter/job.h"
 #include "platform/text_conversion.h"
 
 namespace tf {
@@ -83,21 +83,21 @@ std::int32_t WordValue(const unsigned char* p) { return p[0] * 256 + p[1]; }
 
 }  // namespace
 
-std::int32_t ISByteValid(const unsigned char* p, const ValidateDataScale& scale) {
+std::int32_t IsByteValid(const unsigned char* p, const ValidateDataScale& scale) {
   return InRanges(p[0], scale.byteRanges) ? 1 : 0;
 }
 
-std::int32_t ISWordValid(const unsigned char* p, const ValidateRangeList& wordRanges) {
+std::int32_t IsWordValid(const unsigned char* p, const ValidateRangeList& wordRanges) {
   return InRanges(WordValue(p), wordRanges) ? 1 : 0;
 }
 
-std::int32_t ValidateDada(const char* text, const ValidateDataScale& scale) {
+std::int32_t ValidateData(const char* text, const ValidateDataScale& scale) {
   const auto* p = reinterpret_cast<const unsigned char*>(text);
   while (*p != '\0') {
-    if (ISWordValid(p, scale.wordRanges) == 1) {
+    if (IsWordValid(p, scale.wordRanges) == 1) {
       if (p[1] == '\0') return 1;  // the pair took the terminator: the walk ends here
       p += 2;
-    } else if (ISByteValid(p, scale) == 1) {
+    } else if (IsByteValid(p, scale) == 1) {
       p += 1;
     } else {
       return 0;
@@ -106,20 +106,20 @@ std::int32_t ValidateDada(const char* text, const ValidateDataScale& scale) {
   return 1;
 }
 
-std::int32_t ISByteSpace(const unsigned char* p, const ValidateDataScale& spaceScale) {
-  return ISByteValid(p, spaceScale);
+std::int32_t IsByteSpace(const unsigned char* p, const ValidateDataScale& spaceScale) {
+  return IsByteValid(p, spaceScale);
 }
 
-std::int32_t ISWordSpace(const unsigned char* p, const ValidateDataScale& spaceScale) {
-  return ISWordValid(p, spaceScale.wordRanges);
+std::int32_t IsWordSpace(const unsigned char* p, const ValidateDataScale& spaceScale) {
+  return IsWordValid(p, spaceScale.wordRanges);
 }
 
 std::int32_t IsAllSpace(const char* text) {
   const auto* p = reinterpret_cast<const unsigned char*>(text);
   while (*p != '\0') {
-    if (ISByteSpace(p, kSpaceScale) == 1) {
+    if (IsByteSpace(p, kSpaceScale) == 1) {
       p += 1;
-    } else if (ISWordSpace(p, kSpaceScale) == 1) {
+    } else if (IsWordSpace(p, kSpaceScale) == 1) {
       p += 2;  // 0x81 0x40: the second byte is never the terminator
     } else {
       return 0;
@@ -152,54 +152,43 @@ constexpr std::size_t kUtf8UserNameUnits = 255;     // UTF-8 mode: at most 255 U
 constexpr std::size_t kByteModeUserNameBytes = 255;  // byte mode: shorter than 256 bytes
 constexpr std::size_t kJBAUserNameUnits = 32;       // UTF-8 mode: the account user ID
 constexpr std::size_t kJBAUserNameBytesUTF8 = 96;
-
-template <std::size_t N>
-void StoreText(char (&buffer)[N], std::string_view text) {
-  std::memset(buffer, 0, N);
-  std::memcpy(buffer, text.data(), text.size() < N ? text.size() : N - 1);
-}
-
-template <std::size_t N>
-void EndAt(char (&buffer)[N], std::size_t length) {
-  if (length < N) std::memset(buffer + length, 0, N - length);
-}
+constexpr std::size_t kJBAUserNameBytes = 32;        // byte mode: the account user ID
+// The conversions of byte mode, and of the document names in both modes, fill 255 bytes of the
+// buffer, terminator included.
+constexpr int kConvertedNameSize = 255;
 
 template <std::size_t N>
 std::string_view TextOf(const char (&buffer)[N]) {
   return std::string_view(buffer, strnlen(buffer, N));
 }
 
-void UseDefaultUserName(JobState& s) {
-  StoreText(s.StdUserName, defaultUserName);
-  StoreText(s.StdJBAUserName, defaultUserName);
+void UseDefaultUserName(JobCoreState& s) {
+  CopyToField(s.StdUserName, defaultUserName, TextEncoding::ShiftJIS);
+  CopyToField(s.StdJBAUserName, defaultUserName, TextEncoding::ShiftJIS);
 }
 
-void InvalidateStdUserNameUTF8(JobState& s) {
+void InvalidateStdUserNameUTF8(JobCoreState& s) {
   const std::string_view name = TextOf(s.StdUserName);
   // A name that is not valid UTF-8 counts as empty (-1).
   const long units = CountUtf16Units(name);
   if (units >= static_cast<long>(kUtf8UserNameUnits) + 1) {
-    EndAt(s.StdUserName, Utf8PrefixForUnits(name, kUtf8UserNameUnits));
+    CutField(s.StdUserName, Utf8PrefixForUnits(name, kUtf8UserNameUnits), TextEncoding::UTF8);
   }
-  if (units <= 0 || ValidateDada(s.StdUserName, userNameValidateDataScaleForUTF8) != 1 ||
+  if (units <= 0 || ValidateData(s.StdUserName, userNameValidateDataScaleForUTF8) != 1 ||
       IsAllSpaceUTF8(s.StdUserName) == 1) {
     UseDefaultUserName(s);
     return;
   }
   if (units > static_cast<long>(kJBAUserNameUnits)) {
     const std::string_view kept = TextOf(s.StdUserName);
-    std::size_t length = Utf8PrefixForUnits(kept, kJBAUserNameUnits);
-    length = CutToWholeChars(kept.substr(0, length), kJBAUserNameBytesUTF8, TextEncoding::UTF8);
-    StoreText(s.StdJBAUserName, kept.substr(0, length));
+    CopyToField(s.StdJBAUserName, kept.substr(0, Utf8PrefixForUnits(kept, kJBAUserNameUnits)),
+                TextEncoding::UTF8, kJBAUserNameBytesUTF8);
   }
 }
 
-void InvalidateStdUserNameByteMode(JobState& s) {
-  const std::string_view name = TextOf(s.StdUserName);
-  if (name.size() > kByteModeUserNameBytes) {
-    EndAt(s.StdUserName, CutToWholeChars(name, kByteModeUserNameBytes, TextEncoding::ShiftJIS));
-  }
-  if (s.StdUserName[0] == '\0' || ValidateDada(s.StdUserName, userNameValidateDataScale) != 1 ||
+void InvalidateStdUserNameByteMode(JobCoreState& s) {
+  CutField(s.StdUserName, kByteModeUserNameBytes, TextEncoding::ShiftJIS);
+  if (s.StdUserName[0] == '\0' || ValidateData(s.StdUserName, userNameValidateDataScale) != 1 ||
       IsAllSpace(s.StdUserName) == 1) {
     UseDefaultUserName(s);
   }
@@ -237,13 +226,15 @@ template <std::size_t N>
 void CutToUnits(char (&buffer)[N], std::size_t units) {
   const std::string_view name = TextOf(buffer);
   const long count = CountUtf16Units(name);
-  if (count > static_cast<long>(units)) EndAt(buffer, Utf8PrefixForUnits(name, units));
+  if (count > static_cast<long>(units)) {
+    CutField(buffer, Utf8PrefixForUnits(name, units), TextEncoding::UTF8);
+  }
 }
 
 }  // namespace
 
 void InvalidateStdDocumentNameForProductType(Job& job) {
-  JobState& s = job.state;
+  JobCoreState& s = job.state;
   std::int32_t productType = -1;
   if (!ReadProductType(job, productType)) return;
   const std::size_t limit = DocumentNameLimit(productType);
@@ -255,34 +246,85 @@ void InvalidateStdDocumentNameForProductType(Job& job) {
 
   // Byte mode: cut before the two-byte character that would straddle the limit, then derive the
   // job name from the cut document name.
-  const std::string_view name = TextOf(s.StdDocumentName);
-  if (name.size() > limit) {
-    EndAt(s.StdDocumentName, CutToWholeChars(name, limit, TextEncoding::ShiftJIS));
-  }
-  std::memset(s.PTStdDocumentName, 0, sizeof(s.PTStdDocumentName));
-  std::memcpy(s.PTStdDocumentName, s.StdDocumentName, limit);
+  CutField(s.StdDocumentName, limit, TextEncoding::ShiftJIS);
+  CopyToField(s.PTStdDocumentName, TextOf(s.StdDocumentName), TextEncoding::ShiftJIS);
 
   const ValidateDataScale& scale = productType == kProductType03
                                        ? docuNameValidateDataScaleForProduct03
                                    : productType == kProductType02
                                        ? docuNameValidateDataScaleForProduct02
                                        : docuNameValidateDataScale;
-  if (ValidateDada(s.PTStdDocumentName, scale) != 1) {
+  if (ValidateData(s.PTStdDocumentName, scale) != 1) {
     std::memset(s.PTStdDocumentName, 0, sizeof(s.PTStdDocumentName));
   }
 }
 
 void InvalidatePrintTypeDocumentNameForProductType(Job& job) {
-  JobState& s = job.state;
+  JobCoreState& s = job.state;
   std::int32_t productType = -1;
   const ValidateDataScale* scale = &docuNameValidateDataScale;
   if (ReadProductType(job, productType)) {
     CutToUnits(s.PTStdDocumentName, DocumentNameLimit(productType));
     if (productType == kProductType03) scale = &docuNameValidateDataScaleForProduct03UTF8;
   }
-  if (ValidateDada(s.PTStdDocumentName, *scale) != 1) {
+  if (ValidateData(s.PTStdDocumentName, *scale) != 1) {
     std::memset(s.PTStdDocumentName, 0, sizeof(s.PTStdDocumentName));
   }
 }
+
+// ---------------------------------------------------------------------------------------------
+// Preparing the names
+
+// User name from the job's user: 765 bytes in UTF-8 mode, 254 in byte mode; the account user copy
+// is its start (96 or 32 bytes, whole characters).  The names are text of the job's mode.
+void PrepareUserName(Job& job) {
+  JobCoreState& s = job.state;
+  const char* user = job.args.user.c_str();
+  if (job.utf8Mode) {
+    ConvertUTF8ToEncodingForUTF8(user, s.StdUserName, sizeof(s.StdUserName));
+  } else {
+    ConvertUTF8ToEncoding(user, s.StdUserName, kConvertedNameSize);
+  }
+  job.SetEncoding(s.StdUserName, job.encoding());
+  job.SetEncoding(s.StdJBAUserName, job.encoding());
+  CopyToField(s.StdJBAUserName, s.StdUserName, job.EncodingOf(s.StdUserName),
+              job.utf8Mode ? kJBAUserNameBytesUTF8 : kJBAUserNameBytes);
+}
+
+// Document names from the job's title; a title with a line break leaves both empty.
+void PrepareDocumentNames(Job& job) {
+  JobCoreState& s = job.state;
+  const char* title = job.args.title.c_str();
+  std::memset(s.StdDocumentName, 0, sizeof(s.StdDocumentName));
+  std::memset(s.PTStdDocumentName, 0, sizeof(s.PTStdDocumentName));
+  job.SetEncoding(s.StdDocumentName, job.encoding());
+  job.SetEncoding(s.PTStdDocumentName, job.encoding());
+  if (std::strchr(title, '\r') != nullptr || std::strchr(title, '\n') != nullptr) return;
+  if (job.utf8Mode) {
+    ConvertUTF8ToEncodingForUTF8(title, s.StdDocumentName, kConvertedNameSize);
+    ConvertUTF8ToEncodingForUTF8(title, s.PTStdDocumentName, kConvertedNameSize);
+    InvalidateStdDocumentNameForProductType(job);
+    InvalidatePrintTypeDocumentNameForProductType(job);
+  } else {
+    ConvertUTF8ToEncoding(title, s.StdDocumentName, kConvertedNameSize);
+    InvalidateStdDocumentNameForProductType(job);
+  }
+}
+
+void PrepareNames(Job& job, void*) {
+  PrepareUserName(job);
+  InvalidateStdUserName(job);
+  PrepareDocumentNames(job);
+}
+
+namespace {
+constexpr OptionKey kOtherOptions[] = {{kPrintTypeProductType, KeyKind::Prefixed, false}};
+}  // namespace
+
+const ModuleDescriptor NamesModule{
+    .name = "names",
+    .otherOptions = kOtherOptions,
+    .prepare = PrepareNames,
+};
 
 }  // namespace tf

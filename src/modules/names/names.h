@@ -1,14 +1,17 @@
 // User and document names: prepared from the job's arguments, cut to the printer's limits and
 // validated against the bytes the printer accepts.
 //
-// The filter entry converts argv[2] into StdUserName (and its start into StdJBAUserName) and
-// argv[3] into StdDocumentName (and, in UTF-8 mode, PTStdDocumentName); the functions here then
-// shorten, check and, where needed, replace them.  Every cut ends before the whole character that
-// does not fit, so a stored name never ends in half a character.
+// When the job starts, the module converts the job's user into StdUserName (and its start into
+// StdJBAUserName) and its title into StdDocumentName (and, in UTF-8 mode, PTStdDocumentName), the
+// names of the job core; it then shortens, checks and, where needed, replaces them.  Every cut
+// ends before the whole character that does not fit, so a stored name never ends in half a
+// character.
 #pragma once
 
 #include <cstddef>
 #include <cstdint>
+
+#include "engine/module.h"
 
 namespace tf {
 
@@ -68,22 +71,32 @@ inline constexpr std::size_t kDocumentNameLimitProduct02 = 12;
 inline constexpr std::size_t kDocumentNameLimitOther = 24;
 
 // 1 when the byte at `p` lies in one of the byte ranges of `scale`, else 0.
-std::int32_t ISByteValid(const unsigned char* p, const ValidateDataScale& scale);
+std::int32_t IsByteValid(const unsigned char* p, const ValidateDataScale& scale);
 // 1 when the two bytes at `p` (p[1] may be the terminating NUL) form a value inside one of
 // `wordRanges`, else 0.
-std::int32_t ISWordValid(const unsigned char* p, const ValidateRangeList& wordRanges);
+std::int32_t IsWordValid(const unsigned char* p, const ValidateRangeList& wordRanges);
 // 1 when every byte of the NUL-terminated `text` is covered by `scale` (two-byte values are tried
 // before single bytes; a pair whose second byte is the terminator ends the walk as valid), else 0.
 // An empty text is valid.
-std::int32_t ValidateDada(const char* text, const ValidateDataScale& scale);
+std::int32_t ValidateData(const char* text, const ValidateDataScale& scale);
 
 // Space tests against the space scale (ASCII space 0x20, Shift-JIS ideographic space 0x81 0x40).
-std::int32_t ISByteSpace(const unsigned char* p, const ValidateDataScale& spaceScale);
-std::int32_t ISWordSpace(const unsigned char* p, const ValidateDataScale& spaceScale);
+std::int32_t IsByteSpace(const unsigned char* p, const ValidateDataScale& spaceScale);
+std::int32_t IsWordSpace(const unsigned char* p, const ValidateDataScale& spaceScale);
 // 1 when `text` holds only spaces, or nothing; else 0.
 std::int32_t IsAllSpace(const char* text);
 // UTF-8-mode space test: ASCII spaces and the ideographic space U+3000 (0xE3 0x80 0x80).
 std::int32_t IsAllSpaceUTF8(const char* text);
+
+// The names module: no record; it prepares the names of the job core.
+extern const ModuleDescriptor NamesModule;
+
+// The names of a job that starts: PrepareUserName, InvalidateStdUserName, PrepareDocumentNames.
+void PrepareNames(Job& job, void* record);
+// StdUserName and StdJBAUserName from the job's user, in the job's text mode.
+void PrepareUserName(Job& job);
+// StdDocumentName and PTStdDocumentName from the job's title, checked for the product type.
+void PrepareDocumentNames(Job& job);
 
 // Shortens, checks and, when unusable, replaces StdUserName and StdJBAUserName.
 void InvalidateStdUserName(Job& job);

@@ -12,15 +12,16 @@
 
 #include "engine/format.h"
 #include "engine/ticket.h"
-#include "filter/job.h"
-#include "filter/output_channel.h"
+#include "engine/job.h"
+#include "engine/pjl_line.h"
+#include "engine/output_channel.h"
+#include "platform/decimal.h"
 #include "platform/text_conversion.h"
 
 namespace tf {
 namespace {
 
-constexpr std::int32_t kPBindTextSize = 256;
-static_assert(sizeof(PBindOptions::position) == kPBindTextSize);
+constexpr std::size_t kPBindTextSize = sizeof(PBindOptions::position);
 
 // The job options: PPD option keywords, used without the ticket-key prefix.
 constexpr char KPPDPBindPositionKey[] = "QMPBindPosition";
@@ -44,44 +45,43 @@ constexpr char KPPDPBindCoverAdjustYKey[] = "QMPBindCoverAdjustY";
 
 // Ticket table `PBindticketData`.
 constexpr TicketDataEntry PBindticketData[] = {
-    {KPPDPBindPositionKey, KeyKind::Plain, TF_FIELD(psoptionpbind.position), kPBindTextSize,
+    {KPPDPBindPositionKey, KeyKind::Plain, TF_RECORD(PBindOptions, position),
      GetTicketStringConvertedToPrtLang},
-    {KPPDPBindTrimmingKey, KeyKind::Plain, TF_FIELD(psoptionpbind.trimming), kPBindTextSize,
+    {KPPDPBindTrimmingKey, KeyKind::Plain, TF_RECORD(PBindOptions, trimming),
      GetTicketStringConvertedToPrtLang},
-    {KPPDPBindCutPageSizeKey, KeyKind::Plain, TF_FIELD(psoptionpbind.cutPageSize),
-     kPBindTextSize, GetTicketStringConvertedToPrtLang},
-    {KPPDPBindCutPositionTopKey, KeyKind::Plain, TF_FIELD(psoptionpbind.cutPositionTop),
-     kPBindTextSize, GetTicketStringConvertedToPrtLang},
-    {KPPDPBindCutPositionForeKey, KeyKind::Plain, TF_FIELD(psoptionpbind.cutPositionFore),
-     kPBindTextSize, GetTicketStringConvertedToPrtLang},
-    {KPPDPBindPageSizeKey, KeyKind::Plain, TF_FIELD(psoptionpbind.pageSize), kPBindTextSize,
+    {KPPDPBindCutPageSizeKey, KeyKind::Plain, TF_RECORD(PBindOptions, cutPageSize),
      GetTicketStringConvertedToPrtLang},
-    {KPPDPBindCoverPageSizeKey, KeyKind::Plain, TF_FIELD(psoptionpbind.coverPageSize),
-     kPBindTextSize, GetTicketStringConvertedToPrtLang},
-    {KPPDPBindCoverMediaTypeKey, KeyKind::Plain, TF_FIELD(psoptionpbind.coverMediaType),
-     kPBindTextSize, GetTicketStringConvertedToPrtLang},
-    {KPPDPBindCoverMediaColorKey, KeyKind::Plain, TF_FIELD(psoptionpbind.coverMediaColor),
-     kPBindTextSize, GetTicketStringConvertedToPrtLang},
-    {KPPDPBindCoverPaperTrayKey, KeyKind::Plain, TF_FIELD(psoptionpbind.coverPaperTray),
-     kPBindTextSize, GetTicketStringConvertedToPrtLang},
-    {KPPDPBindRotationAdjustTopKey, KeyKind::Plain, TF_FIELD(psoptionpbind.rotationAdjustTop),
-     kPBindTextSize, GetTicketStringConvertedToPrtLang},
-    {KPPDPBindRotationAdjustBotKey, KeyKind::Plain, TF_FIELD(psoptionpbind.rotationAdjustBottom),
-     kPBindTextSize, GetTicketStringConvertedToPrtLang},
-    {KPPDPBindRotationAdjustForeKey, KeyKind::Plain, TF_FIELD(psoptionpbind.rotationAdjustFore),
-     kPBindTextSize, GetTicketStringConvertedToPrtLang},
-    {KPPDPBindCutPageAdjustmentTBKey, KeyKind::Plain, TF_FIELD(psoptionpbind.cutPageAdjustTB),
-     kPBindTextSize, GetTicketStringConvertedToPrtLang},
-    {KPPDPBindCutPageAdjustmentForeKey, KeyKind::Plain,
-     TF_FIELD(psoptionpbind.cutPageAdjustFore), kPBindTextSize,
+    {KPPDPBindCutPositionTopKey, KeyKind::Plain, TF_RECORD(PBindOptions, cutPositionTop),
+     GetTicketStringConvertedToPrtLang},
+    {KPPDPBindCutPositionForeKey, KeyKind::Plain, TF_RECORD(PBindOptions, cutPositionFore),
+     GetTicketStringConvertedToPrtLang},
+    {KPPDPBindPageSizeKey, KeyKind::Plain, TF_RECORD(PBindOptions, pageSize),
+     GetTicketStringConvertedToPrtLang},
+    {KPPDPBindCoverPageSizeKey, KeyKind::Plain, TF_RECORD(PBindOptions, coverPageSize),
+     GetTicketStringConvertedToPrtLang},
+    {KPPDPBindCoverMediaTypeKey, KeyKind::Plain, TF_RECORD(PBindOptions, coverMediaType),
+     GetTicketStringConvertedToPrtLang},
+    {KPPDPBindCoverMediaColorKey, KeyKind::Plain, TF_RECORD(PBindOptions, coverMediaColor),
+     GetTicketStringConvertedToPrtLang},
+    {KPPDPBindCoverPaperTrayKey, KeyKind::Plain, TF_RECORD(PBindOptions, coverPaperTray),
+     GetTicketStringConvertedToPrtLang},
+    {KPPDPBindRotationAdjustTopKey, KeyKind::Plain, TF_RECORD(PBindOptions, rotationAdjustTop),
+     GetTicketStringConvertedToPrtLang},
+    {KPPDPBindRotationAdjustBotKey, KeyKind::Plain, TF_RECORD(PBindOptions, rotationAdjustBottom),
+     GetTicketStringConvertedToPrtLang},
+    {KPPDPBindRotationAdjustForeKey, KeyKind::Plain, TF_RECORD(PBindOptions, rotationAdjustFore),
+     GetTicketStringConvertedToPrtLang},
+    {KPPDPBindCutPageAdjustmentTBKey, KeyKind::Plain, TF_RECORD(PBindOptions, cutPageAdjustTB),
+     GetTicketStringConvertedToPrtLang},
+    {KPPDPBindCutPageAdjustmentForeKey, KeyKind::Plain, TF_RECORD(PBindOptions, cutPageAdjustFore),
      GetTicketStringConvertedToPrtLang},
     {KPPDPBindCutPositionAdjustmentTBKey, KeyKind::Plain,
-     TF_FIELD(psoptionpbind.cutPositionAdjustTB), kPBindTextSize,
+     TF_RECORD(PBindOptions, cutPositionAdjustTB),
      GetTicketStringConvertedToPrtLang},
-    {KPPDPBindCoverAdjustXKey, KeyKind::Plain, TF_FIELD(psoptionpbind.coverAdjustX),
-     kPBindTextSize, GetTicketStringConvertedToPrtLang},
-    {KPPDPBindCoverAdjustYKey, KeyKind::Plain, TF_FIELD(psoptionpbind.coverAdjustY),
-     kPBindTextSize, GetTicketStringConvertedToPrtLang},
+    {KPPDPBindCoverAdjustXKey, KeyKind::Plain, TF_RECORD(PBindOptions, coverAdjustX),
+     GetTicketStringConvertedToPrtLang},
+    {KPPDPBindCoverAdjustYKey, KeyKind::Plain, TF_RECORD(PBindOptions, coverAdjustY),
+     GetTicketStringConvertedToPrtLang},
 };
 static_assert(std::size(PBindticketData) == 18);
 
@@ -221,23 +221,10 @@ constexpr char OptionPBindCustom[] = "CUSTOM";
 constexpr char OptionPBindCoverDL[] = "DL";
 constexpr char OptionPBindCoverDLSize[] = "Tabloid";
 
-// Command lines, each formatted into a cleared 100-byte buffer.
-constexpr std::size_t kPBindLineSize = 100;
-constexpr char kPBindTextAttrFormat[] = "@PJL SET JOBATTR=\"@%s=%s\"\n";
-constexpr char kPBindPBTPFormat[] = "@PJL SET JOBATTR=\"@PBTP=%s\"\n";
-constexpr char kPBindPBTWFormat[] = "@PJL SET JOBATTR=\"@PBTW=%d\"\n";
-constexpr char kPBindPBTHFormat[] = "@PJL SET JOBATTR=\"@PBTH=%d\"\n";
-constexpr char kPBindISXOFormat[] = "@PJL SET JOBATTR=\"@ISXO=%d\"\n";
-constexpr char kPBindISXTFormat[] = "@PJL SET JOBATTR=\"@ISXT=%d\"\n";
-constexpr char kPBindNumberAttrFormat[] = "@PJL SET JOBATTR=\"@%s=%d\"\n";
+// The cover-insertion line that ends the binding attributes.
 constexpr char kPBindPBCIOff[] = "@PJL SET JOBATTR=\"@PBCI=OFF\"\n";
 
 using PBindText = char[kPBindTextSize];
-
-void SetText(PBindText& field, std::string_view text) {
-  std::memset(field, 0, sizeof(field));
-  std::memcpy(field, text.data(), std::min(text.size(), sizeof(field) - 1));
-}
 
 void ClearText(PBindText& field) { std::memset(field, 0, sizeof(field)); }
 
@@ -253,21 +240,6 @@ std::string DebugText(std::string_view text) {
   return shown;
 }
 
-// The leading decimal value of `text` (leading blanks and a sign allowed, digits up to the first
-// other byte, 0 without digits), held to the int32 range.
-std::int64_t LeadingDecimal(const char* text) {
-  long long value = std::strtoll(text, nullptr, 10);
-  if (value > INT32_MAX) return INT32_MAX;
-  if (value < INT32_MIN) return INT32_MIN;
-  return value;
-}
-
-std::int32_t ClampToInt32(std::int64_t value) {
-  if (value > INT32_MAX) return INT32_MAX;
-  if (value < INT32_MIN) return INT32_MIN;
-  return static_cast<std::int32_t>(value);
-}
-
 // Millimetres of a trim amount such as "7mm": the text without its last two characters (the
 // unit), read as a leading decimal integer.  An amount of fewer than three characters has no
 // number before its unit; it is read as 0 mm, so the binder never cuts more than was asked for.
@@ -280,37 +252,13 @@ std::int64_t TrimMillimetres(const char* amount, Logger& log) {
     return 0;
   }
   const std::string number(amount, length - 2);
-  return LeadingDecimal(number.c_str());
+  return DecimalValue(number);
 }
 
-// Writes "@PJL SET JOBATTR="@<attribute>=<value>"" with `value`, a text field of the job's state:
-// the bytes that could end the quoted value or the line are removed, and a value too long for the
-// line buffer is cut by whole characters of its encoding, so the line always keeps its closing
-// quote and line end.
-void WriteTextLine(Job& job, const char* format, const char* attribute, const char* value) {
-  char clean[kPBindTextSize] = {};
-  std::strncpy(clean, value, sizeof(clean) - 1);
-  std::size_t length = StripPjlUnsafe(clean, std::strlen(clean));
-  // The literal text of the line: the format without its "%s" slots, and the attribute name.
-  std::size_t fixed = std::strlen(format) - 2;
-  if (attribute != nullptr) fixed += std::strlen(attribute) - 2;
-  const std::size_t room = kPBindLineSize - 1 - fixed;
-  length = CutToWholeChars(std::string_view(clean, length), room, job.state.EncodingOf(value));
-  clean[length] = '\0';
-
-  char line[kPBindLineSize] = {};
-  if (attribute != nullptr) {
-    std::snprintf(line, sizeof(line), format, attribute, clean);
-  } else {
-    std::snprintf(line, sizeof(line), format, clean);
-  }
-  QMfputs(line, job.out);
-}
-
-void WriteNumberLine(Job& job, const char* format, std::int64_t value) {
-  char line[kPBindLineSize] = {};
-  std::snprintf(line, sizeof(line), format, static_cast<int>(ClampToInt32(value)));
-  QMfputs(line, job.out);
+// Writes "@PJL SET JOBATTR="@<attribute>=<value>"" with `value`, a text field of the job's
+// record, cut by its own encoding (WriteJobAttribute).
+void WriteTextLine(Job& job, const char* attribute, const char* value) {
+  WriteJobAttribute(job.out, attribute, value, job.EncodingOf(value));
 }
 
 struct Dimensions {
@@ -345,7 +293,7 @@ std::optional<Dimensions> PageDimensions(Job& job, const char* name) {
 // read, and falls back to its own setting for that attribute.
 void TranslateField(PBindText& field, const char* attribute, Logger& log) {
   char translated[kPBindTextSize] = {};
-  if (!convertPBindPPDValue(field, translated, sizeof(translated))) {
+  if (!ConvertPBindPPDValue(field, translated, sizeof(translated))) {
     log.Debug("Perfect binding: the binder knows no value \"%s\" for %s; left out",
               DebugText(field).c_str(), attribute);
   }
@@ -356,16 +304,16 @@ void PBindNormalise(PBindOptions& pb) {
   // Binding edge, and the rotation it asks for.
   const std::string_view position = pb.position;
   if (position == OptionPBindNone) {
-    SetText(pb.position, OptionPBindOff);
+    CopyToField(pb.position, OptionPBindOff, TextEncoding::ShiftJIS);
   } else if (position == OptionPBindBindLeft) {
-    SetText(pb.position, OptionPBindLeft);
-    SetText(pb.rotation, OptionPBindRotSefLand);
+    CopyToField(pb.position, OptionPBindLeft, TextEncoding::ShiftJIS);
+    CopyToField(pb.rotation, OptionPBindRotSefLand, TextEncoding::ShiftJIS);
   } else if (position == OptionPBindBindRight) {
-    SetText(pb.position, OptionPBindRight);
-    SetText(pb.rotation, OptionPBindRotLefPort);
+    CopyToField(pb.position, OptionPBindRight, TextEncoding::ShiftJIS);
+    CopyToField(pb.rotation, OptionPBindRotLefPort, TextEncoding::ShiftJIS);
   } else if (position == OptionPBindBindTop) {
-    SetText(pb.position, OptionPBindTop);
-    SetText(pb.rotation, OptionPBindRotSefLand);
+    CopyToField(pb.position, OptionPBindTop, TextEncoding::ShiftJIS);
+    CopyToField(pb.rotation, OptionPBindRotSefLand, TextEncoding::ShiftJIS);
   } else {
     ClearText(pb.rotation);
   }
@@ -384,11 +332,11 @@ void PBindNormalise(PBindOptions& pb) {
     if (trimming == OptionPBind1EdgeCut) {
       ClearText(pb.cutPositionTop);
     } else if (trimming == OptionPBind3EdgeCutMinimum) {
-      SetText(pb.cutPositionFore, OptionPBindMinimumCut);
-      SetText(pb.cutPositionTop, OptionPBindMinimumCut);
+      CopyToField(pb.cutPositionFore, OptionPBindMinimumCut, TextEncoding::ShiftJIS);
+      CopyToField(pb.cutPositionTop, OptionPBindMinimumCut, TextEncoding::ShiftJIS);
       pb.minimumCut = 1;
     } else if (trimming == OptionPBind1EdgeCutMinimum) {
-      SetText(pb.cutPositionFore, OptionPBindMinimumCut);
+      CopyToField(pb.cutPositionFore, OptionPBindMinimumCut, TextEncoding::ShiftJIS);
       ClearText(pb.cutPositionTop);
       pb.minimumCut = 1;
     }
@@ -396,11 +344,11 @@ void PBindNormalise(PBindOptions& pb) {
 
   // The trimming word of the printer.
   if (trimming == OptionPBindNone) {
-    SetText(pb.trimming, OptionPBindOff);
+    CopyToField(pb.trimming, OptionPBindOff, TextEncoding::ShiftJIS);
   } else if (trimming.starts_with(OptionPBind1EdgePrefix)) {
-    SetText(pb.trimming, OptionPBindFace);
+    CopyToField(pb.trimming, OptionPBindFace, TextEncoding::ShiftJIS);
   } else if (trimming.starts_with(OptionPBind3EdgePrefix)) {
-    SetText(pb.trimming, OptionPBindFullBleed);
+    CopyToField(pb.trimming, OptionPBindFullBleed, TextEncoding::ShiftJIS);
   }
 }
 
@@ -413,7 +361,7 @@ std::optional<std::int32_t> PBindPointsToTenthsMm(float points) {
   return whole * 60 / 170 * 10;
 }
 
-bool convertPBindPPDValue(const char* value, char* destination, std::size_t size) {
+bool ConvertPBindPPDValue(const char* value, char* destination, std::size_t size) {
   if (destination == nullptr || size == 0) return false;
   std::memset(destination, 0, size);
   if (value == nullptr) return false;
@@ -430,28 +378,24 @@ void OutputKPJLCommandforPBindDigital(Job& job, const char* value, std::int32_t 
                                       const char* attribute, const char* position,
                                       std::int32_t signRule) {
   if (value == nullptr || IsEmpty(value)) return;
-  std::int64_t number = LeadingDecimal(value) * multiplier;
+  std::int64_t number = std::int64_t{DecimalValue(value)} * multiplier;
   const std::string_view edge = position != nullptr ? position : "";
   if ((signRule == 1 && edge == OptionPBindRight) ||
       (signRule == 2 && (edge == OptionPBindTop || edge == OptionPBindLeft))) {
     number = -number;
   }
-  char line[kPBindLineSize] = {};
-  std::snprintf(line, sizeof(line), kPBindNumberAttrFormat, attribute,
-                static_cast<int>(ClampToInt32(number)));
-  QMfputs(line, job.out);
+  WriteJobAttribute(job.out, attribute, number);
 }
 
-int PBindGetTicketFromPDE(Job& job) {
-  PBindOptions& pb = job.state.psoptionpbind;
+void PBindGetTicketFromPDE(Job& job, void* psoptionpbind) {
+  PBindOptions& pb = *static_cast<PBindOptions*>(psoptionpbind);
   pb = PBindOptions{};
-  GetTicketFromArray(job, PBindticketData);
+  GetTicketFromArray(job, psoptionpbind, PBindticketData);
   PBindNormalise(pb);
-  return 1;
 }
 
-void OutputKPJLCommandforPerfectBind(Job& job) {
-  PBindOptions& pb = job.state.psoptionpbind;
+void OutputKPJLCommandforPerfectBind(Job& job, void* psoptionpbind) {
+  PBindOptions& pb = *static_cast<PBindOptions*>(psoptionpbind);
   const std::string_view position = pb.position;
   if (position.empty() || position == OptionPBindOff) return;
 
@@ -478,15 +422,15 @@ void OutputKPJLCommandforPerfectBind(Job& job) {
   const bool finishedKnown = !cutSizeGiven || !IsEmpty(pb.cutPageSize);
   if (trimming && (!finishedKnown || (needsPaper && !paper))) {
     job.log.Debug("Perfect binding: the sizes to trim to are unknown; binding without trimming");
-    SetText(pb.trimming, OptionPBindOff);
+    CopyToField(pb.trimming, OptionPBindOff, TextEncoding::ShiftJIS);
     ClearText(pb.cutPageSize);
     trimming = false;
   }
 
-  WriteTextLine(job, kPBindTextAttrFormat, "PBRE", pb.position);
-  WriteTextLine(job, kPBindTextAttrFormat, "MSDA", pb.rotation);
-  WriteTextLine(job, kPBindTextAttrFormat, "PBTC", pb.trimming);
-  if (!IsEmpty(pb.pageSize)) WriteTextLine(job, kPBindTextAttrFormat, "PBBP", pb.pageSize);
+  WriteTextLine(job, "PBRE", pb.position);
+  WriteTextLine(job, "MSDA", pb.rotation);
+  WriteTextLine(job, "PBTC", pb.trimming);
+  if (!IsEmpty(pb.pageSize)) WriteTextLine(job, "PBBP", pb.pageSize);
 
   // Finished size and image shift, in tenths of a millimetre.
   const Dimensions paperSize = paper.value_or(Dimensions{0, 0});
@@ -497,33 +441,33 @@ void OutputKPJLCommandforPerfectBind(Job& job) {
     const std::int64_t difference = std::int64_t{paperSize.width} - cut.width;
     shift = (difference % 2 == 0) ? difference / 2 : (difference + 1) / 2;
   } else if (trimming) {
-    SetText(pb.cutPageSize, OptionPBindCustom);
+    CopyToField(pb.cutPageSize, OptionPBindCustom, TextEncoding::ShiftJIS);
   } else {
-    SetText(pb.cutPageSize, pb.pageSize);
+    CopyToField(pb.cutPageSize, pb.pageSize, TextEncoding::ShiftJIS);
     cut = paperSize;
   }
-  WriteTextLine(job, kPBindPBTPFormat, nullptr, pb.cutPageSize);
+  WriteTextLine(job, "PBTP", pb.cutPageSize);
 
   if (trimming) {
     const bool fore = !IsEmpty(pb.cutPositionFore);
     if (fore) {
       const std::int64_t millimetres = TrimMillimetres(pb.cutPositionFore, job.log);
-      WriteNumberLine(job, kPBindPBTWFormat, paperSize.width - 10 * millimetres);
+      WriteJobAttribute(job.out, "PBTW", paperSize.width - 10 * millimetres);
       shift = 5 * millimetres;
     }
     if (!IsEmpty(pb.cutPositionTop)) {
       const std::int64_t millimetres = TrimMillimetres(pb.cutPositionTop, job.log);
-      WriteNumberLine(job, kPBindPBTHFormat, paperSize.height - 20 * millimetres);
+      WriteJobAttribute(job.out, "PBTH", paperSize.height - 20 * millimetres);
     } else if (fore) {
-      WriteNumberLine(job, kPBindPBTHFormat, paperSize.height);
+      WriteJobAttribute(job.out, "PBTH", paperSize.height);
     } else {
-      WriteNumberLine(job, kPBindPBTWFormat, cut.width);
-      WriteNumberLine(job, kPBindPBTHFormat, cut.height);
+      WriteJobAttribute(job.out, "PBTW", cut.width);
+      WriteJobAttribute(job.out, "PBTH", cut.height);
     }
     if (pb.minimumCut == 0) {
       const bool right = position == OptionPBindRight;
-      WriteNumberLine(job, kPBindISXOFormat, right ? shift : -shift);
-      WriteNumberLine(job, kPBindISXTFormat, right ? -shift : shift);
+      WriteJobAttribute(job.out, "ISXO", right ? shift : -shift);
+      WriteJobAttribute(job.out, "ISXT", right ? -shift : shift);
     }
   }
 
@@ -543,11 +487,11 @@ void OutputKPJLCommandforPerfectBind(Job& job) {
   // The cover sheet.  The DL cover is printed on a Tabloid sheet.
   if (!IsEmpty(pb.coverPageSize)) {
     if (std::string_view(pb.coverPageSize) == OptionPBindCoverDL) {
-      SetText(pb.coverPageSize, OptionPBindCoverDLSize);
+      CopyToField(pb.coverPageSize, OptionPBindCoverDLSize, TextEncoding::ShiftJIS);
     }
     TranslateField(pb.coverPageSize, "PBCP", job.log);
     if (!IsEmpty(pb.coverPageSize)) {
-      WriteTextLine(job, kPBindTextAttrFormat, "PBCP", pb.coverPageSize);
+      WriteTextLine(job, "PBCP", pb.coverPageSize);
     }
   }
   struct CoverField {
@@ -559,12 +503,22 @@ void OutputKPJLCommandforPerfectBind(Job& job) {
   for (const CoverField& cover : coverFields) {
     if (IsEmpty(cover.field)) continue;
     TranslateField(cover.field, cover.attribute, job.log);
-    if (!IsEmpty(cover.field)) WriteTextLine(job, kPBindTextAttrFormat, cover.attribute, cover.field);
+    if (!IsEmpty(cover.field)) WriteTextLine(job, cover.attribute, cover.field);
   }
 
-  QMfputs(kPBindPBCIOff, job.out);
+  job.out.Write(kPBindPBCIOff);
 }
 
-std::span<const TicketDataEntry> PBindTicketTable() { return PBindticketData; }
+namespace {
+constexpr std::span<const TicketDataEntry> kTicketTables[] = {PBindticketData};
+}  // namespace
+
+const ModuleDescriptor PBindModule{
+    .name = "perfect binding",
+    .record = RecordTypeOf<PBindOptions>(),
+    .ticketTables = kTicketTables,
+    .readTickets = PBindGetTicketFromPDE,
+    .writeHeader = OutputKPJLCommandforPerfectBind,
+};
 
 }  // namespace tf

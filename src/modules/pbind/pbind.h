@@ -9,9 +9,8 @@
 #include <cstddef>
 #include <cstdint>
 #include <optional>
-#include <span>
 
-#include "engine/ticket.h"
+#include "engine/module.h"
 
 namespace tf {
 
@@ -48,16 +47,19 @@ struct PBindParamPair {
   const char* printerValue;
 };
 
-// Clears `psoptionpbind`, reads the binding options and normalises them.  Returns 1.
-int PBindGetTicketFromPDE(Job& job);
+// The perfect-binding module: its record is a PBindOptions.
+extern const ModuleDescriptor PBindModule;
+
+// Clears the record `psoptionpbind`, reads the binding options into it and normalises them.
+void PBindGetTicketFromPDE(Job& job, void* psoptionpbind);
 
 // Writes the binding attributes of the job's header (nothing when no binding edge is chosen).
-void OutputKPJLCommandforPerfectBind(Job& job);
+void OutputKPJLCommandforPerfectBind(Job& job, void* psoptionpbind);
 
 // Copies into `destination` (`size` bytes, always NUL-terminated) the printer value paired with
 // `value` in `PerfectBindParam`.  Returns true when the table has the value; otherwise the
 // destination is left empty and the result is false.
-bool convertPBindPPDValue(const char* value, char* destination, std::size_t size);
+bool ConvertPBindPPDValue(const char* value, char* destination, std::size_t size);
 
 // Writes one adjustment line "@PJL SET JOBATTR="@<attribute>=<n>"" where n is the leading
 // decimal value of `value` times `multiplier`, negated by the sign rule: 1 when `position` is
@@ -70,8 +72,5 @@ void OutputKPJLCommandforPBindDigital(Job& job, const char* value, std::int32_t 
 // integer, times 60, divided by 170 toward zero (whole millimetres), times 10.  std::nullopt for a
 // dimension that is negative, not a number or too large to be a sheet.
 std::optional<std::int32_t> PBindPointsToTenthsMm(float points);
-
-// The module's ticket-data table `PBindticketData` (the ticket reference is checked against it).
-std::span<const TicketDataEntry> PBindTicketTable();
 
 }  // namespace tf

@@ -2,13 +2,12 @@
 //
 // The print dialog's choice of how the printer holds the job becomes PJL header commands.  The
 // module owns one record of ticket values, the ticket-data tables that fill it and one format
-// table whose row conditions choose the commands; it writes first among the header modules.
+// table whose row conditions choose the commands.
 #pragma once
 
 #include <cstdint>
 
-#include "engine/format.h"
-#include "engine/ticket.h"
+#include "engine/module.h"
 
 namespace tf {
 
@@ -30,10 +29,10 @@ struct PrintTypeOptions {
 inline constexpr char kPrintTypeTicketKey[] = "PrintTypeTicketKey";
 inline constexpr char kPrintTypeUserNameTicketKey[] = "PrintTypeUserNameTicketKey";
 inline constexpr char kPrintTypePasswordTicketKey[] = "PrintTypePasswordTicketKey";
-inline constexpr char kDoucmentNameTypeTicketKey[] = "DocumentNameTypeTicketKey";
-inline constexpr char kDoucmentNameTicketKey[] = "DocumentNameTicketKey";
-inline constexpr char kPrintTyeDelayPrintTicketKey[] = "DelayPrintTicketKey";
-inline constexpr char kPrintTyperMBNTicketKey[] = "PrintTypeMBNTicketKey";
+inline constexpr char kDocumentNameTypeTicketKey[] = "DocumentNameTypeTicketKey";
+inline constexpr char kDocumentNameTicketKey[] = "DocumentNameTicketKey";
+inline constexpr char kPrintTypeDelayPrintTicketKey[] = "DelayPrintTicketKey";
+inline constexpr char kPrintTypeMBNTicketKey[] = "PrintTypeMBNTicketKey";
 inline constexpr char kPrintTypeMBNPasswordTicketKey[] = "PrintTypeMBNPasswordTicketKey";
 
 // Values of `printType`.
@@ -46,19 +45,13 @@ inline constexpr std::int32_t OptionMBN = 5;  // mailbox print
 inline constexpr std::int32_t OptionDocumentNameAutoRetrieve = 1;  // the job title
 inline constexpr std::int32_t OptionDocumentNameEnterName = 2;     // typed in the dialog
 
-// Ticket-data tables: byte-mode printers, and UTF-8 printers (user and job name stay UTF-8).
-extern const TicketDataEntry PrintTypeticketData[8];
-extern const TicketDataEntry PrintTypeticketDataForUTF8[8];
+// The print-type module: its record is a PrintTypeOptions.
+extern const ModuleDescriptor PrintTypeModule;
 
-// The commands, in the order they are written.
-extern const FmtTableEntry PrintTypeFmtTable[12];
-inline constexpr std::int32_t PrintTypeFmtTableNum = 12;
-
-// The tables are constant data; nothing is bound per job.
-void PrintTypeInializeDescriptionTableFromFilter(Job& job);
-// Fills kpjlOptionPrintType from the job options (the UTF-8 table on UTF-8 printers).  Returns 1.
-int PrintTypeGetTicketFromPDE(Job& job);
-// Writes the print-type commands whose conditions hold.
-void PrintTypeOutputKPJLCommandFromFilter(Job& job);
+// Fills the record `kpjlOptionPrintType` from the job options (the UTF-8 table on UTF-8
+// printers).
+void PrintTypeGetTicketFromPDE(Job& job, void* kpjlOptionPrintType);
+// Writes the rows of `PrintTypeFmtTable` whose conditions hold.
+void PrintTypeOutputKPJLCommandFromFilter(Job& job, void* kpjlOptionPrintType);
 
 }  // namespace tf

@@ -16,9 +16,10 @@
 #include <string_view>
 #include <vector>
 
+#include "engine/job.h"
+#include "engine/output_channel.h"
 #include "engine/ticket.h"
-#include "filter/job.h"
-#include "filter/output_channel.h"
+#include "platform/decimal.h"
 
 namespace tf {
 namespace {
@@ -34,16 +35,16 @@ constexpr char kSPXPValueKeyFormat[] = "%s%d";
 constexpr std::size_t kSPXPKeySize = 256;
 constexpr std::size_t kSPXPValueSize = 256;
 
-// Ticket table `SpecialPageTicketData`.
-constexpr TicketDataEntry SpecialPageTicketData[] = {
-    {kSPXPCoverCountKey, KeyKind::Prefixed, TF_FIELD(psOptionSpecialPage.coverCount),
-     sizeof(std::int32_t), GetTicketInteger},
-    {kSPXPInsertionCountKey, KeyKind::Prefixed, TF_FIELD(psOptionSpecialPage.insertionCount),
-     sizeof(std::int32_t), GetTicketInteger},
-    {kSPXPExceptionCountKey, KeyKind::Prefixed, TF_FIELD(psOptionSpecialPage.exceptionCount),
-     sizeof(std::int32_t), GetTicketInteger},
+// Ticket table `SpecialPageticketData`.
+constexpr TicketDataEntry SpecialPageticketData[] = {
+    {kSPXPCoverCountKey, KeyKind::Prefixed, TF_RECORD(SpecialPageOptions, coverCount),
+     GetTicketInteger},
+    {kSPXPInsertionCountKey, KeyKind::Prefixed, TF_RECORD(SpecialPageOptions, insertionCount),
+     GetTicketInteger},
+    {kSPXPExceptionCountKey, KeyKind::Prefixed, TF_RECORD(SpecialPageOptions, exceptionCount),
+     GetTicketInteger},
 };
-static_assert(std::size(SpecialPageTicketData) == 3);
+static_assert(std::size(SpecialPageticketData) == 3);
 
 // The document's own text is UTF-8, as its declaration says; field text is read as UTF-8 too.
 constexpr TextEncoding kSpecialPageTextEncoding = TextEncoding::UTF8;
@@ -205,7 +206,7 @@ void WriteXmlText(Job& job, std::string_view text) {
   const std::size_t n = text.size();
   std::size_t run = 0;  // start of the bytes not yet written
   auto flush = [&](std::size_t end) {
-    if (end > run) QMfwrite(text.data() + run, 1, end - run, job.out);
+    if (end > run) job.out.Write(text.data() + run, end - run);
   };
   for (std::size_t i = 0; i < n;) {
     const unsigned char c = bytes[i];
@@ -234,7 +235,7 @@ void WriteXmlText(Job& job, std::string_view text) {
     }
     flush(i);
     if (entity != nullptr) {
-      QMfwrite(entity, 1, std::strlen(entity), job.out);
+      job.out.Write(entity, std::strlen(entity));
       skip = 1;
     }
     i += skip;
@@ -250,16 +251,16 @@ void WriteXmlPiece(Job& job, std::string_view piece, const char* const (&slots)[
   std::size_t slot = 0;
   for (std::size_t at = piece.find("%s"); at != std::string_view::npos;
        at = piece.find("%s", next)) {
-    QMfwrite(piece.data() + next, 1, at - next, job.out);
+    job.out.Write(piece.data() + next, at - next);
     if (slot < N) WriteXmlText(job, slots[slot]);
     ++slot;
     next = at + 2;
   }
-  QMfwrite(piece.data() + next, 1, piece.size() - next, job.out);
+  job.out.Write(piece.data() + next, piece.size() - next);
 }
 
 void WriteFrame(Job& job, std::string_view piece) {
-  QMfwrite(piece.data(), 1, piece.size(), job.out);
+  job.out.Write(piece.data(), piece.size());
 }
 
 // The indices i (0 <= i < count) whose value ticket "<stem>i" the job carries, in increasing
@@ -277,13 +278,9 @@ std::vector<std::int32_t> PresentValueIndices(Job& job, const std::string& stem,
     }
     const std::string_view digits = name.substr(stem.size());
     // Exactly the decimal form "%d" writes for a non-negative index: no sign, no leading zero.
-    if (digits.empty() || digits.size() > 10 || (digits.size() > 1 && digits[0] == '0') ||
-        digits.find_first_not_of("0123456789") != std::string_view::npos) {
-      continue;
-    }
-    std::int64_t index = 0;
-    for (char d : digits) index = index * 10 + (d - '0');
-    if (index < count) indices.push_back(static_cast<std::int32_t>(index));
+    if (digits.size() > 1 && digits[0] == '0') continue;
+    const std::optional<std::int32_t> index = ReadDigits(digits, 10);
+    if (index && *index < count) indices.push_back(*index);
   }
   std::sort(indices.begin(), indices.end());
   indices.erase(std::unique(indices.begin(), indices.end()), indices.end());
@@ -306,7 +303,7 @@ class SpecialPageEntry {
   // Reads the next field into `field` (cleared by the caller).
   void Read(char (&field)[kSpecialPageFieldSize]) {
     const char* text = value_ + offset_;
-    const std::int32_t advance = getOneValue(text, field, sizeof(field), kSpecialPageTextEncoding);
+    const std::int32_t advance = GetOneValue(text, field, sizeof(field), kSpecialPageTextEncoding);
     if (advance < 0) return;
     const std::size_t length = advance > 0 ? static_cast<std::size_t>(advance) - 1
                                            : std::strlen(text);
@@ -402,30 +399,22 @@ void OutputException(Job& job, const std::string& stem, std::int32_t index) {
 
 }  // namespace
 
-std::int32_t getOneValue(const char* text, char* destination, std::size_t size,
+std::int32_t GetOneValue(const char* text, char* destination, std::size_t size,
                          TextEncoding encoding) {
   if (text == nullptr || destination == nullptr) return -1;
   const char* comma = std::strchr(text, ',');
   const std::size_t length = comma != nullptr ? static_cast<std::size_t>(comma - text)
                                               : std::strlen(text);
-  if (size > 0) {
-    const std::size_t kept = CutToWholeChars(std::string_view(text, length), size - 1, encoding);
-    std::memcpy(destination, text, kept);
-  }
+  CopyToField(destination, size, std::string_view(text, length), encoding);
   return comma != nullptr ? static_cast<std::int32_t>(length + 1) : 0;
 }
 
-void SpecialPageInializeDescriptionTable(Job& job) {
-  job.state.psOptionSpecialPage = SpecialPageOptions{0, 0, 0};
+void SpecialPageGetTicketFromPDE(Job& job, void* psOptionSpecialPage) {
+  GetTicketFromArray(job, psOptionSpecialPage, SpecialPageticketData);
 }
 
-int SpecialPageGetTicketFromPDE(Job& job) {
-  GetTicketFromArray(job, SpecialPageTicketData);
-  return 1;
-}
-
-void InjectKPIFCommandSP(Job& job) {
-  SpecialPageOptions& sp = job.state.psOptionSpecialPage;
+void InjectKPIFCommandSP(Job& job, void* psOptionSpecialPage) {
+  SpecialPageOptions& sp = *static_cast<SpecialPageOptions*>(psOptionSpecialPage);
   sp.coverCount = std::max(sp.coverCount, 0);
   sp.insertionCount = std::max(sp.insertionCount, 0);
   sp.exceptionCount = std::max(sp.exceptionCount, 0);
@@ -462,12 +451,21 @@ void InjectKPIFCommandSP(Job& job) {
   WriteFrame(job, KPIFCommandBlockEnd);
 }
 
-std::span<const TicketDataEntry> SpecialPageTicketTable() { return SpecialPageTicketData; }
+namespace {
+constexpr std::span<const TicketDataEntry> kTicketTables[] = {SpecialPageticketData};
+// The value tickets, each followed by an entry's index.
+constexpr OptionKey kOtherOptions[] = {{kSPXPCoverValueKey, KeyKind::Prefixed, true},
+                                       {kSPXPInsertionValueKey, KeyKind::Prefixed, true},
+                                       {kSPXPExceptionValueKey, KeyKind::Prefixed, true}};
+}  // namespace
 
-std::span<const char* const> SpecialPageValueKeyStems() {
-  static constexpr const char* kStems[] = {kSPXPCoverValueKey, kSPXPInsertionValueKey,
-                                           kSPXPExceptionValueKey};
-  return kStems;
-}
+const ModuleDescriptor SpecialPageModule{
+    .name = "special pages",
+    .record = RecordTypeOf<SpecialPageOptions>(),
+    .ticketTables = kTicketTables,
+    .otherOptions = kOtherOptions,
+    .readTickets = SpecialPageGetTicketFromPDE,
+    .writeBeforeJob = InjectKPIFCommandSP,
+};
 
 }  // namespace tf

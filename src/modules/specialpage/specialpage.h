@@ -9,9 +9,8 @@
 
 #include <cstddef>
 #include <cstdint>
-#include <span>
 
-#include "engine/ticket.h"
+#include "engine/module.h"
 #include "platform/text_conversion.h"
 
 namespace tf {
@@ -28,25 +27,22 @@ struct SpecialPageOptions {
 // A field of a value: 49 bytes of text and the terminator.
 inline constexpr std::size_t kSpecialPageFieldSize = 50;
 
-// Sets the three counts to 0.
-void SpecialPageInializeDescriptionTable(Job& job);
-// Reads the three counts (an absent count reads as -1).  Returns 1.
-int SpecialPageGetTicketFromPDE(Job& job);
+// The special-pages module: its record is a SpecialPageOptions.  The value tickets, each the stem
+// of its list followed by an entry's index, are its other options.
+extern const ModuleDescriptor SpecialPageModule;
+
+// Reads the three counts into the record `psOptionSpecialPage` (an absent count reads as -1).
+void SpecialPageGetTicketFromPDE(Job& job, void* psOptionSpecialPage);
 // Writes the XML job ticket of the job's special pages to the job's printer stream; nothing when
 // the job has none.
-void InjectKPIFCommandSP(Job& job);
+void InjectKPIFCommandSP(Job& job, void* psOptionSpecialPage);
 
 // Copies the first field of `text` (the bytes before the first comma, or the whole text when it
-// holds none) into `destination`, which the caller has cleared; a field longer than size - 1
+// holds none) into `destination` (`size` bytes, cleared after it); a field longer than size - 1
 // bytes is cut before the first character of `encoding` that does not fit whole.  Returns how far
 // to advance to the next field: the field's length plus 1 after a comma, 0 when there is no comma
 // (so reading on re-reads the last field), -1 when `text` or `destination` is null.
-std::int32_t getOneValue(const char* text, char* destination, std::size_t size,
+std::int32_t GetOneValue(const char* text, char* destination, std::size_t size,
                          TextEncoding encoding);
-
-// The module's ticket-data table `SpecialPageTicketData` (the three counts), and the stems of the
-// value tickets, each followed by an entry's index (the ticket reference is checked against both).
-std::span<const TicketDataEntry> SpecialPageTicketTable();
-std::span<const char* const> SpecialPageValueKeyStems();
 
 }  // namespace tf

@@ -26,10 +26,9 @@
 #include <iterator>
 #include <string_view>
 
-#include "engine/dispatch.h"
+#include "engine/job.h"
+#include "engine/output_channel.h"
 #include "engine/ticket.h"
-#include "filter/job.h"
-#include "filter/output_channel.h"
 
 namespace tf {
 namespace {
@@ -37,56 +36,43 @@ namespace {
 // The watermark settings, in record order.  Every key is the program's ticket-key prefix followed
 // by the name below.
 constexpr TicketDataEntry WatermarkticketData[] = {
-    {"WMARKNameTicket", KeyKind::Prefixed, TF_FIELD(psOptionWatermark.name), 256,
-     GetTicketString},
-    {"WMARKOptionsTicket", KeyKind::Prefixed, TF_FIELD(psOptionWatermark.options), 4,
+    {"WMARKNameTicket", KeyKind::Prefixed, TF_RECORD(WatermarkOptions, name), GetTicketString},
+    {"WMARKOptionsTicket", KeyKind::Prefixed, TF_RECORD(WatermarkOptions, options),
      GetTicketInteger},
-    {"WMARKOnlyFirstTicket", KeyKind::Prefixed, TF_FIELD(psOptionWatermark.onlyFirst), 4,
+    {"WMARKOnlyFirstTicket", KeyKind::Prefixed, TF_RECORD(WatermarkOptions, onlyFirst),
      GetTicketInteger},
-    {"WMARKTextTicket", KeyKind::Prefixed, TF_FIELD(psOptionWatermark.text), 256,
+    {"WMARKTextTicket", KeyKind::Prefixed, TF_RECORD(WatermarkOptions, text),
      GetTicketStringConvertedToPrtLang},
-    {"WMARKOrientationTicket", KeyKind::Prefixed, TF_FIELD(psOptionWatermark.orientation), 4,
+    {"WMARKOrientationTicket", KeyKind::Prefixed, TF_RECORD(WatermarkOptions, orientation),
      GetTicketInteger},
-    {"WMARKPaperHeightTicket", KeyKind::Prefixed, TF_FIELD(psOptionWatermark.paperHeight), 4,
+    {"WMARKPaperHeightTicket", KeyKind::Prefixed, TF_RECORD(WatermarkOptions, paperHeight),
      GetTicketInteger},
-    {"WMARKPaperWidthTicket", KeyKind::Prefixed, TF_FIELD(psOptionWatermark.paperWidth), 4,
+    {"WMARKPaperWidthTicket", KeyKind::Prefixed, TF_RECORD(WatermarkOptions, paperWidth),
      GetTicketInteger},
-    {"WMARKFilePathTicket", KeyKind::Prefixed, TF_FIELD(psOptionWatermark.filePath), 256,
+    {"WMARKFilePathTicket", KeyKind::Prefixed, TF_RECORD(WatermarkOptions, filePath),
      GetTicketStringConvertedToPrtLang},
-    {"WMARKTypeTicket", KeyKind::Prefixed, TF_FIELD(psOptionWatermark.type), 4,
+    {"WMARKTypeTicket", KeyKind::Prefixed, TF_RECORD(WatermarkOptions, type), GetTicketInteger},
+    {"WMARKFontTicket", KeyKind::Prefixed, TF_RECORD(WatermarkOptions, font), GetTicketString},
+    {"WMARKFontSizeTicket", KeyKind::Prefixed, TF_RECORD(WatermarkOptions, fontSize),
      GetTicketInteger},
-    {"WMARKFontTicket", KeyKind::Prefixed, TF_FIELD(psOptionWatermark.font), 256,
-     GetTicketString},
-    {"WMARKFontSizeTicket", KeyKind::Prefixed, TF_FIELD(psOptionWatermark.fontSize), 4,
+    {"WMARKFontTypeTicket", KeyKind::Prefixed, TF_RECORD(WatermarkOptions, fontType),
      GetTicketInteger},
-    {"WMARKFontTypeTicket", KeyKind::Prefixed, TF_FIELD(psOptionWatermark.fontType), 4,
+    {"WMARKColorRTicket", KeyKind::Prefixed, TF_RECORD(WatermarkOptions, colorR), GetTicketFloat},
+    {"WMARKColorGTicket", KeyKind::Prefixed, TF_RECORD(WatermarkOptions, colorG), GetTicketFloat},
+    {"WMARKColorBTicket", KeyKind::Prefixed, TF_RECORD(WatermarkOptions, colorB), GetTicketFloat},
+    {"WMARKColorATicket", KeyKind::Prefixed, TF_RECORD(WatermarkOptions, colorA), GetTicketFloat},
+    {"WMARKAngleTicket", KeyKind::Prefixed, TF_RECORD(WatermarkOptions, angle), GetTicketInteger},
+    {"WMARKDensityTicket", KeyKind::Prefixed, TF_RECORD(WatermarkOptions, density),
      GetTicketInteger},
-    {"WMARKColorRTicket", KeyKind::Prefixed, TF_FIELD(psOptionWatermark.colorR), 4,
+    {"WMARKScaleTicket", KeyKind::Prefixed, TF_RECORD(WatermarkOptions, scale), GetTicketFloat},
+    {"WMARKPosHorizontalTicket", KeyKind::Prefixed, TF_RECORD(WatermarkOptions, posHorizontal),
      GetTicketFloat},
-    {"WMARKColorGTicket", KeyKind::Prefixed, TF_FIELD(psOptionWatermark.colorG), 4,
+    {"WMARKPosVerticalTicket", KeyKind::Prefixed, TF_RECORD(WatermarkOptions, posVertical),
      GetTicketFloat},
-    {"WMARKColorBTicket", KeyKind::Prefixed, TF_FIELD(psOptionWatermark.colorB), 4,
-     GetTicketFloat},
-    {"WMARKColorATicket", KeyKind::Prefixed, TF_FIELD(psOptionWatermark.colorA), 4,
-     GetTicketFloat},
-    {"WMARKAngleTicket", KeyKind::Prefixed, TF_FIELD(psOptionWatermark.angle), 4,
-     GetTicketInteger},
-    {"WMARKDensityTicket", KeyKind::Prefixed, TF_FIELD(psOptionWatermark.density), 4,
-     GetTicketInteger},
-    {"WMARKScaleTicket", KeyKind::Prefixed, TF_FIELD(psOptionWatermark.scale), 4,
-     GetTicketFloat},
-    {"WMARKPosHorizontalTicket", KeyKind::Prefixed, TF_FIELD(psOptionWatermark.posHorizontal), 4,
-     GetTicketFloat},
-    {"WMARKPosVerticalTicket", KeyKind::Prefixed, TF_FIELD(psOptionWatermark.posVertical), 4,
-     GetTicketFloat},
-    {"WMARKWidthTicket", KeyKind::Prefixed, TF_FIELD(psOptionWatermark.width), 4,
-     GetTicketFloat},
-    {"WMARKHeightTicket", KeyKind::Prefixed, TF_FIELD(psOptionWatermark.height), 4,
-     GetTicketFloat},
-    {"WMARKhOffsetTicket", KeyKind::Prefixed, TF_FIELD(psOptionWatermark.hOffset), 4,
-     GetTicketFloat},
-    {"WMARKvOffsetTicket", KeyKind::Prefixed, TF_FIELD(psOptionWatermark.vOffset), 4,
-     GetTicketFloat},
+    {"WMARKWidthTicket", KeyKind::Prefixed, TF_RECORD(WatermarkOptions, width), GetTicketFloat},
+    {"WMARKHeightTicket", KeyKind::Prefixed, TF_RECORD(WatermarkOptions, height), GetTicketFloat},
+    {"WMARKhOffsetTicket", KeyKind::Prefixed, TF_RECORD(WatermarkOptions, hOffset), GetTicketFloat},
+    {"WMARKvOffsetTicket", KeyKind::Prefixed, TF_RECORD(WatermarkOptions, vOffset), GetTicketFloat},
 };
 static_assert(std::size(WatermarkticketData) == 25);
 
@@ -211,14 +197,14 @@ void WriteSelectFont(const WatermarkOptions& wm, PrinterStream& stream) {
   char size[32];
   std::snprintf(size, sizeof(size), " %d selectfont\n", wm.fontSize);
   if (IsPlainPostScriptName(wm.font)) {
-    QMfputs("/", stream);
-    QMfputs(wm.font, stream);
+    stream.Write("/");
+    stream.Write(wm.font);
   } else {
-    QMfputs("(", stream);
+    stream.Write("(");
     WriteLiteralStringBody(wm.font, stream);
-    QMfputs(") cvn", stream);
+    stream.Write(") cvn");
   }
-  QMfputs(size, stream);
+  stream.Write(size);
 }
 
 // True when `text` is exactly one PostScript string operand: a literal string whose parentheses
@@ -279,11 +265,11 @@ void WriteShow(const WatermarkOptions& wm, PrinterStream& stream) {
   if (IsStringOperand(wm.text)) {
     WriteStringOperand(wm.text, stream);
   } else {
-    QMfputs("(", stream);
+    stream.Write("(");
     WriteLiteralStringBody(wm.text, stream);
-    QMfputs(")", stream);
+    stream.Write(")");
   }
-  QMfputs(" show\n", stream);
+  stream.Write(" show\n");
 }
 
 // The colour component `c` lightened by the density: 1 - (1 - c) * (density / 100).
@@ -292,39 +278,38 @@ float WithDensity(float c, std::int32_t density) {
 }
 
 // The drawing lines: colour, font, start point, angle and text.
-void WriteDrawingLines(Job& job, PrinterStream& stream) {
-  const WatermarkOptions& wm = job.state.psOptionWatermark;
+void WriteDrawingLines(const WatermarkOptions& wm, PrinterStream& stream) {
   char line[256];
   std::snprintf(line, sizeof(line), "%.2f%c%.2f%c%.2f setrgbcolor\n",
                 FiniteOrZero(WithDensity(wm.colorR, wm.density)), ' ',
                 FiniteOrZero(WithDensity(wm.colorG, wm.density)), ' ',
                 FiniteOrZero(WithDensity(wm.colorB, wm.density)));
-  QMfputs(line, stream);
+  stream.Write(line);
 
   WriteSelectFont(wm, stream);
 
   float x = 0, y = 0;
-  GetWatermarkPostion(job, &x, &y, wm.hOffset, wm.vOffset);
+  GetWatermarkPosition(wm, &x, &y, wm.hOffset, wm.vOffset);
   std::snprintf(line, sizeof(line), "%.2f%c%.2f moveto\n", FiniteOrZero(x), ' ',
                 FiniteOrZero(y));
-  QMfputs(line, stream);
+  stream.Write(line);
 
   std::snprintf(line, sizeof(line), "%d rotate\n", wm.angle);
-  QMfputs(line, stream);
+  stream.Write(line);
 
   WriteShow(wm, stream);
 }
 
-void WriteDrawingBlock(Job& job, const char* resetLine, PrinterStream& stream) {
-  QMfprintf(stream, resetLine);
-  WriteDrawingLines(job, stream);
-  QMfputs("grestore\n", stream);
+void WriteDrawingBlock(const WatermarkOptions& wm, const char* resetLine, PrinterStream& stream) {
+  stream.Write(resetLine);
+  WriteDrawingLines(wm, stream);
+  stream.Write("grestore\n");
 }
 
-void WritePageEndProcedures(Job& job, PrinterStream& stream) {
-  QMfputs(kPageEndProcsHead, stream);
-  WriteDrawingLines(job, stream);
-  QMfputs(kPageEndProcsTail, stream);
+void WritePageEndProcedures(const WatermarkOptions& wm, PrinterStream& stream) {
+  stream.Write(kPageEndProcsHead);
+  WriteDrawingLines(wm, stream);
+  stream.Write(kPageEndProcsTail);
 }
 
 // After writing at a point: the flag stays armed for every page, or is cleared for the first
@@ -342,16 +327,16 @@ void EndOfPage(WatermarkPageFlow& flow) {
 }
 
 // The drawing routine: writes the insertion of `point` while its once-flag is armed.
-void InjectTextWatermark(Job& job, int point, PrinterStream& stream) {
-  const WatermarkOptions& wm = job.state.psOptionWatermark;
-  WatermarkOnceFlags& once = job.state.watermarkOnce;
-  WatermarkPageFlow& flow = job.state.watermarkFlow;
+void InjectTextWatermark(WatermarkRecord& record, int point, PrinterStream& stream) {
+  const WatermarkOptions& wm = record.psOptionWatermark;
+  WatermarkOnceFlags& once = record.once;
+  WatermarkPageFlow& flow = record.flow;
   switch (point) {
     case kPointBeginProlog:
       if (once.bToPrint != 1) return;
-      QMfprintf(stream, "userdict/qmvInfo 2 dict dup begin\n");
-      QMfprintf(stream, "/qmvpgsave 0 def\n");
-      QMfprintf(stream, "/qmvbp{/qmvpgsave save store} bind def\n");
+      stream.Write("userdict/qmvInfo 2 dict dup begin\n");
+      stream.Write("/qmvpgsave 0 def\n");
+      stream.Write("/qmvbp{/qmvpgsave save store} bind def\n");
       UpdateOnceFlag(wm, &once.bToPrint);
       return;
     case kPointPageBegin:
@@ -364,30 +349,30 @@ void InjectTextWatermark(Job& job, int point, PrinterStream& stream) {
       flow.setupEnded = 1;
       if (once.bToPrint3 != 1) return;
       if (flow.bpBeforeSetup == 1) {
-        QMfprintf(stream, "qmvbp\n");
+        stream.Write("qmvbp\n");
         flow.pageSaveOpen = 1;
       } else {
         if (flow.pageEndDefined == 0) {
-          WritePageEndProcedures(job, stream);
+          WritePageEndProcedures(wm, stream);
           flow.pageEndDefined = 1;
         }
-        QMfputs(kPageEndArm, stream);
+        stream.Write(kPageEndArm);
         flow.pageEndArmed = 1;
       }
       UpdateOnceFlag(wm, &once.bToPrint3);
       return;
     case kPointEndPage:
       if (once.bToPrint13 == 1) {
-        if (flow.pageEndArmed == 1) QMfputs(kPageEndDisarm, stream);
-        WriteDrawingBlock(job, kResetEndPage, stream);
+        if (flow.pageEndArmed == 1) stream.Write(kPageEndDisarm);
+        WriteDrawingBlock(wm, kResetEndPage, stream);
         UpdateOnceFlag(wm, &once.bToPrint13);
       }
       EndOfPage(flow);
       return;
     case kPointEndPageP:
       if (once.bToPrint15 == 1) {
-        if (flow.pageEndArmed == 1) QMfputs(kPageEndDisarm, stream);
-        WriteDrawingBlock(job, kResetEndPageP, stream);
+        if (flow.pageEndArmed == 1) stream.Write(kPageEndDisarm);
+        WriteDrawingBlock(wm, kResetEndPageP, stream);
         UpdateOnceFlag(wm, &once.bToPrint15);
       }
       EndOfPage(flow);
@@ -396,9 +381,9 @@ void InjectTextWatermark(Job& job, int point, PrinterStream& stream) {
       // The block restores the page-start save: only a page that opened it has one.
       if (once.bToPrint17 == 1 && (flow.pageEndArmed == 1 || flow.pageSaveOpen == 1)) {
         if (flow.pageEndArmed == 1) {
-          QMfputs(kPageEndDraw, stream);
+          stream.Write(kPageEndDraw);
         } else {
-          WriteDrawingBlock(job, kResetPageSave, stream);
+          WriteDrawingBlock(wm, kResetPageSave, stream);
         }
         UpdateOnceFlag(wm, &once.bToPrint17);
       }
@@ -409,20 +394,36 @@ void InjectTextWatermark(Job& job, int point, PrinterStream& stream) {
   }
 }
 
+constexpr std::span<const TicketDataEntry> kTicketTables[] = {WatermarkticketData};
+
 }  // namespace
 
-int WatermarkGetTicketFromPDE(Job& job) {
-  return GetTicketFromArray(job, WatermarkticketData);
+const ModuleDescriptor WatermarkModule{
+    .name = "watermark",
+    .record = RecordTypeOf<WatermarkRecord>(),
+    .ticketTables = kTicketTables,
+    .prepare = WatermarkInitializeOnceFlags,
+    .readTickets = WatermarkGetTicketFromPDE,
+    .insertPostScript = WatermarkOutputPSCommandFromFilter,
+};
+
+void WatermarkInitializeOnceFlags(Job&, void* record) {
+  static_cast<WatermarkRecord*>(record)->once = WatermarkOnceFlags{1, 1, 1, 1, 1};
 }
 
-void WatermarkOutputPSCommandFromFilter(Job& job, int point, int /*page*/, PrinterStream& stream) {
-  if (!WatermarkIsOn(job.state.psOptionWatermark)) return;
-  InjectTextWatermark(job, point, stream);
+void WatermarkGetTicketFromPDE(Job& job, void* record) {
+  GetTicketFromArray(job, record, WatermarkticketData);
 }
 
-void GetWatermarkPostion(Job& job, float* x, float* y, float hOffset, float vOffset) {
-  const WatermarkOptions& wm = job.state.psOptionWatermark;
+void WatermarkOutputPSCommandFromFilter(Job&, void* record, const PsInsertion& at,
+                                        PrinterStream& stream) {
+  WatermarkRecord& watermark = *static_cast<WatermarkRecord*>(record);
+  if (!WatermarkIsOn(watermark.psOptionWatermark)) return;
+  InjectTextWatermark(watermark, at.point, stream);
+}
 
+void GetWatermarkPosition(const WatermarkOptions& wm, float* x, float* y, float hOffset,
+                          float vOffset) {
   // Page centre: portrait orientations (1, 3) take the paper as it stands, landscape (2, 4)
   // exchange width and height.
   float cx = 0, cy = 0;

@@ -1,10 +1,10 @@
 // Watermark: a text drawn on the pages by PostScript inserted at page boundaries.
 #pragma once
 
+#include <cstddef>
 #include <cstdint>
-#include <span>
 
-#include "engine/ticket.h"
+#include "engine/module.h"
 
 namespace tf {
 
@@ -60,22 +60,34 @@ struct WatermarkPageFlow {
   std::int32_t pageEndDefined;   // the page-end procedures are defined for the job
 };
 
-// Reads the watermark tickets into job.state.psOptionWatermark.  Returns 1.
-int WatermarkGetTicketFromPDE(Job& job);
+// The record of the watermark module: the settings (first, so that the ticket table addresses
+// them as the record's fields), the once-flags and the page flow.
+struct WatermarkRecord {
+  WatermarkOptions psOptionWatermark;
+  WatermarkOnceFlags once;
+  WatermarkPageFlow flow;
+};
+static_assert(offsetof(WatermarkRecord, psOptionWatermark) == 0);
 
-// The watermark's insertion at `point` (13 procedure set; 24 page-start save, or the page-end
+// The watermark module: its record is a WatermarkRecord.
+extern const ModuleDescriptor WatermarkModule;
+
+// Arms the once-flags of the record.
+void WatermarkInitializeOnceFlags(Job& job, void* record);
+// Reads the watermark tickets into the record's psOptionWatermark.
+void WatermarkGetTicketFromPDE(Job& job, void* record);
+
+// The watermark's insertion at `at.point` (13 procedure set; 24 page-start save, or the page-end
 // procedure of a page without "bp"; 27, 28 and 29 the drawing at the page's end), written to
-// `stream`; 22 and 23 only follow the page structure.  `page` is not used.  Nothing unless a text
-// watermark (type 0) with a name is set.
-void WatermarkOutputPSCommandFromFilter(Job& job, int point, int page, PrinterStream& stream);
+// `stream`; 22 and 23 only follow the page structure.  The page count is not used.  Nothing
+// unless a text watermark (type 0) with a name is set.
+void WatermarkOutputPSCommandFromFilter(Job& job, void* record, const PsInsertion& at,
+                                        PrinterStream& stream);
 
 // Start point of the watermark text, in points: the centre of the text box, rotated by the angle
 // about the start point, falls on the page centre; then the offsets are added.  An angle outside
 // 0..360 degrees gives the offsets alone.
-void GetWatermarkPostion(Job& job, float* x, float* y, float hOffset, float vOffset);
-
-// The module's ticket-data table `WatermarkticketData` (the ticket reference is checked against
-// it).
-std::span<const TicketDataEntry> WatermarkTicketTable();
+void GetWatermarkPosition(const WatermarkOptions& wm, float* x, float* y, float hOffset,
+                          float vOffset);
 
 }  // namespace tf

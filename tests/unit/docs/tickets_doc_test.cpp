@@ -1,4 +1,4 @@
-// docs/tickets.md against the programs' ticket tables: every option either program reads is
+// docs/tickets.md against what the programs' modules read: every option either program reads is
 // listed under the name that program reads, with "—" for a program that does not read it, and
 // every option listed is read by one of them; and its table of standard job attributes is the
 // code's table, row by row.
@@ -11,16 +11,9 @@
 #include <string>
 #include <vector>
 
-#include "engine/standard_attributes.h"
+#include "engine/module.h"
 #include "engine/program.h"
-#include "modules/comment/comment.h"
-#include "modules/features/features.h"
-#include "modules/jba/jba.h"
-#include "modules/names/names.h"
-#include "modules/pbind/pbind.h"
-#include "modules/printtype/printtype.h"
-#include "modules/specialpage/specialpage.h"
-#include "modules/watermark/watermark.h"
+#include "engine/standard_attributes.h"
 #include "support/job_harness.h"
 
 namespace tf::test {
@@ -41,25 +34,15 @@ void AddTable(ProgramOptions& options, std::span<const TicketDataEntry> table) {
   for (const TicketDataEntry& row : table) Add(options, row.key, row.keyKind);
 }
 
+// What the program's modules say they read: their ticket tables, and the options they read
+// besides them.
 ProgramOptions OptionsOf(const Program& program) {
   ProgramOptions options;
-  AddTable(options, PrintTypeticketData);
-  AddTable(options, PrintTypeticketDataForUTF8);
-  AddTable(options, FeaturesTicketTable());
-  AddTable(options, WatermarkTicketTable());
-  AddTable(options, PBindTicketTable());
-  AddTable(options, CommentTicketTable());
-  AddTable(options, SpecialPageTicketTable());
-  const JBATables& account = *program.traits.accountTables;
-  AddTable(options, account.ticketDataCommon);
-  AddTable(options, account.ticketDataAdmin);
-  AddTable(options, account.ticketDataCommonForUTF8);
-  AddTable(options, account.ticketDataAdminForUTF8);
-  // Options read outside the tables.
-  Add(options, kPrintTypeProductType, KeyKind::Prefixed);
-  for (const char* name : CommentCollationOptions()) Add(options, name, KeyKind::Plain);
-  for (const char* stem : SpecialPageValueKeyStems()) {
-    Add(options, std::string(stem) + kIndex, KeyKind::Prefixed);
+  for (const ModuleDescriptor* module : program.modules) {
+    for (std::span<const TicketDataEntry> table : module->ticketTables) AddTable(options, table);
+    for (const OptionKey& option : module->otherOptions) {
+      Add(options, std::string(option.name) + (option.indexed ? kIndex : ""), option.kind);
+    }
   }
   return options;
 }
@@ -155,7 +138,8 @@ TEST(TicketReferenceTest, EveryOptionOfBothProgramsIsListed) {
   for (const Program* program : {&FullProgram(), &BasicProgram()}) {
     for (const auto& [name, kind] : OptionsOf(*program)) {
       EXPECT_TRUE(documented.count(name))
-          << program->traits.programName << " reads " << ExpectedCell(OptionsOf(*program), *program, name)
+          << program->traits.programName << " reads "
+          << ExpectedCell(OptionsOf(*program), *program, name)
           << ", which docs/tickets.md does not list";
     }
   }
@@ -219,7 +203,8 @@ TEST(TicketReferenceTest, EveryTicketOfTheStandardAttributesIsOneTheProgramReads
       // ticketfilter-basic has no infoList; the ticket is given to both and read by one.
       if (program == &BasicProgram() && std::string(row.ticket) == "JBAInfoListTicketKey") continue;
       const auto it = options.find(row.ticket);
-      ASSERT_NE(it, options.end()) << program->traits.programName << " does not read " << row.ticket;
+      ASSERT_NE(it, options.end())
+          << program->traits.programName << " does not read " << row.ticket;
       EXPECT_EQ(it->second, row.keyKind) << row.ticket;
     }
   }

@@ -3,7 +3,8 @@
 
 #include <gtest/gtest.h>
 
-#include "filter/job.h"
+#include "engine/job.h"
+#include "engine/text_fields.h"
 
 namespace tf {
 namespace {
@@ -20,61 +21,93 @@ std::int32_t CountingTrue(const void*, const void*) {
 }
 
 TEST(ConditionTest, IntegerCompares) {
-  EXPECT_EQ(IntCampareFunc(&kZero, &kZero), 1);
-  EXPECT_EQ(IntCampareFunc(&kMinusOne, &kZero), 0);  // an absent ticket is not 0
-  EXPECT_EQ(IntNoEqualCampareFunc(&kMinusOne, &kZero), 1);
-  EXPECT_EQ(IntNoEqualCampareFunc(&kZero, &kZero), 0);
+  EXPECT_EQ(IntCompareFunc(&kZero, &kZero), 1);
+  EXPECT_EQ(IntCompareFunc(&kMinusOne, &kZero), 0);  // an absent ticket is not 0
+  EXPECT_EQ(IntNoEqualCompareFunc(&kMinusOne, &kZero), 1);
+  EXPECT_EQ(IntNoEqualCompareFunc(&kZero, &kZero), 0);
 }
 
 TEST(ConditionTest, StringCompares) {
-  EXPECT_EQ(StrEqualCampareFunc("Coil", kCoil), 1);
-  EXPECT_EQ(StrEqualCampareFunc("CoilPunch", kCoil), 0);  // whole strings
-  EXPECT_EQ(StrEqualCampareFunc("coil", kCoil), 0);       // case matters
-  EXPECT_EQ(StrContainCampareFunc("CoilPunch", kCoil), 1);
-  EXPECT_EQ(StrContainCampareFunc("Punch", kCoil), 0);
-  EXPECT_EQ(StrContainCampareFunc("", kEmpty), 0);  // empty left never contains
-  EXPECT_EQ(StrContainCampareFunc(nullptr, kCoil), 0);
-  EXPECT_EQ(StrNotContainCampareFunc("", kEmpty), 1);
-  EXPECT_EQ(StrNotContainCampareFunc("CoilPunch", kCoil), 0);
-  EXPECT_EQ(StrNotContainCampareFunc(nullptr, kCoil), 1);
-  EXPECT_EQ(StrNoNULLCampareFunc("a", nullptr), 1);
-  EXPECT_EQ(StrNoNULLCampareFunc("", nullptr), 0);
-  EXPECT_EQ(StrNoNULLCampareFunc(nullptr, nullptr), 0);
-  EXPECT_EQ(StrIsNULLCampareFunc("", nullptr), 1);
-  EXPECT_EQ(StrIsNULLCampareFunc("a", nullptr), 0);
+  EXPECT_EQ(StrEqualCompareFunc("Coil", kCoil), 1);
+  EXPECT_EQ(StrEqualCompareFunc("CoilPunch", kCoil), 0);  // whole strings
+  EXPECT_EQ(StrEqualCompareFunc("coil", kCoil), 0);       // case matters
+  EXPECT_EQ(StrContainCompareFunc("CoilPunch", kCoil), 1);
+  EXPECT_EQ(StrContainCompareFunc("Punch", kCoil), 0);
+  EXPECT_EQ(StrContainCompareFunc("", kEmpty), 0);  // empty left never contains
+  EXPECT_EQ(StrContainCompareFunc(nullptr, kCoil), 0);
+  EXPECT_EQ(StrNotContainCompareFunc("", kEmpty), 1);
+  EXPECT_EQ(StrNotContainCompareFunc("CoilPunch", kCoil), 0);
+  EXPECT_EQ(StrNotContainCompareFunc(nullptr, kCoil), 1);
+  EXPECT_EQ(StrNoNULLCompareFunc("a", nullptr), 1);
+  EXPECT_EQ(StrNoNULLCompareFunc("", nullptr), 0);
+  EXPECT_EQ(StrNoNULLCompareFunc(nullptr, nullptr), 0);
+  EXPECT_EQ(StrIsNULLCompareFunc("", nullptr), 1);
+  EXPECT_EQ(StrIsNULLCompareFunc("a", nullptr), 0);
 }
 
+// A module record of the tests.
+struct TestRecord {
+  std::int32_t printType;
+  char name[8];
+};
+
+struct Scope {
+  JobCoreState core{};
+  TextFieldEncodings encodings;
+  OperandScope For(const TestRecord& record) const { return {core, &record, encodings}; }
+};
+
 TEST(ConditionTest, EmptyListHolds) {
-  JobState state{};
-  constexpr ParaTable<ComparationItem> empty{0, nullptr};
-  EXPECT_EQ(ConditionCompare(&empty, state), 1);
-  EXPECT_EQ(ConditionCompare(nullptr, state), 1);
+  const Scope scope;
+  const TestRecord record{};
+  EXPECT_EQ(ConditionCompare({}, scope.For(record)), 1);
+  EXPECT_EQ(ConditionCompare(ConditionList{}.span(), scope.For(record)), 1);
 }
 
 TEST(ConditionTest, ConjunctionStopsAtFirstFailure) {
-  JobState state{};
-  state.kpjlOptionPrintType.printType = -1;
-  const ComparationItem items[] = {
-      {TF_FIELD(kpjlOptionPrintType.printType), TF_CONST(kZero), IntCampareFunc},
-      {TF_CONST(kZero), TF_CONST(kZero), CountingTrue},
-  };
-  const ParaTable<ComparationItem> list = MakeParaTable(items);
+  const Scope scope;
+  TestRecord record{-1, {}};
+  const ConditionList list = {Is(TF_RECORD(TestRecord, printType), TF_CONST(kZero)),
+                              {TF_CONST(kZero), TF_CONST(kZero), CountingTrue}};
   calls = 0;
-  EXPECT_EQ(ConditionCompare(&list, state), 0);
+  EXPECT_EQ(ConditionCompare(list.span(), scope.For(record)), 0);
   EXPECT_EQ(calls, 0);
-  state.kpjlOptionPrintType.printType = 0;
-  EXPECT_EQ(ConditionCompare(&list, state), 1);
+  record.printType = 0;
+  EXPECT_EQ(ConditionCompare(list.span(), scope.For(record)), 1);
   EXPECT_EQ(calls, 1);
 }
 
 TEST(ConditionTest, OperandsAreReadFromTheJobAtEvaluation) {
-  JobState state{};
-  const ComparationItem items[] = {
-      {TF_FIELD(HostNameStr), TF_CONST(OptionNULLStr), StrNoNULLCampareFunc}};
-  const ParaTable<ComparationItem> list = MakeParaTable(items);
-  EXPECT_EQ(ConditionCompare(&list, state), 0);
-  state.HostNameStr[0] = 'h';
-  EXPECT_EQ(ConditionCompare(&list, state), 1);
+  Scope scope;
+  const TestRecord record{};
+  const ConditionList list = {NonEmpty(TF_CORE(HostNameStr))};
+  EXPECT_EQ(ConditionCompare(list.span(), scope.For(record)), 0);
+  scope.core.HostNameStr[0] = 'h';
+  EXPECT_EQ(ConditionCompare(list.span(), scope.For(record)), 1);
+}
+
+// A record operand is a field of the record the table runs with: the same list tests each
+// module's own record.
+TEST(ConditionTest, RecordOperandsAddressTheRecordTheTableRunsWith) {
+  const Scope scope;
+  const TestRecord named{0, "abc"}, unnamed{0, ""};
+  const ConditionList list = {NonEmpty(TF_RECORD(TestRecord, name)),
+                              Equals(TF_RECORD(TestRecord, name), TF_CONST(kCoil))};
+  EXPECT_EQ(ConditionCompare(list.span().first(1), scope.For(named)), 1);
+  EXPECT_EQ(ConditionCompare(list.span().first(1), scope.For(unnamed)), 0);
+  const TestRecord coil{0, "Coil"};
+  EXPECT_EQ(ConditionCompare(list.span(), scope.For(coil)), 1);
+  EXPECT_EQ(ConditionCompare(list.span(), scope.For(named)), 0);
+}
+
+// A list holds its items in the row; WithoutLast drops the last (a list written with more items
+// than it holds does not compile).
+TEST(ConditionTest, FixedListsHoldTheirItemsInline) {
+  static_assert(ConditionList{Empty(TF_CORE(HostNameStr)), Empty(TF_CORE(IPAddressStr))}
+                    .WithoutLast()
+                    .size() == 1);
+  constexpr FixedList<int, 3> list = {1, 2, 3};
+  static_assert(list.size() == 3 && list[2] == 3 && list.WithoutLast().size() == 2);
 }
 
 }  // namespace

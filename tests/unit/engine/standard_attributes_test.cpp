@@ -16,6 +16,8 @@
 #include "modules/printtype/printtype.h"
 #include "platform/ppd.h"
 #include "support/job_harness.h"
+#include "ticketfilter-basic/jba_tables.h"
+#include "ticketfilter/jba_tables.h"
 
 namespace tf::test {
 namespace {
@@ -211,13 +213,15 @@ TEST(StandardAttributesTest, ATicketOfTheJobWinsOverTheWholeGroup) {
 
 TEST(StandardAttributesTest, EveryTicketOfTheModulesCountsForItsGroup) {
   // The groups are the modules' own ticket tables: any of their tickets keeps the attributes out.
-  for (const TicketDataEntry& row : PrintTypeticketData) {
+  for (const TicketDataEntry& row : PrintTypeModule.ticketTables[0]) {
     SCOPED_TRACE(row.key);
     EXPECT_EQ(Apply(std::string("job-password=1 ") + kFull + row.key + "=x").Changed(), Options{});
   }
-  for (const Program* program : {&FullProgram(), &BasicProgram()}) {
-    for (const auto& table : {program->traits.accountTables->ticketDataCommon,
-                              program->traits.accountTables->ticketDataAdmin}) {
+  const std::pair<const Program*, const JBATables*> programs[] = {
+      {&FullProgram(), &TicketfilterAccountTables},
+      {&BasicProgram(), &TicketfilterBasicAccountTables}};
+  for (const auto& [program, account] : programs) {
+    for (const auto& table : {account->ticketDataCommon, account->ticketDataAdmin}) {
       for (const TicketDataEntry& row : table) {
         if (row.keyKind != KeyKind::Prefixed) continue;
         SCOPED_TRACE(row.key);

@@ -8,8 +8,14 @@
 #include <string>
 
 #include "engine/job_options.h"
+#include "modules/comment/comment.h"
+#include "modules/jba/jba.h"
+#include "modules/pbind/pbind.h"
+#include "modules/printtype/printtype.h"
+#include "modules/watermark/watermark.h"
 #include "platform/ppd.h"
 #include "support/job_harness.h"
+#include "ticketfilter/jba_tables.h"
 
 namespace tf::test {
 namespace {
@@ -127,7 +133,7 @@ TEST(NumberListTest, DecodesInPlaceOrLeavesTheTextAlone) {
   for (const Case& c : cases) {
     char buffer[32] = {};
     std::strncpy(buffer, c.text, sizeof(buffer) - 1);
-    numstrtochar(buffer, sizeof(buffer));
+    NumStrToChar(buffer, sizeof(buffer));
     EXPECT_STREQ(buffer, c.decoded) << c.text;
   }
 }
@@ -148,16 +154,19 @@ struct KeyKinds {
 
 KeyKinds ReadKeyKinds(const std::string& options) {
   JobHarness h(FullProgram(), WithOptions(options), "utf8.ppd");
-  // Destinations in the job state that no ticket table of the job fills.
-  constexpr std::int32_t kSize = 32;
+  // Destinations in the job core that no ticket table of the job fills.
+  constexpr std::size_t kSize = 32;
   const TicketDataEntry table[] = {
-      {"QMColorMode", KeyKind::Prefixed, TF_FIELD(StdLayoutInfo), kSize, GetTicketString},
-      {"QMColorMode", KeyKind::Plain, TF_FIELD(StdLayoutDirectionInfo), kSize, GetTicketString},
-      {"sides", KeyKind::Plain, TF_FIELD(StdPaperInfoRectOriginXKey), kSize, GetTicketString},
-      {"PageSize", KeyKind::Plain, TF_FIELD(StdPaperInfoRectOriginYKey), kSize, GetTicketString},
+      {"QMColorMode", KeyKind::Prefixed, TF_CORE(StdLayoutInfo).Limited(kSize), GetTicketString},
+      {"QMColorMode", KeyKind::Plain, TF_CORE(StdLayoutDirectionInfo).Limited(kSize),
+       GetTicketString},
+      {"sides", KeyKind::Plain, TF_CORE(StdPaperInfoRectOriginXKey).Limited(kSize),
+       GetTicketString},
+      {"PageSize", KeyKind::Plain, TF_CORE(StdPaperInfoRectOriginYKey).Limited(kSize),
+       GetTicketString},
   };
-  EXPECT_EQ(GetTicketFromArray(h.job(), table), 1);
-  const JobState& s = h.state();
+  EXPECT_EQ(GetTicketFromArray(h.job(), nullptr, table), 1);
+  const JobCoreState& s = h.state();
   return {s.StdLayoutInfo, s.StdLayoutDirectionInfo, s.StdPaperInfoRectOriginXKey,
           s.StdPaperInfoRectOriginYKey};
 }
@@ -189,68 +198,94 @@ TEST(JobOptionsTest, JobValueAndPresenceTestIgnorePpdDefaults) {
   EXPECT_EQ(noPpd.job().options().Get("QMColorMode"), nullptr);
 }
 
+// A module record of the tests.
+struct TestRecord {
+  std::int32_t number;
+  char text[6];
+};
+
 TEST(TicketTableTest, PrefixPerProgramAndEmptyTable) {
   const TicketDataEntry table[] = {
-      {"Key", KeyKind::Prefixed, TF_FIELD(StdLayoutInfo), 16, GetTicketString},
+      {"Key", KeyKind::Prefixed, TF_CORE(StdLayoutInfo).Limited(16), GetTicketString},
   };
   const std::string options = "com.brantlowe.ticket.Key=full com.brantlowe.basicticket.Key=basic";
   JobHarness full(FullProgram(), WithOptions(options));
-  GetTicketFromArray(full.job(), table);
+  GetTicketFromArray(full.job(), nullptr, table);
   EXPECT_STREQ(full.state().StdLayoutInfo, "full");
   JobHarness basic(BasicProgram(), WithOptions(options));
-  GetTicketFromArray(basic.job(), table);
+  GetTicketFromArray(basic.job(), nullptr, table);
   EXPECT_STREQ(basic.state().StdLayoutInfo, "basic");
 
   // A table of no rows reads nothing.
   JobHarness none(FullProgram(), WithOptions(options));
   std::strcpy(none.state().StdLayoutInfo, "kept");
-  EXPECT_EQ(GetTicketFromArray(none.job(), table, 0), 1);
+  EXPECT_EQ(GetTicketFromArray(none.job(), nullptr, std::span(table, 0)), 1);
   EXPECT_STREQ(none.state().StdLayoutInfo, "kept");
+}
+
+// A row's destination in the module's record is a field of the record handed in, filled at most
+// to the field's size (derived from the field, never written in the row).
+TEST(TicketTableTest, RecordFieldsAreFilledUpToTheirSize) {
+  const TicketDataEntry table[] = {
+      {"n", KeyKind::Plain, TF_RECORD(TestRecord, number), GetTicketInteger},
+      {"t", KeyKind::Plain, TF_RECORD(TestRecord, text), GetTicketString},
+  };
+  static_assert(TF_RECORD(TestRecord, text).size() == 6);
+  JobHarness h(FullProgram(), WithOptions("n=42 t=abcdefgh"));
+  TestRecord first{}, second{};
+  GetTicketFromArray(h.job(), &first, table);
+  EXPECT_EQ(first.number, 42);
+  EXPECT_STREQ(first.text, "abcde");
+  EXPECT_EQ(second.number, 0);  // another record is another module's
 }
 
 // Every text field records the encoding its reader stored, so that its value is later cut by its
 // own characters: on a UTF-8 printer the user IDs and names stay UTF-8, the passwords and the
 // other fields of the plain reader are Shift-JIS.
 TEST(TicketTableTest, EachTextFieldRecordsTheEncodingOfItsReader) {
-  const TicketDataEntry utf8[] = {{"sides", KeyKind::Plain, TF_FIELD(StdLayoutInfo), 16,
+  const TicketDataEntry utf8[] = {{"sides", KeyKind::Plain, TF_CORE(StdLayoutInfo).Limited(16),
                                    GetTicketStringConvertedToPrtLangForUTF8}};
-  const TicketDataEntry plain[] = {
-      {"sides", KeyKind::Plain, TF_FIELD(StdLayoutInfo), 16, GetTicketStringConvertedToPrtLang}};
+  const TicketDataEntry plain[] = {{"sides", KeyKind::Plain, TF_CORE(StdLayoutInfo).Limited(16),
+                                    GetTicketStringConvertedToPrtLang}};
   JobHarness h(FullProgram(), WithOptions("sides=x"));
-  const JobState& s = h.state();
-  EXPECT_EQ(s.EncodingOf(s.StdLayoutInfo), TextEncoding::ShiftJIS);
-  GetTicketFromArray(h.job(), utf8);
-  EXPECT_EQ(s.EncodingOf(s.StdLayoutInfo), TextEncoding::UTF8);
-  GetTicketFromArray(h.job(), plain);  // filled again: the last reader decides
-  EXPECT_EQ(s.EncodingOf(s.StdLayoutInfo), TextEncoding::ShiftJIS);
-  EXPECT_EQ(s.textEncodings.utf8Count(), 0u);
+  const Job& j = h.job();
+  const JobCoreState& s = h.state();
+  EXPECT_EQ(j.EncodingOf(s.StdLayoutInfo), TextEncoding::ShiftJIS);
+  GetTicketFromArray(h.job(), nullptr, utf8);
+  EXPECT_EQ(j.EncodingOf(s.StdLayoutInfo), TextEncoding::UTF8);
+  GetTicketFromArray(h.job(), nullptr, plain);  // filled again: the last reader decides
+  EXPECT_EQ(j.EncodingOf(s.StdLayoutInfo), TextEncoding::ShiftJIS);
+  EXPECT_EQ(j.textEncodings.utf8Count(), 0u);
 
   for (const char* ppd : {"utf8.ppd", "bytemode.ppd"}) {
     SCOPED_TRACE(ppd);
     JobHarness job(FullProgram(), WithOptions(""), ppd);
     job.ReadTickets();
-    const JobState& js = job.state();
+    const JobCoreState& js = job.state();
+    const Job& j = job.job();
     const TextEncoding kept = std::string(ppd) == "utf8.ppd" ? TextEncoding::UTF8
                                                              : TextEncoding::ShiftJIS;
-    const JBAOptions& jba = js.kpjlOptionJBA;
-    const PrintTypeOptions& pt = js.kpjlOptionPrintType;
+    const JBAOptions& jba = job.Record<JBAOptions>(JBAModule<TicketfilterAccountTables>);
+    const PrintTypeOptions& pt = job.Record<PrintTypeOptions>(PrintTypeModule);
+    const WatermarkRecord& wm = job.Record<WatermarkRecord>(WatermarkModule);
+    const CommentOptions& comment = job.Record<CommentOptions>(CommentModule);
+    const PBindOptions& pbind = job.Record<PBindOptions>(PBindModule);
     for (const char* field : {js.StdUserName, js.StdJBAUserName, js.StdDocumentName,
                               js.PTStdDocumentName, pt.userName, pt.documentName,
                               jba.userID, jba.storageID, jba.adminUserID, jba.adminStorageID,
                               jba.inputUserID, jba.inputStorageID}) {
-      EXPECT_EQ(js.EncodingOf(field), kept) << field - reinterpret_cast<const char*>(&js);
+      EXPECT_EQ(j.EncodingOf(field), kept) << field;
     }
     for (const char* field : {pt.password, pt.mbnPassword, jba.userPassword,
                               jba.adminUserPassword, jba.inputUserPassword, jba.domainName,
-                              jba.accountID, js.StdNUpInfo, js.psOptionWatermark.text,
-                              js.psOptionWatermark.font, js.psoptioncomment.numberUp,
-                              js.psoptioncomment.sigVol, js.psoptionpbind.position}) {
-      EXPECT_EQ(js.EncodingOf(field), TextEncoding::ShiftJIS)
-          << field - reinterpret_cast<const char*>(&js);
+                              jba.accountID, js.StdNUpInfo, wm.psOptionWatermark.text,
+                              wm.psOptionWatermark.font, comment.numberUp, comment.sigVol,
+                              pbind.position}) {
+      EXPECT_EQ(j.EncodingOf(field), TextEncoding::ShiftJIS) << field;
     }
     // Every field that can hold UTF-8 fits the record (the host name is the one more).
-    EXPECT_EQ(js.textEncodings.utf8Count(), kept == TextEncoding::UTF8 ? 12u : 0u);
-    EXPECT_LT(js.textEncodings.utf8Count() + 1, TextFieldEncodings::kCapacity);
+    EXPECT_EQ(j.textEncodings.utf8Count(), kept == TextEncoding::UTF8 ? 12u : 0u);
+    EXPECT_LT(j.textEncodings.utf8Count() + 1, TextFieldEncodings::kCapacity);
   }
 }
 

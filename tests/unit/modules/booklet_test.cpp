@@ -21,7 +21,7 @@ std::string Booklet(const std::string& options, const std::string& ppd = "utf8.p
   args.options = options;
   JobHarness h(program, args, ppd);
   h.ReadTickets();
-  OutputKPJLCommandforBooklet(h.job());
+  OutputKPJLCommandforBooklet(h.job(), nullptr);
   return h.Output();
 }
 

@@ -30,11 +30,11 @@ using test::JobHarness;
 std::pair<bool, std::string> Choose(const AddressList& addresses) {
   char out[46];
   std::memset(out, 'x', sizeof(out));
-  const bool result = MyPrintAddressArray(addresses, out, sizeof(out));
+  const bool result = PrintAddressArray(addresses, out, sizeof(out));
   return {result, out};
 }
 
-TEST(MyPrintAddressArrayTest, FirstIPv4OtherThanLoopbackWinsAtOnce) {
+TEST(PrintAddressArrayTest, FirstIPv4OtherThanLoopbackWinsAtOnce) {
   EXPECT_EQ(Choose({"2001:db8::5", "10.0.0.5"}), std::make_pair(true, std::string("10.0.0.5")));
   EXPECT_EQ(Choose({"127.0.0.1", "10.0.0.1", "10.0.0.2", "2001:db8::7"}),
             std::make_pair(true, std::string("10.0.0.1")));
@@ -42,7 +42,7 @@ TEST(MyPrintAddressArrayTest, FirstIPv4OtherThanLoopbackWinsAtOnce) {
             std::make_pair(true, std::string("192.168.1.10")));
 }
 
-TEST(MyPrintAddressArrayTest, OtherwiseTheLastUsableIPv6Remains) {
+TEST(PrintAddressArrayTest, OtherwiseTheLastUsableIPv6Remains) {
   EXPECT_EQ(Choose({"2001:db8::1", "127.0.0.1"}),
             std::make_pair(true, std::string("2001:db8::1")));
   EXPECT_EQ(Choose({"2001:db8::1", "2001:db8::2", "fe80::1%lo0"}),
@@ -50,7 +50,7 @@ TEST(MyPrintAddressArrayTest, OtherwiseTheLastUsableIPv6Remains) {
   EXPECT_EQ(Choose({"fe80::2%en0"}), std::make_pair(true, std::string("fe80::2%en0")));
 }
 
-TEST(MyPrintAddressArrayTest, LoopbacksAndLinkLocalOneAreNeverChosen) {
+TEST(PrintAddressArrayTest, LoopbacksAndLinkLocalOneAreNeverChosen) {
   // The walk still ends with `result` set, but nothing was copied.
   EXPECT_EQ(Choose({"127.0.0.1", "fe80::1%lo0"}), std::make_pair(true, std::string()));
   // Any text containing "fe80::1" is skipped, also fe80::1234.
@@ -59,7 +59,7 @@ TEST(MyPrintAddressArrayTest, LoopbacksAndLinkLocalOneAreNeverChosen) {
   EXPECT_EQ(Choose({std::nullopt}), std::make_pair(false, std::string()));
 }
 
-TEST(MyPrintAddressArrayTest, RegressionUnformattableLastEntryKeepsTheChosenIPv6) {
+TEST(PrintAddressArrayTest, UnformattableLastEntryKeepsTheChosenIPv6) {
   EXPECT_EQ(Choose({"2001:db8::1", std::nullopt}),
             std::make_pair(true, std::string("2001:db8::1")));
   EXPECT_EQ(Choose({"127.0.0.1", std::nullopt}), std::make_pair(false, std::string()));
@@ -298,7 +298,7 @@ TEST(GetClientIPAddressTest, AJobFromAnotherMachineNamesThatMachine) {
   EXPECT_EQ(r.hostName, std::string(32, 'w'));
 }
 
-TEST(GetClientIPAddressTest, AJobFromThisMachineNamesTheLocalHostAsBefore) {
+TEST(GetClientIPAddressTest, AJobFromThisMachineNamesTheLocalHost) {
   for (const char* origin : {"localhost", "[v1.::1]", "127.0.0.1", "printhost", "192.0.2.2",
                              "[v1.fd00::2]", "bad\"host", ""}) {
     SCOPED_TRACE(origin);

@@ -29,20 +29,20 @@ CommentOptions Record(const std::string& options, const std::string& copies = "1
                       const std::string& title = "Test Job") {
   JobHarness h(FullProgram(), Job(options, copies, title), "plain.ppd");
   h.ReadTickets();
-  return h.state().psoptioncomment;
+  return h.Record<CommentOptions>(CommentModule);
 }
 
 std::string Basic(const std::string& options, const std::string& ppd = "plain.ppd") {
   JobHarness h(FullProgram(), Job(options), ppd);
   h.ReadTickets();
-  OutputKPJLCommandforCommentBasic(h.job());
+  OutputKPJLCommandforCommentBasic(h.job(), h.Record<CommentOptions>(CommentModule));
   return h.Output();
 }
 
 std::string Advanced(const std::string& options) {
   JobHarness h(FullProgram(), Job(options), "plain.ppd");
   h.ReadTickets();
-  OutputKPJLCommandforCommentAdvanced(h.job());
+  OutputKPJLCommandforCommentAdvanced(h.job(), h.Record<CommentOptions>(CommentModule));
   return h.Output();
 }
 
@@ -238,8 +238,9 @@ TEST(CommentLinesTest, StaplePunchAndBookletLines) {
 TEST(CommentLinesTest, ThresholdCutsTheRecordAtSheet) {
   JobHarness h(FullProgram(), Job("QMSignature=LeftSig QMSigVol=5Sheets"), "plain.ppd");
   h.ReadTickets();
-  OutputKPJLCommandforCommentBasic(h.job());
-  EXPECT_STREQ(h.state().psoptioncomment.sigVol, "5");
+  CommentOptions& comment = h.Record<CommentOptions>(CommentModule);
+  OutputKPJLCommandforCommentBasic(h.job(), comment);
+  EXPECT_STREQ(comment.sigVol, "5");
 }
 
 TEST(CommentLinesTest, JobTextNeverBreaksOrInjectsAPjlLine) {

@@ -8,7 +8,7 @@
 #include <cstring>
 #include <string>
 
-#include "engine/dispatch.h"
+#include "filter/module_steps.h"
 #include "support/job_harness.h"
 
 namespace tf {
@@ -29,7 +29,7 @@ JobHarness::Args WithOptions(const std::string& options) {
 std::string HeaderRows(const std::string& options, const Program& program = FullProgram()) {
   JobHarness h(program, WithOptions(options), "plain.ppd");
   h.ReadTickets();
-  FeaturesOutputKPJLCommandFromFilter(h.job());
+  FeaturesOutputKPJLCommandFromFilter(h.job(), h.RecordOf(FeaturesModule));
   return h.Output();
 }
 
@@ -120,7 +120,7 @@ TEST(FeaturesHeaderTest, PunchHolesIsReadWithoutPrefix) {
 class FeaturesPostScriptTest : public ::testing::Test {
  protected:
   FeaturesPostScriptTest() : h_(FullProgram(), {}, "plain.ppd") {
-    FeaturesOptions& f = h_.state().kpjlOptionFeatures;
+    FeaturesOptions& f = features();
     f.separatorPageList = 0;
     std::strcpy(f.separatorPages, "2 5");
     f.bookletMarginSwitch = 1;
@@ -134,10 +134,10 @@ class FeaturesPostScriptTest : public ::testing::Test {
   // What the finishing step writes at `point`, alone.
   std::string At(int point) {
     const std::size_t before = h_.Output().size();
-    FeaturesOutputPSCommandFromFilter(h_.job(), point, h_.job().out);
+    FeaturesOutputPSCommandFromFilter(h_.job(), &features(), {point, 0}, h_.job().out);
     return h_.Output().substr(before);
   }
-  FeaturesOptions& features() { return h_.state().kpjlOptionFeatures; }
+  FeaturesOptions& features() { return h_.Record<FeaturesOptions>(FeaturesModule); }
 
   JobHarness h_;
 };
@@ -240,8 +240,9 @@ TEST(FeaturesPostScriptTicketTest, TicketsFillTheRecordTheBlocksRead) {
                            kFull + "AutoFitSwitchTicket=0"),
                "plain.ppd");
   h.ReadTickets();
-  FeaturesOutputPSCommandFromFilter(h.job(), kPointEndProlog, h.job().out);
-  FeaturesOutputPSCommandFromFilter(h.job(), kPointEndSetup, h.job().out);
+  void* record = h.RecordOf(FeaturesModule);
+  FeaturesOutputPSCommandFromFilter(h.job(), record, {kPointEndProlog, 0}, h.job().out);
+  FeaturesOutputPSCommandFromFilter(h.job(), record, {kPointEndSetup, 0}, h.job().out);
   EXPECT_EQ(h.Output(), SeparatorBlock("1 4") + ShiftBlock("8") + kAutoFitOffBlock);
 }
 

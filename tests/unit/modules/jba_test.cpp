@@ -10,6 +10,8 @@
 #include "engine/job_options.h"
 #include "platform/ppd.h"
 #include "support/job_harness.h"
+#include "ticketfilter-basic/jba_tables.h"
+#include "ticketfilter/jba_tables.h"
 
 namespace tf::test {
 namespace {
@@ -29,7 +31,8 @@ std::string HostRows(const std::string& options, const char* hostName, const cha
   h.ReadTickets();
   std::strcpy(h.state().HostNameStr, hostName);
   std::strcpy(h.state().IPAddressStr, address);
-  JBAOutputKPJLCommandFromFilter(h.job());
+  JBAOutputKPJLCommandFromFilter(h.job(), h.RecordOf(JBAModule<TicketfilterAccountTables>),
+                                 TicketfilterAccountTables);
   // Only the first lines: host name, login user and address.
   const std::string out = h.Output();
   return out.substr(0, out.find("@PJL SET JOBATTR=\"@NLPP="));
@@ -100,7 +103,7 @@ TEST(NumberUpTest, TextFromNumberUpOrTheLayoutProduct) {
 
 // Rows 8 to 12 and 14 to 43 of the common table, in ticketfilter's administrator table.
 TEST(JBATablesTest, AdministratorTableMirrorsTheCommonRows) {
-  const JBATables& full = *FullProgram().traits.accountTables;
+  const JBATables& full = TicketfilterAccountTables;
   ASSERT_EQ(full.fmtTableCommon.size(), 43u);
   ASSERT_EQ(full.fmtTableAdmin.size(), 35u);
   for (std::size_t i = 0; i < full.fmtTableAdmin.size(); ++i) {
@@ -108,14 +111,18 @@ TEST(JBATablesTest, AdministratorTableMirrorsTheCommonRows) {
     const FmtTableEntry& admin = full.fmtTableAdmin[i];
     const FmtTableEntry& user = full.fmtTableCommon[common];
     EXPECT_STREQ(admin.format, user.format) << "admin row " << i;
-    EXPECT_EQ(admin.conditions->count, user.conditions->count) << "admin row " << i;
-    EXPECT_NE(admin.conditions, user.conditions) << "admin row " << i;
+    EXPECT_EQ(admin.conditions.size(), user.conditions.size()) << "admin row " << i;
+    // The same conditions of the other mode: the first tests manageType for the administrator.
+    EXPECT_FALSE(admin.conditions == user.conditions) << "admin row " << i;
+    EXPECT_TRUE(admin.conditions[0] == Is(TF_RECORD(JBAOptions, manageType),
+                                           TF_CONST(JBAModeListAdmin)))
+        << "admin row " << i;
     // Rows 26 to 43 write the job-input fields in both modes.
     if (common >= 25) {
-      EXPECT_EQ(admin.params, user.params) << "admin row " << i;
+      EXPECT_TRUE(admin.params == user.params) << "admin row " << i;
     }
   }
-  const JBATables& basic = *BasicProgram().traits.accountTables;
+  const JBATables& basic = TicketfilterBasicAccountTables;
   EXPECT_EQ(basic.fmtTableCommon.size(), 30u);
   EXPECT_EQ(basic.fmtTableAdmin.size(), 24u);
   EXPECT_EQ(basic.ticketDataCommon.size(), 24u);

@@ -23,11 +23,14 @@ constexpr char kSjisA[] = "\x82\xa0";        // あ in Shift-JIS
 constexpr char kAGrave[] = "\xc3\xa0";       // à in UTF-8
 constexpr char kIdeoSpace[] = "\xe3\x80\x80";  // U+3000 in UTF-8
 
-std::string Repeat(const std::string& s, int n) {
-  std::string out;
+// `head` followed by `n` times `s`.
+std::string Repeat(const std::string& head, const std::string& s, int n) {
+  std::string out = head;
   for (int i = 0; i < n; ++i) out += s;
   return out;
 }
+
+std::string Repeat(const std::string& s, int n) { return Repeat("", s, n); }
 
 std::string Letters(int n) {
   std::string out;
@@ -51,7 +54,7 @@ Names Prepare(const Program& program, const std::string& ppd, const std::string&
   args.options = options;
   JobHarness h(program, args, ppd);
   PrepareJob(h.job());
-  const JobState& s = h.state();
+  const JobCoreState& s = h.state();
   return {s.StdUserName, s.StdJBAUserName, s.StdDocumentName, s.PTStdDocumentName};
 }
 
@@ -81,37 +84,37 @@ std::string Utf8ProductType(const std::string& value) {
 // ---------------------------------------------------------------------------------------------
 // Validation walk and space test
 
-TEST(ValidateDadaTest, ShiftJisScaleTakesTwoByteValuesAsNumericRanges) {
-  EXPECT_EQ(ValidateDada("", userNameValidateDataScale), 1);
-  EXPECT_EQ(ValidateDada("Tux 42 \xb1", userNameValidateDataScale), 1);  // ASCII, half-width ｱ
+TEST(ValidateDataTest, ShiftJisScaleTakesTwoByteValuesAsNumericRanges) {
+  EXPECT_EQ(ValidateData("", userNameValidateDataScale), 1);
+  EXPECT_EQ(ValidateData("Tux 42 \xb1", userNameValidateDataScale), 1);  // ASCII, half-width ｱ
   // 0x82A0 lies in 0x8140-0x9F7E although its second byte is above 0x7E.
-  EXPECT_EQ(ValidateDada("\x82\xa0\x93\xfa", userNameValidateDataScale), 1);
-  EXPECT_EQ(ValidateDada("tux\tlinux", userNameValidateDataScale), 0);
-  EXPECT_EQ(ValidateDada("a\x7f", userNameValidateDataScale), 0);
-  EXPECT_EQ(ValidateDada("a\x80", userNameValidateDataScale), 0);
+  EXPECT_EQ(ValidateData("\x82\xa0\x93\xfa", userNameValidateDataScale), 1);
+  EXPECT_EQ(ValidateData("tux\tlinux", userNameValidateDataScale), 0);
+  EXPECT_EQ(ValidateData("a\x7f", userNameValidateDataScale), 0);
+  EXPECT_EQ(ValidateData("a\x80", userNameValidateDataScale), 0);
   // A lead byte before the terminator forms the pair 0x8200 and passes: only whole-character
   // cuts keep half a character out of a name.
-  EXPECT_EQ(ValidateDada("a\x82", userNameValidateDataScale), 1);
-  EXPECT_EQ(ValidateDada("a\xa0", userNameValidateDataScale), 0);
+  EXPECT_EQ(ValidateData("a\x82", userNameValidateDataScale), 1);
+  EXPECT_EQ(ValidateData("a\xa0", userNameValidateDataScale), 0);
 }
 
-TEST(ValidateDadaTest, Product02ScaleAdmitsOnlyNarrowCharacters) {
+TEST(ValidateDataTest, Product02ScaleAdmitsOnlyNarrowCharacters) {
   const ValidateDataScale& scale = docuNameValidateDataScaleForProduct02;
-  EXPECT_EQ(ValidateDada("Report 7 \xb1", scale), 1);
-  EXPECT_EQ(ValidateDada("a\x81\x60" "b", scale), 1);  // wave dash
-  EXPECT_EQ(ValidateDada("\x82\xa0", scale), 0);
-  EXPECT_EQ(ValidateDada("voil\x85\x75", scale), 0);  // à
-  EXPECT_EQ(ValidateDada("\x85\x75", docuNameValidateDataScaleForProduct03), 1);
+  EXPECT_EQ(ValidateData("Report 7 \xb1", scale), 1);
+  EXPECT_EQ(ValidateData("a\x81\x60" "b", scale), 1);  // wave dash
+  EXPECT_EQ(ValidateData("\x82\xa0", scale), 0);
+  EXPECT_EQ(ValidateData("voil\x85\x75", scale), 0);  // à
+  EXPECT_EQ(ValidateData("\x85\x75", docuNameValidateDataScaleForProduct03), 1);
 }
 
-TEST(ValidateDadaTest, Utf8ScaleAdmitsEveryNonEmptyText) {
+TEST(ValidateDataTest, Utf8ScaleAdmitsEveryNonEmptyText) {
   // Pairs are tried before single bytes, so a byte below 0x20 passes as the start of a pair, and
   // a pair that takes the terminator ends the walk.
-  EXPECT_EQ(ValidateDada("tux\tlinux", userNameValidateDataScaleForUTF8), 1);
-  EXPECT_EQ(ValidateDada("\x10", userNameValidateDataScaleForUTF8), 1);
-  EXPECT_EQ(ValidateDada("voil\xc3\xa0", docuNameValidateDataScaleForProduct03UTF8), 1);
+  EXPECT_EQ(ValidateData("tux\tlinux", userNameValidateDataScaleForUTF8), 1);
+  EXPECT_EQ(ValidateData("\x10", userNameValidateDataScaleForUTF8), 1);
+  EXPECT_EQ(ValidateData("voil\xc3\xa0", docuNameValidateDataScaleForProduct03UTF8), 1);
   // The Shift-JIS scale rejects the 0xA0 of à's UTF-8 form.
-  EXPECT_EQ(ValidateDada("voil\xc3\xa0", docuNameValidateDataScale), 0);
+  EXPECT_EQ(ValidateData("voil\xc3\xa0", docuNameValidateDataScale), 0);
 }
 
 TEST(IsAllSpaceTest, AsciiAndShiftJisIdeographicSpaces) {
@@ -158,9 +161,9 @@ TEST(UserNameByteModeTest, AccountCopyHoldsThe32FirstBytesInWholeCharacters) {
     EXPECT_EQ(n.jbaUser, Letters(32));
 
     // "a" and sixteen あ are 33 bytes; the 16th あ would take bytes 32 and 33.
-    n = Prepare(config.program(), config.ppd, "a" + Repeat(kA, 16), "t");
-    EXPECT_EQ(n.user, "a" + Repeat(kSjisA, 16));
-    EXPECT_EQ(n.jbaUser, "a" + Repeat(kSjisA, 15));
+    n = Prepare(config.program(), config.ppd, Repeat("a", kA, 16), "t");
+    EXPECT_EQ(n.user, Repeat("a", kSjisA, 16));
+    EXPECT_EQ(n.jbaUser, Repeat("a", kSjisA, 15));
   }
 }
 
@@ -171,8 +174,8 @@ TEST(UserNameByteModeTest, ConversionKeepsBackslashTildeAndWholeCharactersUpTo25
     EXPECT_EQ(Prepare(config.program(), config.ppd, "\xe6\x97\xa5\xe6\x9c\xac", "t").user,
               "\x93\xfa\x96\x7b");
     // "a" and 200 あ: 253 bytes fit; the 127th あ would end at byte 255.
-    const Names n = Prepare(config.program(), config.ppd, "a" + Repeat(kA, 200), "t");
-    EXPECT_EQ(n.user, "a" + Repeat(kSjisA, 126));
+    const Names n = Prepare(config.program(), config.ppd, Repeat("a", kA, 200), "t");
+    EXPECT_EQ(n.user, Repeat("a", kSjisA, 126));
   }
 }
 
@@ -181,7 +184,7 @@ TEST(UserNameByteModeTest, ConversionKeepsBackslashTildeAndWholeCharactersUpTo25
 
 TEST(UserNameUtf8ModeTest, EmptyAndAllSpaceNamesBecomeTheDefault) {
   for (const std::string& user :
-       {std::string(), std::string("   "), std::string(kIdeoSpace), " " + Repeat(kIdeoSpace, 3),
+       {std::string(), std::string("   "), std::string(kIdeoSpace), Repeat(" ", kIdeoSpace, 3),
         std::string("\xf0\x9f\x98\x80")}) {  // an emoji alone converts to nothing
     SCOPED_TRACE(user);
     const Names n = PrepareUtf8(user, "t");
@@ -213,9 +216,9 @@ TEST(UserNameUtf8ModeTest, LongNamesAreCutTo255CharactersAnd765Bytes) {
   EXPECT_EQ(PrepareUtf8(Repeat(kAGrave, 300), "t").user, Repeat(kAGrave, 255));
   EXPECT_EQ(PrepareUtf8(Repeat(kA, 300), "t").user, Repeat(kA, 255));  // exactly 765 bytes
   // "a" and 400 あ: 763 bytes fit; the next あ would end at byte 766.
-  const Names n = PrepareUtf8("a" + Repeat(kA, 400), "t");
-  EXPECT_EQ(n.user, "a" + Repeat(kA, 254));
-  EXPECT_EQ(n.jbaUser, "a" + Repeat(kA, 31));
+  const Names n = PrepareUtf8(Repeat("a", kA, 400), "t");
+  EXPECT_EQ(n.user, Repeat("a", kA, 254));
+  EXPECT_EQ(n.jbaUser, Repeat("a", kA, 31));
 }
 
 // ---------------------------------------------------------------------------------------------
@@ -259,12 +262,12 @@ TEST(DocumentNameByteModeTest, CutNeverSplitsATwoByteCharacter) {
     SCOPED_TRACE(config.name);
     const std::string key = std::string(config.productTypeKey) + "=";
     // 1 + 2k bytes: the character that straddles the even limit is left out whole.
-    Names n = Prepare(config.program(), config.ppd, "tux", "a" + Repeat(kA, 20), key + "1");
-    EXPECT_EQ(n.document, "a" + Repeat(kSjisA, 11));
-    EXPECT_EQ(n.ptDocument, "a" + Repeat(kSjisA, 11));
-    n = Prepare(config.program(), config.ppd, "tux", "a" + Repeat("\xe6\x97\xa5", 40), key + "3");
-    EXPECT_EQ(n.document, "a" + Repeat("\x93\xfa", 31));
-    EXPECT_EQ(n.ptDocument, "a" + Repeat("\x93\xfa", 31));
+    Names n = Prepare(config.program(), config.ppd, "tux", Repeat("a", kA, 20), key + "1");
+    EXPECT_EQ(n.document, Repeat("a", kSjisA, 11));
+    EXPECT_EQ(n.ptDocument, Repeat("a", kSjisA, 11));
+    n = Prepare(config.program(), config.ppd, "tux", Repeat("a", "\xe6\x97\xa5", 40), key + "3");
+    EXPECT_EQ(n.document, Repeat("a", "\x93\xfa", 31));
+    EXPECT_EQ(n.ptDocument, Repeat("a", "\x93\xfa", 31));
   }
 }
 

@@ -10,7 +10,7 @@
 #include <limits>
 #include <string>
 
-#include "filter/job.h"
+#include "engine/job.h"
 #include "support/job_harness.h"
 
 namespace tf {
@@ -29,7 +29,7 @@ JobHarness::Args WithOptions(const std::string& options) {
 std::string Convert(const char* value, std::size_t size = 256) {
   char out[256];
   std::memset(out, 'x', sizeof(out));
-  convertPBindPPDValue(value, out, size);
+  ConvertPBindPPDValue(value, out, size);
   return out;
 }
 
@@ -43,9 +43,9 @@ TEST(PBindValueTableTest, LookupIsExactAndCaseSensitive) {
 
 TEST(PBindValueTableTest, ResultAndBoundedDestination) {
   char out[16];
-  EXPECT_TRUE(convertPBindPPDValue("HCF1", out, sizeof(out)));
+  EXPECT_TRUE(ConvertPBindPPDValue("HCF1", out, sizeof(out)));
   EXPECT_STREQ(out, "INTRAY6");
-  EXPECT_FALSE(convertPBindPPDValue("A4x", out, sizeof(out)));
+  EXPECT_FALSE(ConvertPBindPPDValue("A4x", out, sizeof(out)));
   EXPECT_STREQ(out, "");
   EXPECT_EQ(Convert("9x11", 4), "LET");
   EXPECT_EQ(Convert("A4", 1), "");
@@ -79,7 +79,7 @@ struct Normalised {
 Normalised ReadRecord(const std::string& options) {
   JobHarness h(FullProgram(), WithOptions(options), "utf8.ppd");
   h.ReadTickets();
-  const PBindOptions& pb = h.state().psoptionpbind;
+  const PBindOptions& pb = h.Record<PBindOptions>(PBindModule);
   return {pb.position,       pb.rotation,        pb.trimming, pb.cutPageSize,
           pb.cutPositionTop, pb.cutPositionFore, pb.minimumCut};
 }
@@ -137,11 +137,12 @@ TEST(PBindNormaliseTest, TrimmingDecidesWhichSizesAndAmountsRemain) {
 
 TEST(PBindNormaliseTest, RecordStartsClearForEveryJob) {
   JobHarness h(FullProgram(), WithOptions("QMPBindPosition=BindLeft"), "utf8.ppd");
-  h.state().psoptionpbind.minimumCut = 1;
-  std::strcpy(h.state().psoptionpbind.coverMediaType, "Stale");
+  PBindOptions& pb = h.Record<PBindOptions>(PBindModule);
+  pb.minimumCut = 1;
+  std::strcpy(pb.coverMediaType, "Stale");
   h.ReadTickets();
-  EXPECT_EQ(h.state().psoptionpbind.minimumCut, 0);
-  EXPECT_STREQ(h.state().psoptionpbind.coverMediaType, "");
+  EXPECT_EQ(pb.minimumCut, 0);
+  EXPECT_STREQ(pb.coverMediaType, "");
 }
 
 // One adjustment line as the job writes it.
@@ -171,7 +172,7 @@ BindRun Bind(const std::string& options, const std::string& ppd = "utf8.ppd") {
   JobHarness h(FullProgram(), WithOptions(options), ppd);
   h.ReadTickets();
   const std::size_t logged = h.Log().size();
-  OutputKPJLCommandforPerfectBind(h.job());
+  OutputKPJLCommandforPerfectBind(h.job(), h.RecordOf(PBindModule));
   BindRun run;
   run.err = h.Log().substr(logged);
   run.out = h.Output();

@@ -6,7 +6,7 @@
 #include <cstring>
 #include <string>
 
-#include "filter/job.h"
+#include "engine/job.h"
 #include "support/job_harness.h"
 
 namespace tf {
@@ -23,7 +23,7 @@ struct Field {
 
 Field Read(const char* text, TextEncoding encoding = TextEncoding::UTF8) {
   char field[kSpecialPageFieldSize] = {};
-  const std::int32_t advance = getOneValue(text, field, sizeof(field), encoding);
+  const std::int32_t advance = GetOneValue(text, field, sizeof(field), encoding);
   return {advance, field};
 }
 
@@ -44,8 +44,8 @@ TEST(GetOneValueTest, FieldsAndHowFarToAdvance) {
 
 TEST(GetOneValueTest, NullTextOrDestination) {
   char field[kSpecialPageFieldSize] = {};
-  EXPECT_EQ(getOneValue(nullptr, field, sizeof(field), TextEncoding::UTF8), -1);
-  EXPECT_EQ(getOneValue("a,b", nullptr, 0, TextEncoding::UTF8), -1);
+  EXPECT_EQ(GetOneValue(nullptr, field, sizeof(field), TextEncoding::UTF8), -1);
+  EXPECT_EQ(GetOneValue("a,b", nullptr, 0, TextEncoding::UTF8), -1);
 }
 
 TEST(GetOneValueTest, LongFieldIsCutButSkippedWhole) {
@@ -82,14 +82,13 @@ JobHarness::Args WithOptions(const std::string& options) {
 TEST(SpecialPageCountsTest, StartAtZeroAndReadAbsentAsMinusOne) {
   JobHarness h(FullProgram(), WithOptions("com.brantlowe.ticket.KPIFInsertionCountTicket=4"),
                "utf8.ppd");
-  h.state().psOptionSpecialPage = {7, 7, 7};
-  SpecialPageInializeDescriptionTable(h.job());
-  EXPECT_EQ(h.state().psOptionSpecialPage.coverCount, 0);
-  EXPECT_EQ(h.state().psOptionSpecialPage.exceptionCount, 0);
-  EXPECT_EQ(SpecialPageGetTicketFromPDE(h.job()), 1);
-  EXPECT_EQ(h.state().psOptionSpecialPage.coverCount, -1);
-  EXPECT_EQ(h.state().psOptionSpecialPage.insertionCount, 4);
-  EXPECT_EQ(h.state().psOptionSpecialPage.exceptionCount, -1);
+  SpecialPageOptions& sp = h.Record<SpecialPageOptions>(SpecialPageModule);
+  EXPECT_EQ(sp.coverCount, 0);  // every record starts zeroed with its job
+  EXPECT_EQ(sp.exceptionCount, 0);
+  SpecialPageGetTicketFromPDE(h.job(), &sp);
+  EXPECT_EQ(sp.coverCount, -1);
+  EXPECT_EQ(sp.insertionCount, 4);
+  EXPECT_EQ(sp.exceptionCount, -1);
 }
 
 TEST(SpecialPageCountsTest, BasicProgramReadsItsOwnPrefix) {
@@ -98,8 +97,9 @@ TEST(SpecialPageCountsTest, BasicProgramReadsItsOwnPrefix) {
                            "com.brantlowe.basicticket.KPIFExceptionCountTicket=3"),
                "utf8.ppd");
   h.ReadTickets();
-  EXPECT_EQ(h.state().psOptionSpecialPage.coverCount, -1);
-  EXPECT_EQ(h.state().psOptionSpecialPage.exceptionCount, 3);
+  const SpecialPageOptions& sp = h.Record<SpecialPageOptions>(SpecialPageModule);
+  EXPECT_EQ(sp.coverCount, -1);
+  EXPECT_EQ(sp.exceptionCount, 3);
 }
 
 TEST(SpecialPageCountsTest, OutputClampsNegativeCountsInTheRecord) {
@@ -108,11 +108,12 @@ TEST(SpecialPageCountsTest, OutputClampsNegativeCountsInTheRecord) {
                            "com.brantlowe.ticket.KPIFExceptionCountTicket=-2147483648"),
                "utf8.ppd");
   h.ReadTickets();
-  InjectKPIFCommandSP(h.job());
+  SpecialPageOptions& sp = h.Record<SpecialPageOptions>(SpecialPageModule);
+  InjectKPIFCommandSP(h.job(), &sp);
   EXPECT_EQ(h.Output(), "");
-  EXPECT_EQ(h.state().psOptionSpecialPage.coverCount, 0);
-  EXPECT_EQ(h.state().psOptionSpecialPage.insertionCount, 0);
-  EXPECT_EQ(h.state().psOptionSpecialPage.exceptionCount, 0);
+  EXPECT_EQ(sp.coverCount, 0);
+  EXPECT_EQ(sp.insertionCount, 0);
+  EXPECT_EQ(sp.exceptionCount, 0);
 }
 
 }  // namespace

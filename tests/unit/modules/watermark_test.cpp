@@ -9,7 +9,7 @@
 #include <string>
 #include <vector>
 
-#include "engine/dispatch.h"
+#include "filter/module_steps.h"
 #include "support/job_harness.h"
 
 namespace tf::test {
@@ -59,7 +59,10 @@ std::string Insertions(const std::vector<std::pair<std::string, std::string>>& s
                        const std::vector<int>& points, const std::string& ppd = "plain.ppd") {
   JobHarness h(FullProgram(), ArgsWith(WmOptions(settings)), ppd);
   h.ReadTickets();
-  for (int point : points) WatermarkOutputPSCommandFromFilter(h.job(), point, 1, h.job().out);
+  void* record = h.RecordOf(WatermarkModule);
+  for (int point : points) {
+    WatermarkOutputPSCommandFromFilter(h.job(), record, {point, 1}, h.job().out);
+  }
   return h.Output();
 }
 
@@ -93,7 +96,7 @@ TEST(WatermarkTicketsTest, EveryRowReadsItsField) {
   });
   JobHarness h(FullProgram(), ArgsWith(options), "plain.ppd");
   h.ReadTickets();
-  const WatermarkOptions& wm = h.state().psOptionWatermark;
+  const WatermarkOptions& wm = h.Record<WatermarkRecord>(WatermarkModule).psOptionWatermark;
   EXPECT_STREQ(wm.name, "Mark");
   EXPECT_EQ(wm.options, 7);
   EXPECT_EQ(wm.onlyFirst, 1);
@@ -124,7 +127,7 @@ TEST(WatermarkTicketsTest, EveryRowReadsItsField) {
 TEST(WatermarkTicketsTest, AbsentTicketsTakeTheReaderDefaults) {
   JobHarness h(FullProgram(), ArgsWith(""), "plain.ppd");
   h.ReadTickets();
-  const WatermarkOptions& wm = h.state().psOptionWatermark;
+  const WatermarkOptions& wm = h.Record<WatermarkRecord>(WatermarkModule).psOptionWatermark;
   EXPECT_STREQ(wm.name, "");
   EXPECT_STREQ(wm.text, "");
   EXPECT_EQ(wm.type, -1);
@@ -140,13 +143,13 @@ TEST(WatermarkTicketsTest, EachProgramReadsOnlyItsOwnPrefix) {
   {
     JobHarness h(BasicProgram(), ArgsWith(basicOptions), "plain.ppd");
     h.ReadTickets();
-    EXPECT_STREQ(h.state().psOptionWatermark.name, "Basic");
-    EXPECT_EQ(h.state().psOptionWatermark.type, 0);
+    EXPECT_STREQ(h.Record<WatermarkRecord>(WatermarkModule).psOptionWatermark.name, "Basic");
+    EXPECT_EQ(h.Record<WatermarkRecord>(WatermarkModule).psOptionWatermark.type, 0);
   }
   {
     JobHarness h(FullProgram(), ArgsWith(basicOptions), "plain.ppd");
     h.ReadTickets();
-    EXPECT_STREQ(h.state().psOptionWatermark.name, "");
+    EXPECT_STREQ(h.Record<WatermarkRecord>(WatermarkModule).psOptionWatermark.name, "");
   }
 }
 
@@ -158,14 +161,14 @@ TEST(WatermarkPositionTest, EveryAngleOfEveryQuadrantAgreesWithTheDirectFormula)
     JobHarness h(FullProgram(), ArgsWith(WmOptions(With(settings, "vOffset", "-7"))),
                  "plain.ppd");
     h.ReadTickets();
-    WatermarkOptions& wm = h.state().psOptionWatermark;
+    WatermarkOptions& wm = h.Record<WatermarkRecord>(WatermarkModule).psOptionWatermark;
     const bool landscape = wm.orientation == 2 || wm.orientation == 4;
     const double cx = (landscape ? 842 : 595) / 2.0;
     const double cy = (landscape ? 595 : 842) / 2.0;
     for (int angle = 0; angle <= 360; ++angle) {
       wm.angle = angle;
       float x = 0, y = 0;
-      GetWatermarkPostion(h.job(), &x, &y, wm.hOffset, wm.vOffset);
+      GetWatermarkPosition(wm, &x, &y, wm.hOffset, wm.vOffset);
       const double a = angle * std::numbers::pi / 180;
       EXPECT_NEAR(x, cx - (100 * std::cos(a) - 25 * std::sin(a)) + 3, 1e-3) << angle;
       EXPECT_NEAR(y, cy - (100 * std::sin(a) + 25 * std::cos(a)) - 7, 1e-3) << angle;
@@ -176,18 +179,18 @@ TEST(WatermarkPositionTest, EveryAngleOfEveryQuadrantAgreesWithTheDirectFormula)
 TEST(WatermarkPositionTest, AnglesOutsideTheCircleAndUnknownOrientations) {
   JobHarness h(FullProgram(), ArgsWith(WmOptions(BaseSettings())), "plain.ppd");
   h.ReadTickets();
-  WatermarkOptions& wm = h.state().psOptionWatermark;
+  WatermarkOptions& wm = h.Record<WatermarkRecord>(WatermarkModule).psOptionWatermark;
   float x = 0, y = 0;
   for (int angle : {-1, -10, 361, 400, 720}) {
     wm.angle = angle;
-    GetWatermarkPostion(h.job(), &x, &y, 12.5f, -3.0f);
+    GetWatermarkPosition(wm, &x, &y, 12.5f, -3.0f);
     EXPECT_FLOAT_EQ(x, 12.5f) << angle;
     EXPECT_FLOAT_EQ(y, -3.0f) << angle;
   }
   // Without a known orientation the page centre is the origin; the box still counts.
   wm.angle = 0;
   wm.orientation = 5;
-  GetWatermarkPostion(h.job(), &x, &y, 0, 0);
+  GetWatermarkPosition(wm, &x, &y, 0, 0);
   EXPECT_FLOAT_EQ(x, -100.0f);
   EXPECT_FLOAT_EQ(y, -25.0f);
 }
@@ -319,7 +322,10 @@ std::string ShowLine(const std::string& textTicket, const std::string& ppd = "pl
 
 std::string ByteList(const std::string& text) {
   std::string list;
-  for (unsigned char c : text) list += "/" + std::to_string(c);
+  for (unsigned char c : text) {
+    list += '/';
+    list += std::to_string(c);
+  }
   return list;
 }
 
@@ -331,9 +337,9 @@ TEST(WatermarkTextTest, StringOperandsComeOutUnchanged) {
 }
 
 // A text that opens a string but does not close it exactly at its end (a long operand cut by its
-// 256-byte field, a text with more after its string) used to go out as it stood: the string stayed
-// open and swallowed the rest of the job.  It is written as a literal string instead.
-TEST(WatermarkTextTest, CutStringOperandNoLongerLeavesTheStringOpen) {
+// 256-byte field, a text with more after its string) is written as a literal string: as it
+// stands, the string would stay open and swallow the rest of the job.
+TEST(WatermarkTextTest, CutStringOperandIsWrittenAsAClosedLiteralString) {
   const std::string longText = "(" + std::string(300, 'A') + ")";
   EXPECT_EQ(ShowLine(longText), "(\\(" + std::string(254, 'A') + ") show\n");
   EXPECT_EQ(ShowLine(ByteList("(a)(b)")), "(\\(a\\)\\(b\\)) show\n");
@@ -375,7 +381,7 @@ TEST(WatermarkTextTest, ShiftJisCharactersEndingInBackslashKeepTheirStringWhole)
   const Case cases[] = {
       // Operands: written as they stand, the 0x5C of each character doubled.
       {"(表示)", "(\x95\\\\\x8e\xa6) show\n"},
-      {"(表)", "(\x95\\\\) show\n"},  // no longer taken for an open string and wrapped
+      {"(表)", "(\x95\\\\) show\n"},  // a closed operand: its 0x5C is no escape
       {"(ソ十申能予)", "(\x83\\\\\x8f\\\\\x90\\\\\x94\\\\\x97\\\\) show\n"},
       {"(表\\))", "(\x95\\\\\\)) show\n"},  // the user's own escape after the character stays
       {"(a(表)b)", "(a(\x95\\\\)b) show\n"},

@@ -13,11 +13,11 @@ using test::DataPath;
 TEST(PpdTest, AttributeLookupIsAPrefixMatchInFileOrder) {
   PpdFile ppd;
   ASSERT_TRUE(ppd.Open(DataPath("decomp-prefix.ppd").c_str()));
-  auto attr = ppdFindAttr_ALT(ppd, "QMPSDecompMode");
+  auto attr = ppd.FindAttribute("QMPSDecompMode");
   ASSERT_TRUE(attr);
   EXPECT_EQ(*attr, "1");  // found through "QMPSDecompModeX"
-  EXPECT_FALSE(ppdFindAttr_ALT(ppd, "QMPSDecompModeXY"));
-  auto pc = ppdFindAttr_ALT(ppd, "PCFile");
+  EXPECT_FALSE(ppd.FindAttribute("QMPSDecompModeXY"));
+  auto pc = ppd.FindAttribute("PCFile");
   ASSERT_TRUE(pc);
   EXPECT_EQ(*pc, "DECOMP.PPD");
 }
@@ -25,7 +25,7 @@ TEST(PpdTest, AttributeLookupIsAPrefixMatchInFileOrder) {
 TEST(PpdTest, ValuesAreComparedExactly) {
   PpdFile ppd;
   ASSERT_TRUE(ppd.Open(DataPath("comment-lowercase.ppd").c_str()));
-  auto commentOn = ppdFindAttr_ALT(ppd, "CommentOn");
+  auto commentOn = ppd.FindAttribute("CommentOn");
   ASSERT_TRUE(commentOn);
   EXPECT_EQ(*commentOn, "true");
 }
@@ -33,7 +33,7 @@ TEST(PpdTest, ValuesAreComparedExactly) {
 TEST(PpdTest, MissingOrUnreadablePpdIsAbsent) {
   PpdFile missing;
   EXPECT_FALSE(missing.Open("/nonexistent/printer.ppd"));
-  EXPECT_FALSE(ppdFindAttr_ALT(missing, "PCFileName"));
+  EXPECT_FALSE(missing.FindAttribute("PCFileName"));
   EXPECT_FALSE(missing.HasOption("QMColorMode"));
   EXPECT_FALSE(missing.PageSize("A4"));
   PpdFile none;

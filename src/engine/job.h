@@ -1,43 +1,42 @@
-// One print job: its state (records, identity buffers, once-flags), its arguments, its PPD, its
-// options, its output streams and its logger.  Everything a job touches lives here, so that many
-// jobs can run in one process, one after another or at once, without anything leaking from one
-// into another.
+// One print job: its arguments, its PPD, its options, the printer-language mode, the identity
+// buffers of the job core, the records of the program's modules, its output streams, its flags and
+// its logger.  Everything a job touches lives here, so that many jobs can run in one process, one
+// after another or at once, without anything leaking from one into another.  The job core knows
+// no module: it holds their records as the program's module list describes them.
 #pragma once
 
 #include <atomic>
 #include <cstddef>
 #include <cstdint>
 #include <memory>
+#include <span>
 #include <string>
 #include <type_traits>
+#include <vector>
 
 #include "engine/job_options.h"
-#include "engine/text_fields.h"
+#include "engine/module.h"
+#include "engine/operand.h"
+#include "engine/output_channel.h"
 #include "engine/program.h"
-#include "filter/output_channel.h"
-#include "modules/comment/comment.h"
-#include "modules/features/features.h"
-#include "modules/jba/jba.h"
-#include "modules/pbind/pbind.h"
-#include "modules/printtype/printtype.h"
-#include "modules/specialpage/specialpage.h"
-#include "modules/watermark/watermark.h"
+#include "engine/text_fields.h"
 #include "platform/logger.h"
 #include "platform/ppd.h"
 #include "platform/text_conversion.h"
 
 namespace tf {
 
-// The job's records and buffers, which the command tables address by offset.  Zero at job start.
-struct JobState {
-  // User and document names, prepared from argv[2] and argv[3].
+// The buffers of the job core, which the command tables address by offset (TF_CORE).  Zero at
+// job start.
+struct JobCoreState {
+  // User and document names, prepared from the job's user and title (the names module).
   char StdUserName[766];
   char StdJBAUserName[97];
   char StdDocumentName[256];
   char PTStdDocumentName[256];
 
   // Layout buffers; StdNUpInfo, StdLayoutRowInfo and StdLayoutColumnInfo are filled by the
-  // account tickets, the others are only cleared.
+  // account tickets and read by the finishing module, the others are only cleared.
   char StdNUpInfo[256];
   char StdLayoutInfo[256];
   char StdLayoutDirectionInfo[256];
@@ -52,39 +51,13 @@ struct JobState {
   char StdAdobePaperInfoRectHeightKey[256];
   char StdAdobePaperInfoRectWidthKey[256];
 
-  // The client host.
+  // The client host (the account module).
   char HostNameStr[97];
   char IPAddressStr[46];
-
-  // Module records.
-  PrintTypeOptions kpjlOptionPrintType;
-  JBAOptions kpjlOptionJBA;
-  FeaturesOptions kpjlOptionFeatures;
-  WatermarkOptions psOptionWatermark;
-  WatermarkOnceFlags watermarkOnce;
-  WatermarkPageFlow watermarkFlow;
-  PBindOptions psoptionpbind;
-  CommentOptions psoptioncomment;
-  SpecialPageOptions psOptionSpecialPage;
-
-  // The fields above that hold UTF-8 text; every other text field is Shift-JIS.  Set by whatever
-  // fills a field, read by whatever shortens its value.
-  TextFieldEncodings textEncodings;
-
-  // The encoding of the text in `field`, one of the string fields of this state.
-  TextEncoding EncodingOf(const char* field) const { return textEncodings.Of(OffsetOf(field)); }
-  void SetEncoding(const char* field, TextEncoding encoding) {
-    textEncodings.Set(OffsetOf(field), encoding);
-  }
-
- private:
-  std::size_t OffsetOf(const char* field) const {
-    return static_cast<std::size_t>(reinterpret_cast<std::uintptr_t>(field) -
-                                    reinterpret_cast<std::uintptr_t>(this));
-  }
 };
-static_assert(std::is_standard_layout_v<JobState> && std::is_trivially_copyable_v<JobState>,
-              "the command tables address JobState fields by offset");
+static_assert(std::is_standard_layout_v<JobCoreState> &&
+                  std::is_trivially_copyable_v<JobCoreState>,
+              "the command tables address JobCoreState fields by offset");
 
 // The arguments of a CUPS filter that describe the job (argv[1] to argv[5]).
 struct JobArguments {
@@ -107,7 +80,30 @@ class Job {
   const JobArguments args;
   Logger& log;
 
-  JobState state{};
+  JobCoreState state{};
+  // Which text fields (of the state and of the records) hold UTF-8.
+  TextFieldEncodings textEncodings;
+  TextEncoding EncodingOf(const void* field) const { return textEncodings.Of(field); }
+  void SetEncoding(const void* field, TextEncoding encoding) { textEncodings.Set(field, encoding); }
+
+  // The record of the program's `index`-th module (nullptr for a module without one).
+  void* RecordAt(std::size_t index) const { return records_[index]; }
+  // The record of `module` in this job; nullptr when the program has no such module (or it has
+  // no record).
+  void* RecordOf(const ModuleDescriptor& module) const;
+  template <class R>
+  R& Record(const ModuleDescriptor& module) const {
+    return *static_cast<R*>(RecordOf(module));
+  }
+  // The modules that insert PostScript, each with its record, in the order of the program's list:
+  // the stream asks them at every insertion line, so the others are left out once per job.
+  struct PsInserter {
+    decltype(ModuleDescriptor::insertPostScript) insert;
+    void* record;
+  };
+  std::span<const PsInserter> psInserters() const { return psInserters_; }
+  // What the operands of a table of the module whose record is `record` are resolved against.
+  OperandScope Scope(const void* record) const { return {state, record, textEncodings}; }
 
   // Printer-language mode: UTF-8 mode when the PPD says "UTF-8" and the program has it.
   bool utf8Mode = false;
@@ -115,8 +111,8 @@ class Job {
 
   // The printer's PPD.
   const PpdFile& ppd() const { return ppd_; }
-  // The job options (argv[5]), parsed on first use, with the tickets that the job's standard
-  // attributes give.
+  // The job options, parsed on first use, with the tickets that the job's standard attributes
+  // give.
   const JobOptions& options();
   // Why the job must not print (its standard attributes ask for what the printer cannot do, such
   // as a password it cannot take); empty when it may.
@@ -125,10 +121,9 @@ class Job {
   // The ticket key of `name`: the program's prefix followed by the name.
   std::string TicketKey(const char* name) const;
 
-  // Output: standard output, the job copy, and the stream that writes to both.
+  // Output: the printer stream's file, the job copy, and the stream that writes to both.
   OutFile stdoutFile;
   OutFile jobCopyFile;
-  std::string jobCopyPath;
   PrinterStream out{&stdoutFile, &jobCopyFile};
 
   // Set from outside the job (a signal handler, another thread): `cancel` stops the job at its
@@ -144,14 +139,15 @@ class Job {
   // Copies of the page lines: argv[4] when it is a positive number, else 1; a copies comment of
   // the PostScript replaces it.
   int pageLogCopies = 1;
-  // Set once the stream has seen a page-end line ("ep" or "endp").
-  bool sawPageEnd = false;
 
  private:
   const PpdFile& ppd_;
   bool optionsLoaded_ = false;
   JobOptions options_;
   std::string refusal_;
+  std::unique_ptr<std::max_align_t[]> recordStorage_;
+  std::vector<void*> records_;  // one per module of the program, in its order
+  std::vector<PsInserter> psInserters_;
 };
 
 }  // namespace tf

@@ -132,13 +132,4 @@ class PrinterStream {
 inline constexpr int kPipeBufferSize = 1 << 20;
 void EnlargePipeBuffer(int fd);
 
-// The four write operations of the filter.
-std::size_t QMfwrite(const void* data, std::size_t size, std::size_t count, PrinterStream& stream);
-// Writes `text` without adding a line end.
-int QMfputs(const char* text, PrinterStream& stream);
-int QMfputc(int c, PrinterStream& stream);
-// Writes `text` as a format without arguments: "%%" comes out as one "%", every other byte as it
-// stands.  Text that carries job data goes through QMfputs instead.
-int QMfprintf(PrinterStream& stream, const char* text);
-
 }  // namespace tf

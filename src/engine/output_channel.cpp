@@ -1,5 +1,5 @@
 // The output channel: buffered writes with the job copy fed first.
-#include "filter/output_channel.h"
+#include "engine/output_channel.h"
 
 #include <fcntl.h>
 #include <poll.h>
@@ -284,37 +284,6 @@ void EnlargePipeBuffer(int fd) {
 #else
   (void)fd;
 #endif
-}
-
-std::size_t QMfwrite(const void* data, std::size_t size, std::size_t count, PrinterStream& stream) {
-  stream.Write(data, size * count);
-  return count;
-}
-
-int QMfputs(const char* text, PrinterStream& stream) {
-  stream.Write(text, std::strlen(text));
-  return 1;
-}
-
-int QMfputc(int c, PrinterStream& stream) {
-  const char byte = static_cast<char>(c);
-  stream.Write(&byte, 1);
-  return static_cast<unsigned char>(byte);
-}
-
-int QMfprintf(PrinterStream& stream, const char* text) {
-  std::size_t start = 0, i = 0;
-  int written = 0;
-  for (; text[i] != '\0'; ++i) {
-    if (text[i] == '%' && text[i + 1] == '%') {
-      stream.Write(text + start, i + 1 - start);  // up to and including the first "%"
-      written += static_cast<int>(i + 1 - start);
-      start = i + 2;
-      ++i;
-    }
-  }
-  stream.Write(text + start, i - start);
-  return written + static_cast<int>(i - start);
 }
 
 }  // namespace tf
