@@ -6,10 +6,10 @@
 #include <algorithm>
 #include <cctype>
 #include <cmath>
-#include <cstdlib>
 #include <iterator>
 #include <set>
 
+#include "platform/decimal.h"
 #include "platform/text_conversion.h"
 #include "ticketfilter-basic/program.h"
 #include "ticketfilter/program.h"
@@ -181,20 +181,20 @@ std::unique_ptr<DriverProfile> LoadDriverProfile(const DriverRow& row,
     return nullptr;
   }
   profile->makeAndModel =
-      std::string(ppd.FindAttr("ModelName").value_or(ppd.FindAttr("NickName").value_or(row.name)));
-  profile->color = IsTrue(ppd.FindAttr("ColorDevice"));
+      std::string(ppd.FindAttribute("ModelName").value_or(ppd.FindAttribute("NickName").value_or(row.name)));
+  profile->color = IsTrue(ppd.FindAttribute("ColorDevice"));
   profile->pagesPerMinute =
-      std::atoi(std::string(ppd.FindAttr("Throughput").value_or("0")).c_str());
+      DecimalValue(ppd.FindAttribute("Throughput").value_or("0"));
   if (profile->pagesPerMinute <= 0) profile->pagesPerMinute = 1;
   profile->languageLevel =
-      std::atoi(std::string(ppd.FindAttr("LanguageLevel").value_or("2")).c_str()) >= 3 ? 3 : 2;
+      DecimalValue(ppd.FindAttribute("LanguageLevel").value_or("2")) >= 3 ? 3 : 2;
   profile->twoSided = ppd.HasChoice("Duplex", "DuplexNoTumble") &&
                       ppd.HasChoice("Duplex", "DuplexTumble");
   profile->staple = ppd.HasOption("QMStaple");
   profile->punch = ppd.HasOption("QMPunch");
-  profile->passwordForm = std::string(ppd.FindAttr("cupsJobPassword").value_or(""));
-  profile->accountId = IsTrue(ppd.FindAttr("cupsJobAccountId"));
-  profile->accountingUserId = IsTrue(ppd.FindAttr("cupsJobAccountingUserId"));
+  profile->passwordForm = std::string(ppd.FindAttribute("cupsJobPassword").value_or(""));
+  profile->accountId = IsTrue(ppd.FindAttribute("cupsJobAccountId"));
+  profile->accountingUserId = IsTrue(ppd.FindAttribute("cupsJobAccountingUserId"));
 
   const std::vector<PpdOptionInfo> options = ppd.Options();
   std::string defaultSize;

@@ -1,7 +1,7 @@
 // Jobs that a stopped service left in the middle of printing.
 #include "state_repair.h"
 
-#include <cstdlib>
+#include "platform/decimal.h"
 
 namespace tf::app {
 namespace {
@@ -59,7 +59,7 @@ RequeuedState RequeueInterruptedJobs(std::string_view stateText) {
       for (const Field& field : fields) {
         const std::string_view value =
             std::string_view(line).substr(field.valueStart, field.valueEnd - field.valueStart);
-        if (field.name == "id") id = std::atoi(std::string(value).c_str());
+        if (field.name == "id") id = DecimalValue(value);
         if (field.name == "state" && value == kProcessing) processing = &field;
       }
       if (processing != nullptr) {
