@@ -11,6 +11,7 @@
 #include <algorithm>
 #include <cerrno>
 #include <cstring>
+#include <optional>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -363,26 +364,32 @@ StreamStatus PrintDataSpool::Replay(Job& job) {
   return ReplayPrintDataFromPieces(job, file_.fd(), input_);
 }
 
-StreamStatus ReplayPrintData(Job& job, int fd) {
+namespace {
+
+// The rest of a plain spool file, from its current offset to its end; std::nullopt (reported)
+// when the file cannot say where it stands.
+std::optional<SpoolReader> RestOfSpool(Job& job, int fd) {
   const off_t offset = ::lseek(fd, 0, SEEK_CUR);
   const std::int64_t end = FileEnd(fd);
   if (offset < 0 || end < 0) {
     ReportFailure(job, kSpoolUnreadable, errno);
-    return StreamStatus::InputError;
+    return std::nullopt;
   }
-  SpoolReader spool(fd, offset, end);
-  return Replay(job, spool, fd, kSpoolUnreadable);
+  return std::optional<SpoolReader>(std::in_place, fd, offset, end);
+}
+
+}  // namespace
+
+StreamStatus ReplayPrintData(Job& job, int fd) {
+  std::optional<SpoolReader> spool = RestOfSpool(job, fd);
+  if (!spool) return StreamStatus::InputError;
+  return Replay(job, *spool, fd, kSpoolUnreadable);
 }
 
 StreamStatus ReplayPrintDataByLine(Job& job, int fd, bool midLine) {
-  const off_t offset = ::lseek(fd, 0, SEEK_CUR);
-  const std::int64_t end = FileEnd(fd);
-  if (offset < 0 || end < 0) {
-    ReportFailure(job, kSpoolUnreadable, errno);
-    return StreamStatus::InputError;
-  }
-  SpoolReader spool(fd, offset, end);
-  return ReplayByLine(job, spool, midLine, kSpoolUnreadable);
+  std::optional<SpoolReader> spool = RestOfSpool(job, fd);
+  if (!spool) return StreamStatus::InputError;
+  return ReplayByLine(job, *spool, midLine, kSpoolUnreadable);
 }
 
 StreamStatus ReplayPrintDataFromPieces(Job& job, int piecesFd, int inputFd) {
