@@ -37,7 +37,11 @@ chromedriver --port="$driver_port" --allowed-ips=127.0.0.1 --log-path="$W/chrome
 DRIVER_PID=$!
 for i in $(seq 100); do
   curl -s "http://127.0.0.1:$driver_port/status" 2>/dev/null | grep -q '"ready": *true' && break
-  kill -0 "$DRIVER_PID" 2>/dev/null || { fail "chromedriver ended"; cat "$W/chromedriver.out"; break; }
+  if ! kill -0 "$DRIVER_PID" 2>/dev/null; then
+    fail "chromedriver ended"
+    cat "$W/chromedriver.out"
+    break
+  fi
   sleep 0.1
 done
 

@@ -65,7 +65,8 @@ ppd=$W/etc/ppd/everywhere.ppd
 # The make from printer-make-and-model ("Ticket Printer Color"); two-sided printing; the account
 # attributes and job passwords that the printer advertises; PDF sent on as PDF.
 for line in '*Manufacturer: "Ticket"' '*OpenUI *Duplex: PickOne' '*cupsJobAccountId: True' \
-            '*cupsJobAccountingUserId: True' '*cupsFilter2: "application/vnd.cups-pdf application/pdf 10 -"'; do
+            '*cupsJobAccountingUserId: True' \
+            '*cupsFilter2: "application/vnd.cups-pdf application/pdf 10 -"'; do
   grep -qxF "$line" "$ppd" && pass "its PPD: $line" || fail "its PPD lacks $line"
 done
 grep -q '^\*cupsJobPassword: "1111' "$ppd" && pass "its PPD: *cupsJobPassword (digits)" ||
