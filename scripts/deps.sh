@@ -5,7 +5,8 @@ set -euo pipefail
 build_packages=(build-essential cmake libcups2-dev zlib1g-dev pkg-config libpappl-dev libpam0g-dev)
 test_packages=(googletest libgtest-dev cups cups-daemon cups-client cups-filters cups-ipp-utils curl
                ghostscript clang libclang-rt-14-dev libxml2-dev iproute2
-               poppler-utils groff-base enscript libtasn1-doc)
+               poppler-utils groff-base enscript libtasn1-doc chromium chromium-driver
+               systemd)
 packages=("${build_packages[@]}")
 if [ "${1:-test}" = test ]; then packages+=("${test_packages[@]}"); fi
 

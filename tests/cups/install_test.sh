@@ -33,6 +33,23 @@ expect_file "$TF_MAN_DIR/man8/ticketfilter-basic.8" 644
 expect_file "$TF_DOC_DIR/tickets.md" 644
 expect_file "$TF_DOC_DIR/README.md" 644
 
+# The printer application, where the build has it: the program, its systemd unit naming the
+# program where this install put it, its user's sysusers.d entry; all in the install's manifest.
+if [ -x "$TF_BIN_DIR/ticketfilter-app" ]; then
+  expect_file "$TF_INSTALL_BIN_DIR/ticketfilter-app" 755
+  expect_file "$TF_UNIT_DIR/ticketfilter-app.service" 644
+  expect_file "$TF_SYSUSERS_DIR/ticketfilter-app.conf" 644
+  grep -q "^ExecStart=$TF_INSTALL_BIN_DIR/ticketfilter-app server " \
+    "$W/stage$TF_UNIT_DIR/ticketfilter-app.service" 2>/dev/null &&
+    pass "the unit runs $TF_INSTALL_BIN_DIR/ticketfilter-app" ||
+    fail "the unit's ExecStart: $(grep ExecStart "$W/stage$TF_UNIT_DIR/ticketfilter-app.service")"
+  for file in "$TF_INSTALL_BIN_DIR/ticketfilter-app" "$TF_UNIT_DIR/ticketfilter-app.service" \
+              "$TF_SYSUSERS_DIR/ticketfilter-app.conf"; do
+    grep -qxF "$file" "$manifest" && pass "the manifest lists $file" ||
+      fail "the manifest lacks $file"
+  done
+fi
+
 # The installed programs are the built ones.
 cmp -s "$W/stage$TF_FILTER_DIR/ticketfilter" "$TF_BIN_DIR/ticketfilter" &&
   cmp -s "$W/stage$TF_FILTER_DIR/ticketfilter-basic" "$TF_BIN_DIR/ticketfilter-basic" &&

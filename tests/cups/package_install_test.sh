@@ -1,7 +1,9 @@
 #!/bin/bash
 # The Debian package that package_test.sh built, installed on this system with
 # "apt-get install ./ticketfilter_<version>_<arch>.deb", a job run through cupsfilter with the
-# installed filter and PPD, then the package purged: nothing of it may be left behind.
+# installed filter and PPD; the printer application's user made by the package, its unit verified,
+# the service run as that user and printed to; then the package purged: nothing of it may be left
+# behind (the user stays, as the users of removed packages do).
 #
 # This changes the system (files under /usr), so it runs only where that is safe: as root, with
 # apt-get, when no ticketfilter package is installed and none of the package's files exists yet
@@ -29,8 +31,10 @@ for file in $files; do
 done
 make_workdir
 installed=0
+app_pid=
 cleanup() {
   set +e
+  [ -n "$app_pid" ] && kill -TERM "$app_pid" 2>/dev/null && sleep 1
   # Whatever happened, the system is left as it was found.
   if [ "$installed" = 1 ] && dpkg-query -W -f='${Status}' ticketfilter 2>/dev/null | grep -q installed; then
     apt-get purge -y -qq -o DPkg::Lock::Timeout=120 ticketfilter >/dev/null 2>&1
@@ -83,6 +87,74 @@ done
 cmp -s <(tail -c "$(trailer | wc -c)" "$W/job.prn") <(trailer) &&
   pass "the job ends with the PJL trailer" || fail "the job does not end with the PJL trailer"
 
+# ---- the printer application as its systemd unit runs it ---------------------------------------
+# No systemd manages services here: the service is started by hand the way its unit starts it
+# (its user, TMPDIR its runtime folder, a state folder of its own), and a printer is added and
+# printed to with the installed program.
+if dpkg -L ticketfilter | grep -qx /usr/bin/ticketfilter-app; then
+  unit=$(dpkg -L ticketfilter | grep '/ticketfilter-app\.service$')
+  if id -nG ticketfilter-app 2>/dev/null | grep -qw lp; then
+    pass "the package made the user ticketfilter-app, in the group lp"
+  else
+    fail "no user ticketfilter-app in the group lp: $(id ticketfilter-app 2>&1)"
+  fi
+  if command -v systemd-analyze >/dev/null 2>&1; then
+    systemd-analyze verify --man=no "$unit" >"$W/verify.txt" 2>&1 && [ ! -s "$W/verify.txt" ] &&
+      pass "systemd-analyze verify $unit" || fail "systemd-analyze verify: $(cat "$W/verify.txt")"
+  fi
+  port=$(perl -MIO::Socket::INET -e 'print IO::Socket::INET->new(Listen => 1,
+    LocalAddr => "127.0.0.1", LocalPort => 0)->sockport')
+  mkdir -p "$W/app/run" "$W/app/state" "$W/app/out"
+  chown ticketfilter-app "$W/app/run" "$W/app/state" "$W/app/out"
+  chmod 0700 "$W/app/run" "$W/app/state"
+  as_service() {
+    runuser -u ticketfilter-app -- env TMPDIR="$W/app/run" /usr/bin/ticketfilter-app "$@"
+  }
+  as_service server -o state-directory="$W/app/state" -o log-file="$W/app/state/log" \
+    -o server-port="$port" >"$W/app/server.out" 2>&1 &
+  app_pid=$!
+  for _ in $(seq 100); do
+    [[ "$(as_service status 2>/dev/null)" == Running* ]] && break
+    sleep 0.1
+  done
+  if as_service add -d office -m tf-color-utf8 -v "file://$W/app/out" >"$W/app/add.out" 2>&1; then
+    pass "the installed service runs as ticketfilter-app and takes a printer"
+  else
+    fail "the installed service: $(cat "$W/app/server.out" "$W/app/add.out")"
+  fi
+  sleep 1
+  cat > "$W/app/print.test" <<'EOF'
+{
+	OPERATION Print-Job
+	GROUP operation-attributes-tag
+	ATTR charset attributes-charset utf-8
+	ATTR naturalLanguage attributes-natural-language en
+	ATTR uri printer-uri $uri
+	ATTR name requesting-user-name tux
+	ATTR name job-name installed
+	ATTR mimeMediaType document-format application/postscript
+	GROUP job-attributes-tag
+	ATTR name job-account-id PKG1
+	FILE $filename
+	STATUS successful-ok
+}
+EOF
+  ipptool -f "$W/document.ps" "ipp://localhost:$port/ipp/print/office" "$W/app/print.test" \
+    >"$W/app/print.out" 2>&1 || fail "Print-Job to the installed service: $(cat "$W/app/print.out")"
+  for _ in $(seq 300); do
+    grep -aq '@PJL EOJ' "$W/app/out/installed.prn" 2>/dev/null && break
+    sleep 0.1
+  done
+  grep -aq '^@PJL SET JOBATTR="@DAID=PKG1"' "$W/app/out/installed.prn" 2>/dev/null &&
+    pass "the installed service printed the job with its account ID" ||
+    fail "no @DAID=PKG1 in what the installed service printed"
+  kill -TERM "$app_pid" 2>/dev/null || true
+  for _ in $(seq 100); do kill -0 "$app_pid" 2>/dev/null || break; sleep 0.1; done
+  kill -KILL "$app_pid" 2>/dev/null || true
+  wait "$app_pid" 2>/dev/null || true
+  app_pid=
+fi
+
 # ---- remove: nothing is left ------------------------------------------------------------------
 if apt-get purge -y -qq -o DPkg::Lock::Timeout=120 ticketfilter >"$W/purge.log" 2>&1; then
   pass "apt-get purge ticketfilter"
@@ -94,7 +166,9 @@ dpkg-query -W -f='${Status}' ticketfilter 2>/dev/null | grep -q 'installed' &&
   fail "dpkg still lists ticketfilter" || pass "dpkg no longer lists ticketfilter"
 left=
 for file in $files; do [ -e "$file" ] && left="$left $file"; done
-for dir in "$(dirname "$ppd")" /usr/share/doc/ticketfilter; do [ -e "$dir" ] && left="$left $dir"; done
+for dir in "$(dirname "$ppd")" /usr/share/doc/ticketfilter /var/lib/ticketfilter-app; do
+  [ -e "$dir" ] && left="$left $dir"
+done
 [ -z "$left" ] && pass "nothing of the package is left behind" || fail "left behind:$left"
 
 [ "$FAILURES" -eq 0 ] || { echo "$FAILURES check(s) failed"; exit 1; }
