@@ -32,9 +32,22 @@ done
 make_workdir
 installed=0
 app_pid=
+# Stops the installed service this test started.  $app_pid is runuser's, which does not pass a
+# signal on to the service it waits for: the service is found by its state folder.
+stop_service() {
+  [ -n "$app_pid" ] || return 0
+  local pattern="ticketfilter-app server -o state-directory=$W/app/state"
+  pkill -TERM -f -- "$pattern" 2>/dev/null || true
+  for _ in $(seq 100); do pgrep -f -- "$pattern" >/dev/null || break; sleep 0.1; done
+  pkill -KILL -f -- "$pattern" 2>/dev/null || true
+  kill -KILL "$app_pid" 2>/dev/null || true
+  wait "$app_pid" 2>/dev/null || true
+  app_pid=
+  return 0
+}
 cleanup() {
   set +e
-  [ -n "$app_pid" ] && kill -TERM "$app_pid" 2>/dev/null && sleep 1
+  stop_service
   # Whatever happened, the system is left as it was found.
   if [ "$installed" = 1 ] && dpkg-query -W -f='${Status}' ticketfilter 2>/dev/null | grep -q installed; then
     apt-get purge -y -qq -o DPkg::Lock::Timeout=120 ticketfilter >/dev/null 2>&1
@@ -148,11 +161,10 @@ EOF
   grep -aq '^@PJL SET JOBATTR="@DAID=PKG1"' "$W/app/out/installed.prn" 2>/dev/null &&
     pass "the installed service printed the job with its account ID" ||
     fail "no @DAID=PKG1 in what the installed service printed"
-  kill -TERM "$app_pid" 2>/dev/null || true
-  for _ in $(seq 100); do kill -0 "$app_pid" 2>/dev/null || break; sleep 0.1; done
-  kill -KILL "$app_pid" 2>/dev/null || true
-  wait "$app_pid" 2>/dev/null || true
-  app_pid=
+  stop_service
+  pgrep -u ticketfilter-app -f "ticketfilter-app server" >/dev/null &&
+    fail "the installed service still runs after it was stopped" ||
+    pass "the installed service stopped"
 fi
 
 # ---- remove: nothing is left ------------------------------------------------------------------
