@@ -154,7 +154,8 @@ std::size_t ShiftJisCharWidth(std::string_view text, std::size_t at) {
 // backslashes escaped, control bytes as octal escapes, so the string keeps its characters and its
 // line stays one line.  The walk goes by characters; of a two-byte character only a second byte
 // 0x5C needs its escape.
-void WriteLiteralStringBody(const char* text, PrinterStream& stream) {
+template <class Out>
+void WriteLiteralStringBody(const char* text, Out& stream) {
   const std::string_view body(text);
   std::size_t run = 0;
   for (std::size_t at = 0; at < body.size();) {
@@ -193,7 +194,8 @@ bool IsPlainPostScriptName(const char* name) {
 // "/<font> <size> selectfont".  A font name that cannot stand in a name literal (a blank, a
 // slash, a percent sign, a line end ...) is written as a string turned into a name, so that the
 // printer still receives the name unchanged and the line stays one line.
-void WriteSelectFont(const WatermarkOptions& wm, PrinterStream& stream) {
+template <class Out>
+void WriteSelectFont(const WatermarkOptions& wm, Out& stream) {
   char size[32];
   std::snprintf(size, sizeof(size), " %d selectfont\n", wm.fontSize);
   if (IsPlainPostScriptName(wm.font)) {
@@ -244,7 +246,8 @@ bool IsStringOperand(std::string_view text) {
 
 // Writes a string operand as it stands, except that the second byte 0x5C of a two-byte character
 // is doubled: the interpreter reads bytes and would take it for an escape.
-void WriteStringOperand(std::string_view text, PrinterStream& stream) {
+template <class Out>
+void WriteStringOperand(std::string_view text, Out& stream) {
   std::size_t run = 0;
   for (std::size_t at = 0; at < text.size();) {
     const std::size_t width = ShiftJisCharWidth(text, at);
@@ -261,7 +264,8 @@ void WriteStringOperand(std::string_view text, PrinterStream& stream) {
 // "<text> show".  A text that is already a string operand ("(...)" or "<...>") goes out as it
 // stands, but for the escapes its two-byte characters need; any other text is written as a
 // literal string.
-void WriteShow(const WatermarkOptions& wm, PrinterStream& stream) {
+template <class Out>
+void WriteShow(const WatermarkOptions& wm, Out& stream) {
   if (IsStringOperand(wm.text)) {
     WriteStringOperand(wm.text, stream);
   } else {
@@ -278,7 +282,8 @@ float WithDensity(float c, std::int32_t density) {
 }
 
 // The drawing lines: colour, font, start point, angle and text.
-void WriteDrawingLines(const WatermarkOptions& wm, PrinterStream& stream) {
+template <class Out>
+void FormatDrawingLines(const WatermarkOptions& wm, Out& stream) {
   char line[256];
   std::snprintf(line, sizeof(line), "%.2f%c%.2f%c%.2f setrgbcolor\n",
                 FiniteOrZero(WithDensity(wm.colorR, wm.density)), ' ',
@@ -300,15 +305,52 @@ void WriteDrawingLines(const WatermarkOptions& wm, PrinterStream& stream) {
   WriteShow(wm, stream);
 }
 
-void WriteDrawingBlock(const WatermarkOptions& wm, const char* resetLine, PrinterStream& stream) {
+// Collects formatted text in a fixed buffer; `overflow` when it did not fit.
+class FixedTextSink {
+ public:
+  FixedTextSink(char* data, std::size_t capacity) : data_(data), capacity_(capacity) {}
+  void Write(const void* data, std::size_t size) {
+    if (overflow || size > capacity_ - size_) {
+      overflow = true;
+      return;
+    }
+    std::memcpy(data_ + size_, data, size);
+    size_ += size;
+  }
+  void Write(std::string_view text) { Write(text.data(), text.size()); }
+  std::size_t size() const { return size_; }
+  bool overflow = false;
+
+ private:
+  char* data_;
+  std::size_t capacity_;
+  std::size_t size_ = 0;
+};
+
+// The drawing lines of the job, formatted once and then copied on every page that draws.
+void WriteDrawingLines(WatermarkRecord& record, PrinterStream& stream) {
+  WatermarkDrawingLines& drawing = record.drawing;
+  if (drawing.size == 0) {
+    FixedTextSink sink(drawing.text, sizeof(drawing.text));
+    FormatDrawingLines(record.psOptionWatermark, sink);
+    if (sink.overflow) {  // cannot happen with the fields' sizes; the lines are then made anew
+      FormatDrawingLines(record.psOptionWatermark, stream);
+      return;
+    }
+    drawing.size = static_cast<std::uint32_t>(sink.size());
+  }
+  stream.Write(drawing.text, drawing.size);
+}
+
+void WriteDrawingBlock(WatermarkRecord& record, const char* resetLine, PrinterStream& stream) {
   stream.Write(resetLine);
-  WriteDrawingLines(wm, stream);
+  WriteDrawingLines(record, stream);
   stream.Write("grestore\n");
 }
 
-void WritePageEndProcedures(const WatermarkOptions& wm, PrinterStream& stream) {
+void WritePageEndProcedures(WatermarkRecord& record, PrinterStream& stream) {
   stream.Write(kPageEndProcsHead);
-  WriteDrawingLines(wm, stream);
+  WriteDrawingLines(record, stream);
   stream.Write(kPageEndProcsTail);
 }
 
@@ -353,7 +395,7 @@ void InjectTextWatermark(WatermarkRecord& record, int point, PrinterStream& stre
         flow.pageSaveOpen = 1;
       } else {
         if (flow.pageEndDefined == 0) {
-          WritePageEndProcedures(wm, stream);
+          WritePageEndProcedures(record, stream);
           flow.pageEndDefined = 1;
         }
         stream.Write(kPageEndArm);
@@ -364,7 +406,7 @@ void InjectTextWatermark(WatermarkRecord& record, int point, PrinterStream& stre
     case kPointEndPage:
       if (once.bToPrint13 == 1) {
         if (flow.pageEndArmed == 1) stream.Write(kPageEndDisarm);
-        WriteDrawingBlock(wm, kResetEndPage, stream);
+        WriteDrawingBlock(record, kResetEndPage, stream);
         UpdateOnceFlag(wm, &once.bToPrint13);
       }
       EndOfPage(flow);
@@ -372,7 +414,7 @@ void InjectTextWatermark(WatermarkRecord& record, int point, PrinterStream& stre
     case kPointEndPageP:
       if (once.bToPrint15 == 1) {
         if (flow.pageEndArmed == 1) stream.Write(kPageEndDisarm);
-        WriteDrawingBlock(wm, kResetEndPageP, stream);
+        WriteDrawingBlock(record, kResetEndPageP, stream);
         UpdateOnceFlag(wm, &once.bToPrint15);
       }
       EndOfPage(flow);
@@ -383,7 +425,7 @@ void InjectTextWatermark(WatermarkRecord& record, int point, PrinterStream& stre
         if (flow.pageEndArmed == 1) {
           stream.Write(kPageEndDraw);
         } else {
-          WriteDrawingBlock(wm, kResetPageSave, stream);
+          WriteDrawingBlock(record, kResetPageSave, stream);
         }
         UpdateOnceFlag(wm, &once.bToPrint17);
       }

@@ -60,12 +60,21 @@ struct WatermarkPageFlow {
   std::int32_t pageEndDefined;   // the page-end procedures are defined for the job
 };
 
+// The drawing lines of the job (colour, font, start point, angle, text), formatted at the first
+// page that draws: they are the same on every page.  Room for the longest text and font name with
+// every byte escaped.
+struct WatermarkDrawingLines {
+  std::uint32_t size;  // 0 until formatted
+  char text[4 * sizeof(WatermarkOptions::text) + 4 * sizeof(WatermarkOptions::font) + 512];
+};
+
 // The record of the watermark module: the settings (first, so that the ticket table addresses
-// them as the record's fields), the once-flags and the page flow.
+// them as the record's fields), the once-flags, the page flow and the formatted drawing lines.
 struct WatermarkRecord {
   WatermarkOptions psOptionWatermark;
   WatermarkOnceFlags once;
   WatermarkPageFlow flow;
+  WatermarkDrawingLines drawing;
 };
 static_assert(offsetof(WatermarkRecord, psOptionWatermark) == 0);
 

@@ -406,6 +406,23 @@ std::string FontLine(const std::string& fontTicket, const std::string& ppd = "pl
   return between.substr(0, between.rfind('\n') + 1);
 }
 
+// The drawing lines are formatted once per job and written on every page that draws: the
+// longest text and font name, every byte of them escaped, come out whole and the same on each page.
+TEST(WatermarkDrawingLinesTest, LongestEscapedTextAndFontAreTheSameOnEveryPage) {
+  const auto settings = With(With(BaseSettings(), "Text", ByteList(std::string(255, '\x01'))),
+                             "Font", std::string(255, '('));
+  std::string text, font;
+  for (int i = 0; i < 255; ++i) {
+    text += "\\001";
+    font += "\\(";
+  }
+  const std::string body = "1.00 0.50 0.50 setrgbcolor\n(" + font + ") cvn 48 selectfont\n" +
+                           "197.50 396.00 moveto\n0 rotate\n(" + text + ") show\n";
+  EXPECT_EQ(Insertions(settings, {13, 23, 24, 27, 23, 24, 28, 23, 24, 29}),
+            kProcSet + "qmvbp\n" + Block(kResetEp, body) + "qmvbp\n" + Block(kResetEndp, body) +
+                "qmvbp\n" + Block(kResetPageSave, body));
+}
+
 TEST(WatermarkFontTest, PlainNamesAreNameLiteralsOthersAreConvertedStrings) {
   EXPECT_EQ(FontLine("Helvetica-Bold"), "/Helvetica-Bold 48 selectfont\n");
   EXPECT_EQ(FontLine("''"), "/ 48 selectfont\n");
